@@ -1,0 +1,258 @@
+#include "main_window.h"
+
+#include "card_memory_window.h"
+#include "log_pane.h"
+#include "rtf_writer.h"
+#include "styles.h"
+#include "version_window.h"
+
+#include "pages/config/output_format_page.h"
+#include "pages/config/prefix_suffix_page.h"
+#include "pages/config/read_mode_page.h"
+#include "pages/config/serial_page.h"
+#include "pages/config/wifi_page.h"
+#include "pages/hf/iso14443b_page.h"
+#include "pages/hf/iso15693_page.h"
+#include "pages/hf/s50_s70_page.h"
+#include "pages/hf/system_commands_page.h"
+#include "pages/hf/ultralight_page.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
+    : QMainWindow(parent), clock_(clock), log_(new LogPane),
+      link_(device, *log_, clock), context_{link_, [this](QCheckBox* box) { registerLoopBox(box); },
+                                            [this](const QString& message) {
+                                                QMessageBox::critical(this, QStringLiteral("RFID"),
+                                                                      message);
+                                            },
+                                            [this] { Button72Click(); }, [] { return 100; }},
+      pages_(new QTabWidget) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("设置输出格式软件 V2.9"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(857, 647);
+
+    auto* central = new QWidget;
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(2, 2, 2, 2);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    pages_->setFixedSize(529, 561);
+    row->addWidget(pages_, 0, Qt::AlignTop);
+
+    auto* logGroup = new QGroupBox;
+    logGroup->setObjectName(QStringLiteral("GroupBox2"));
+    logGroup->setFixedSize(307, 564);
+    auto* logLayout = new QVBoxLayout(logGroup);
+    logLayout->setContentsMargins(5, 8, 5, 8);
+    log_->setParent(logGroup);
+    logLayout->addWidget(log_);
+    row->addWidget(logGroup, 0, Qt::AlignTop);
+    setCentralWidget(central);
+
+    outputFormat_ = new OutputFormatPage(context_);
+    systemCommands_ = new SystemCommandsPage(context_);
+    serial_ = new SerialPage(context_);
+    addPage(outputFormat_, QStringLiteral("读卡器状态 输出格式"), true);
+    addPage(systemCommands_, QStringLiteral("系统命令"), false);
+    addPage(new S50S70Page(context_), QStringLiteral("S50/S70"), false);
+    addPage(new UltralightPage(context_), QStringLiteral("Ultralight"), false);
+    addPage(new Iso14443bPage(context_), QStringLiteral("ISO14443B"), false);
+    addPage(new Iso15693Page(context_), QStringLiteral("ISO15693"), false);
+    addPage(new PrefixSuffixPage(context_), QStringLiteral("前后缀数据输入"), true);
+    addPage(new ReadModePage(context_), QStringLiteral("配置读卡模式"), true);
+    addPage(serial_, QStringLiteral("串口功能"), true);
+    addPage(new WifiPage(context_), QStringLiteral("Wifi功能"), true);
+
+    link_.setAddressSource([this] { return outputFormat_->address(); });
+    link_.setDebugSource([this] { return serial_->debugLogging(); });
+
+    createMenus();
+    createStatusBar();
+    if (device.simulated())
+        panels_[2]->setText(QStringLiteral("RFID   模拟读卡器（没有连接真实设备）"));
+
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    connect(timer_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    timer_->start(1000);
+    Timer1Timer();
+
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    untickLoopBoxes();
+    link_.abortWaits();
+}
+
+void TForm1::addPage(QWidget* page, const QString& caption, bool tabShown) {
+    const int index = pages_->addTab(page, caption);
+    pages_->setTabVisible(index, tabShown);
+}
+
+void TForm1::FormCreate() {
+    // The five shown tabs fill one row.
+    pages_->tabBar()->setStyleSheet(
+        QStringLiteral("QTabBar::tab { width: %1px; }").arg(pages_->width() / 5 - 1 - 8));
+    outputFormat_->setadd()->setCurrentIndex(0);
+    pages_->setCurrentIndex(0);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TForm1::createMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto addItem = [this](QMenu* menu, const char* name, const QString& caption,
+                          std::function<void()> action) {
+        QAction* item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        connect(item, &QAction::triggered, this, std::move(action));
+    };
+
+    QMenu* system = bar->addMenu(QStringLiteral("系统"));
+    addItem(system, "N4", QStringLiteral("退出"), [this] { N4Click(); });
+
+    QMenu* looks = bar->addMenu(QStringLiteral("风格选择"));
+    const char* lookItems[] = {"N11", "N12", "N13", "N14", "N51", "N61"};
+    for (int i = 0; i < 6; ++i)
+        addItem(looks, lookItems[i], QStringLiteral("风格%1").arg(i + 1),
+                [i] { styles::applyStored(i); });
+
+    QMenu* about = bar->addMenu(QStringLiteral("关于"));
+    addItem(about, "N5", QStringLiteral("版本更新记录"), [this] { N5Click(); });
+
+    popup_ = new QMenu(log_);
+    popup_->setObjectName(QStringLiteral("PopupMenu1"));
+    addItem(popup_, "MenuItem1", QStringLiteral("清空"), [this] { MenuItem1Click(); });
+    addItem(popup_, "MenuItem2", QStringLiteral("保存"), [this] { MenuItem2Click(); });
+    popup_->addSeparator();
+    addItem(popup_, "N15", QStringLiteral("撤消"), [this] { log_->undo(); });
+    addItem(popup_, "N20", QStringLiteral("全选"), [this] { log_->selectAll(); });
+    popup_->addSeparator();
+    addItem(popup_, "N17", QStringLiteral("剪切"), [this] { log_->cut(); });
+    addItem(popup_, "N18", QStringLiteral("复制"), [this] { log_->copy(); });
+    addItem(popup_, "N19", QStringLiteral("粘贴..."), [this] { log_->paste(); });
+    log_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(log_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { popup_->popup(log_->mapToGlobal(at)); });
+}
+
+void TForm1::createStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    const struct {
+        int width;
+        const char* text;
+    } panels[] = {{150, "  RFID"}, {30, ""}, {400, "RFID"}, {200, ""}};
+    for (const auto& panel : panels) {
+        auto* label = new QLabel(QString::fromUtf8(panel.text));
+        label->setObjectName(QStringLiteral("Panel%1").arg(panels_.size()));
+        label->setFixedWidth(panel.width);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(label);
+        panels_ << label;
+    }
+}
+
+QString TForm1::panelText(int panel) const {
+    return panels_.value(panel) ? panels_[panel]->text() : QString();
+}
+
+void TForm1::Timer1Timer() {
+    panels_[3]->setText(
+        QLocale::c().toString(clock_.now(), QStringLiteral("   yyyy.MM.dd   hh:mm:ss AP   ")));
+}
+
+void TForm1::registerLoopBox(QCheckBox* box) {
+    loopBoxes_ << box;
+}
+
+void TForm1::untickLoopBoxes() {
+    for (const QPointer<QCheckBox>& box : loopBoxes_)
+        if (box)
+            box->setChecked(false);
+}
+
+void TForm1::createSecondaryWindows() {
+    form2_ = new TForm2(this);
+    form3_ = new TForm3(this);
+}
+
+template <class Window> static void showFresh(QPointer<Window>& window, QWidget* owner) {
+    if (!window)
+        window = new Window(owner);
+    window->exec();
+    delete window;
+}
+
+TForm2* TForm1::versionWindow() const {
+    return form2_;
+}
+
+TForm3* TForm1::cardMemoryWindow() const {
+    return form3_;
+}
+
+void TForm1::N5Click() {
+    showFresh(form2_, this);
+}
+
+void TForm1::Button72Click() {
+    showFresh(form3_, this);
+}
+
+void TForm1::N4Click() {
+    close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    untickLoopBoxes();
+    link_.abortWaits();
+    // The application ends with its last window; the loops unwind first.
+    event->accept();
+}
+
+void TForm1::MenuItem1Click() {
+    log_->clear();
+}
+
+void TForm1::MenuItem2Click() {
+    const QString fileName =
+        QFileDialog::getSaveFileName(this, QStringLiteral("保存接收数据！"), QString(),
+                                     QStringLiteral("文本文件(.txt) (*.txt)"));
+    if (!fileName.isEmpty())
+        saveLog(fileName);
+}
+
+bool TForm1::saveLog(const QString& fileName) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(linesToRtf(log_->lines())) < 0 ||
+        !file.commit()) {
+        context_.showError(QStringLiteral("无法保存文件 %1：%2").arg(fileName, file.errorString()));
+        return false;
+    }
+    return true;
+}

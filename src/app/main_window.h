@@ -1,0 +1,80 @@
+#pragma once
+
+#include "pages/page_context.h"
+#include "protocol/clock.h"
+#include "protocol/reader_link.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+
+class LogPane;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTimer;
+class TForm2;
+class TForm3;
+class OutputFormatPage;
+class SerialPage;
+class SystemCommandsPage;
+
+// The main window: the ten pages, the log pane, the status bar clock, the
+// menus and the secondary windows. It owns the reader link and wires what
+// crosses pages.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    ReaderLink& link() { return link_; }
+    PageContext& context() { return context_; }
+    LogPane* logPane() const { return log_; }
+    QTabWidget* pageControl() const { return pages_; }
+    QString panelText(int panel) const;
+
+    // Continuous-mode boxes that a page change or closing the window unticks.
+    void registerLoopBox(QCheckBox* box);
+    void untickLoopBoxes();
+
+    // The secondary windows exist hidden after start; each request shows a
+    // fresh one modally and destroys it when it closes.
+    void createSecondaryWindows();
+    void N5Click();
+    void Button72Click();
+    TForm2* versionWindow() const;
+    TForm3* cardMemoryWindow() const;
+
+    void Timer1Timer();
+    void N4Click();
+    void MenuItem1Click();
+    void MenuItem2Click();
+    // Writes the log pane to a file as RTF; false (and the error box) on failure.
+    bool saveLog(const QString& fileName);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void FormCreate();
+    void createMenus();
+    void createStatusBar();
+    void addPage(QWidget* page, const QString& caption, bool tabShown);
+
+    const Clock& clock_;
+    LogPane* log_;
+    ReaderLink link_;
+    PageContext context_;
+    QTabWidget* pages_;
+    QMenu* popup_;
+    QTimer* timer_;
+    QList<QLabel*> panels_;
+    QList<QPointer<QCheckBox>> loopBoxes_;
+    QPointer<TForm2> form2_;
+    QPointer<TForm3> form3_;
+    OutputFormatPage* outputFormat_;
+    SystemCommandsPage* systemCommands_;
+    SerialPage* serial_;
+};

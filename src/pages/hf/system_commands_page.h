@@ -1,0 +1,16 @@
+#pragma once
+
+#include "pages/page_context.h"
+
+#include <QWidget>
+
+// Page TabSheet4: system commands of an HF reader: address, baud rate, serial number, LED and
+// buzzer.
+class SystemCommandsPage : public QWidget {
+    Q_OBJECT
+  public:
+    explicit SystemCommandsPage(PageContext& context, QWidget* parent = nullptr);
+
+  private:
+    PageContext& context_;
+};

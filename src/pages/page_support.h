@@ -1,0 +1,37 @@
+#pragma once
+
+#include "page_context.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <functional>
+
+// Small builders so that every control gets its objectName in one place.
+template <class Widget> Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption);
+QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text);
+QLabel* makeLabel(QWidget* parent, const QString& caption);
+QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& caption,
+                        bool checked = false);
+QRadioButton* makeRadio(QWidget* parent, const char* name, const QString& caption,
+                        bool checked = false);
+QComboBox* makeCombo(QWidget* parent, const char* name, const QStringList& items,
+                     bool editable = false);
+QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption);
+
+// Runs a handler; a conversion error stops it and shows the error box.
+void guarded(const PageContext& context, const std::function<void()>& handler);
+
+// A continuous mode: repeat pass while the box stays checked. The pass waits
+// in the event loop, where the click that unticks the box is handled. The box
+// may go away meanwhile (the window closing): the loop then ends.
+void repeatWhileChecked(QCheckBox* box, const std::function<void()>& pass);

@@ -1,0 +1,53 @@
+#include "conversion.h"
+
+#include <limits>
+
+ConversionError::ConversionError(const QString& text)
+    : std::runtime_error(
+          QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString()) {}
+
+QString ConversionError::message() const {
+    return QString::fromStdString(what());
+}
+
+bool tryStrToInt(const QString& text, int* value) {
+    int i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    int base = 10;
+    if (i < text.size() && text[i] == '$') {
+        base = 16;
+        ++i;
+    }
+    if (i >= text.size())
+        return false;
+    qint64 magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        magnitude = magnitude * base + digit;
+        if (magnitude > qint64(std::numeric_limits<int>::max()) + 1)
+            return false;
+    }
+    const qint64 result = negative ? -magnitude : magnitude;
+    if (result > std::numeric_limits<int>::max())
+        return false;
+    *value = int(result);
+    return true;
+}
+
+int strToInt(const QString& text) {
+    int value = 0;
+    if (!tryStrToInt(text, &value))
+        throw ConversionError(text);
+    return value;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// HF command frame: AA, address, length, payload, XOR of address..payload, BB.
+// Digits of the payload keep their case; the length and XOR are upper case.
+// An odd number of payload digits would misalign the frame: the result is then
+// empty and *error names the problem.
+QString hfFrame(const QString& address, const QString& payload, QString* error = nullptr);
+
+// The HF frame that carries a UHF module frame behind the tunnel byte CE.
+QString tunnelFrame(const QString& address, const QString& uhfFrame, QString* error = nullptr);
+
+// Checksum byte of a UHF module frame, from the type byte to the last parameter.
+QString uhfChecksum(const QString& typeToLastParameter);

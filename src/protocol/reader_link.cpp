@@ -1,0 +1,139 @@
+#include "reader_link.h"
+
+#include "frames.h"
+#include "hex_text.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+constexpr int transmitCapacity = 255;
+constexpr int receiveCapacity = 245;
+const QString crlf = QStringLiteral("\r\n");
+} // namespace
+
+ReaderLink::ReaderLink(ReaderDevice& device, LogSink& log, const Clock& clock, QObject* parent)
+    : QObject(parent), device_(device), log_(log), clock_(clock),
+      address_([] { return QStringLiteral("00"); }), debug_([] { return false; }) {}
+
+void ReaderLink::setReplyText(const QString& text) {
+    replyText_ = text;
+    if (!replyText_.isEmpty())
+        emit replyFilled();
+}
+
+void ReaderLink::Send(const QString& payload) {
+    QString error;
+    const QString frame = hfFrame(address_(), payload, &error);
+    if (frame.isEmpty()) {
+        log(error + time());
+        setReplyText(QString());
+        return;
+    }
+    SendHex(frame);
+}
+
+void ReaderLink::SendUHF(const QString& uhfFrame) {
+    QString error;
+    const QString frame = tunnelFrame(address_(), uhfFrame, &error);
+    if (frame.isEmpty()) {
+        log(error + time());
+        setReplyText(QString());
+        return;
+    }
+    SendHex(frame);
+}
+
+void ReaderLink::SendHex(const QString& frame) {
+    const QString digits = hex::digitsOf(frame);
+    if (debug_())
+        log(QStringLiteral("发送...") + digits);
+    const QByteArray bytes = hex::toBytes(digits);
+    if (bytes.size() > transmitCapacity) {
+        log(QStringLiteral("命令帧有 %1 字节，超过 %2 字节的发送缓冲，未发送   ")
+                .arg(bytes.size())
+                .arg(transmitCapacity) +
+            time());
+        setReplyText(QString());
+        return;
+    }
+    const QString unavailable = device_.unavailableReason();
+    if (!unavailable.isEmpty()) {
+        log(unavailable);
+        setReplyText(QString());
+        return;
+    }
+    if (device_.write(bytes) != bytes.size()) {
+        log(QStringLiteral("无有效数据，请检查设备是否联接...."));
+        setReplyText(QString());
+        return;
+    }
+    unsigned char buffer[receiveCapacity] = {};
+    device_.read(buffer, receiveCapacity);
+    // A length byte that claims more than the buffer holds is cut to what was read.
+    const int count = qMin(int(buffer[2]) + 5, receiveCapacity);
+    setReplyText(hex::fromBytes(QByteArray(reinterpret_cast<const char*>(buffer), count)));
+    if (debug_())
+        log(QStringLiteral("接收...") + replyText_);
+}
+
+void ReaderLink::wait(int ms, bool untilReply) {
+    QCoreApplication::processEvents();
+    if ((untilReply && !replyText_.isEmpty()) || aborted_ || ms <= 0)
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (untilReply)
+        connect(this, &ReaderLink::replyFilled, &loop, &QEventLoop::quit);
+    connect(this, &ReaderLink::waitsAborted, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec();
+}
+
+void ReaderLink::Delay(int ms) {
+    wait(ms, true);
+}
+
+void ReaderLink::Delayy(int ms) {
+    wait(ms, false);
+}
+
+void ReaderLink::abortWaits() {
+    aborted_ = true;
+    emit waitsAborted();
+}
+
+ReplyStatus ReaderLink::judge(const ReplyTexts& texts) {
+    const ReplyStatus status = replyStatus(replyText_);
+    const QString now = time();
+    switch (status) {
+    case ReplyStatus::NoReply:
+        log(QStringLiteral("通讯错误，没有接收到数据..   ") + now + crlf);
+        break;
+    case ReplyStatus::Success:
+        if (texts.successLines)
+            texts.successLines(replyText_, now);
+        else
+            log(texts.success + (texts.data ? texts.data(replyText_) : QString()) + now +
+                (texts.successLineBreak ? crlf : QString()));
+        break;
+    case ReplyStatus::Failure:
+        log(texts.failure + now);
+        log(falsereason(hex::mid(replyText_, 9, 2)) + crlf);
+        break;
+    case ReplyStatus::Garbled:
+        log(QStringLiteral("数据丢包，流水校验出错   ") + now + crlf);
+        break;
+    }
+    return status;
+}
+
+ReplyStatus ReaderLink::command(const QString& payload, int waitMs, const ReplyTexts& texts) {
+    Send(payload);
+    Delay(waitMs);
+    return judge(texts);
+}

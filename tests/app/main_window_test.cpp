@@ -1,0 +1,210 @@
+#include "app/log_pane.h"
+#include "app/main_window.h"
+#include "app/styles.h"
+#include "app/version_window.h"
+#include "pages/page_support.h"
+#include "support/scripted_device.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    ScriptedDevice device;
+    FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(0, 4, 9))};
+
+    // Closes the modal window that opens next, once it is up.
+    static void closeNextModal(QWidget** seen) {
+        QTimer::singleShot(0, [seen] {
+            QWidget* modal = QApplication::activeModalWidget();
+            *seen = modal;
+            if (modal)
+                modal->close();
+        });
+    }
+
+  private slots:
+    void startShowsTheWindowAsDesigned() {
+        TForm1 form(device, clock);
+        QCOMPARE(form.objectName(), QString("Form1"));
+        QCOMPARE(form.windowTitle(), QString::fromUtf8("设置输出格式软件 V2.9"));
+        QCOMPARE(form.size(), QSize(857, 647));
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+
+        const struct {
+            const char* name;
+            const char* caption;
+            bool shown;
+        } pages[] = {{"TabSheet1", "读卡器状态 输出格式", true},
+                     {"TabSheet4", "系统命令", false},
+                     {"TabSheet2", "S50/S70", false},
+                     {"TabSheet3", "Ultralight", false},
+                     {"TabSheet5", "ISO14443B", false},
+                     {"TabSheet6", "ISO15693", false},
+                     {"TabSheet7", "前后缀数据输入", true},
+                     {"TabSheet8", "配置读卡模式", true},
+                     {"TabSheet9", "串口功能", true},
+                     {"TabSheet10", "Wifi功能", true}};
+        QTabWidget* control = form.pageControl();
+        QCOMPARE(control->count(), 10);
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(control->widget(i)->objectName(), QString(pages[i].name));
+            QCOMPARE(control->tabText(i), QString::fromUtf8(pages[i].caption));
+            QCOMPARE(control->isTabVisible(i), pages[i].shown);
+        }
+        QCOMPARE(control->currentIndex(), 0);
+
+        auto* setadd = form.findChild<QComboBox*>("setadd");
+        QVERIFY(setadd);
+        QCOMPARE(setadd->count(), 33);
+        QCOMPARE(setadd->currentText(), QString("00"));
+        QCOMPARE(setadd->itemText(10), QString("0a"));
+        QCOMPARE(setadd->itemText(32), QString("20"));
+    }
+
+    void statusBarShowsPanelsAndTicksTheClock() {
+        TForm1 form(device, clock);
+        QCOMPARE(form.panelText(0), QString("  RFID"));
+        QCOMPARE(form.panelText(1), QString());
+        QCOMPARE(form.panelText(2), QString("RFID"));
+        QCOMPARE(form.panelText(3), QString("   2026.12.08   12:04:09 AM   "));
+        clock.set(QDateTime(QDate(2026, 12, 8), QTime(13, 0, 0)));
+        QTRY_COMPARE_WITH_TIMEOUT(form.panelText(3), QString("   2026.12.08   01:00:00 PM   "),
+                                  5000);
+        clock.set(QDateTime(QDate(2026, 12, 8), QTime(0, 4, 9)));
+    }
+
+    void logPaneAppendsLines() {
+        TForm1 form(device, clock);
+        LogPane* pane = form.logPane();
+        pane->appendLine("first");
+        pane->appendLine(QString::fromUtf8("成功   12:00:00 PM\r\n"));
+        pane->appendLine("232RX Data..\rAA01");
+        const QStringList expected = {"first", QString::fromUtf8("成功   12:00:00 PM"), "",
+                                      "232RX Data..", "AA01"};
+        QCOMPARE(pane->lines(), expected);
+        form.MenuItem1Click();
+        QCOMPARE(pane->lines(), QStringList());
+        pane->appendLine("again");
+        QCOMPARE(pane->lines(), QStringList{"again"});
+    }
+
+    void logPaneDropsTheOldestLinesBeyondItsCapacity() {
+        LogPane pane;
+        for (int i = 0; i < LogPane::capacity + 5; ++i)
+            pane.appendLine(QString::number(i));
+        const QStringList lines = pane.lines();
+        QCOMPARE(lines.size(), LogPane::capacity);
+        QCOMPARE(lines.first(), QString("5"));
+        QCOMPARE(lines.last(), QString::number(LogPane::capacity + 4));
+    }
+
+    void popupMenuHoldsTheEditOperations() {
+        TForm1 form(device, clock);
+        auto* popup = form.findChild<QMenu*>("PopupMenu1");
+        QVERIFY(popup);
+        QStringList captions;
+        for (QAction* action : popup->actions())
+            captions << (action->isSeparator() ? QString("-") : action->text());
+        const QStringList expected = {
+            QString::fromUtf8("清空"), QString::fromUtf8("保存"), "-",
+            QString::fromUtf8("撤消"), QString::fromUtf8("全选"), "-",
+            QString::fromUtf8("剪切"), QString::fromUtf8("复制"), QString::fromUtf8("粘贴...")};
+        QCOMPARE(captions, expected);
+    }
+
+    void styleEntriesApplyTheStoredLooks() {
+        TForm1 form(device, clock);
+        const char* items[] = {"N11", "N12", "N13", "N14", "N51", "N61"};
+        for (int i = 0; i < 6; ++i) {
+            form.findChild<QAction*>(items[i])->trigger();
+            QCOMPARE(styles::current(), styles::storedNames().at(i));
+        }
+        QCOMPARE(styles::storedNames(),
+                 (QStringList{"Skin5", "skin1", "skin2", "skin3", "skin4", "Skin6"}));
+        styles::applyStored(6);
+        QCOMPARE(styles::current(), QString("Skin6"));
+    }
+
+    void savedLogIsRtfAndAFailureKeepsThePane() {
+        TForm1 form(device, clock);
+        QString error;
+        form.context().showError = [&](const QString& message) { error = message; };
+        form.logPane()->appendLine(QString::fromUtf8("读写器地址设置成功   12:04:09 AM\r\n"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("log.txt");
+        QVERIFY(form.saveLog(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray rtf = file.readAll();
+        QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg936"));
+        QVERIFY(rtf.contains("\\'b6\\'c1")); // 读 in GBK
+        QVERIFY(error.isEmpty());
+
+        QVERIFY(!form.saveLog(dir.filePath("missing/folder/log.txt")));
+        QVERIFY(error.contains("missing/folder/log.txt"));
+        QCOMPARE(form.logPane()->lines().size(), 2);
+    }
+
+    void versionWindowIsFreshOnEachRequest() {
+        TForm1 form(device, clock);
+        form.createSecondaryWindows();
+        QVERIFY(form.versionWindow());
+        QVERIFY(form.versionWindow()->isHidden());
+        for (int i = 0; i < 2; ++i) {
+            QWidget* seen = nullptr;
+            closeNextModal(&seen);
+            form.N5Click();
+            QVERIFY(seen && seen->objectName() == "Form2");
+            QVERIFY(!form.versionWindow());
+        }
+        QWidget* seen = nullptr;
+        closeNextModal(&seen);
+        form.Button72Click();
+        QVERIFY(seen && seen->objectName() == "Form3");
+        QVERIFY(!form.cardMemoryWindow());
+    }
+
+    void closingEndsEveryContinuousLoop() {
+        auto* form = new TForm1(device, clock);
+        auto* outer = new QCheckBox(form);
+        auto* inner = new QCheckBox(form);
+        form->registerLoopBox(outer);
+        form->registerLoopBox(inner);
+        outer->setChecked(true);
+        inner->setChecked(true);
+        int outerPasses = 0;
+        int innerPasses = 0;
+        ReaderLink& link = form->link();
+        // The inner loop runs nested in the outer loop's wait; closing the
+        // window from within both must end both.
+        QTimer::singleShot(10, form, [&] {
+            repeatWhileChecked(inner, [&] {
+                ++innerPasses;
+                link.Delayy(20);
+            });
+        });
+        QTimer::singleShot(200, form, [form] { form->N4Click(); });
+        repeatWhileChecked(outer, [&] {
+            ++outerPasses;
+            link.Delayy(30);
+        });
+        QVERIFY(!outer->isChecked());
+        QVERIFY(!inner->isChecked());
+        QVERIFY(outerPasses >= 1);
+        QVERIFY(innerPasses >= 1);
+        delete form;
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,95 @@
+#include "protocol/conversion.h"
+#include "protocol/frames.h"
+#include "protocol/hex_text.h"
+
+#include <QTest>
+
+class HexTextTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void checkdataKeepsWholeDigitPairs_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("compact");
+        QTest::newRow("blanks and case") << "cd 0a\r\nFF"
+                                         << "cd0aFF";
+        QTest::newRow("unpaired digit dropped") << "123"
+                                                << "12";
+        QTest::newRow("letters outside a-f") << "xyz G1 2h"
+                                             << "12";
+        QTest::newRow("two-byte characters") << QString::fromUtf8("读1写2") << "12";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void checkdataKeepsWholeDigitPairs() {
+        QFETCH(QString, text);
+        QFETCH(QString, compact);
+        QCOMPARE(checkdata(text), compact);
+    }
+
+    void adddateSumsBytes() {
+        QCOMPARE(adddate("00 C9 00 07 03 00 00 00 00 00 08"), 0xDB);
+        QCOMPARE(uhfChecksum("00 C9 00 07 03 00 00 00 00 00 08"), QString("DB"));
+        QCOMPARE(adddate("ff ff ff"), 0x2FD);
+        QCOMPARE(uhfChecksum("ff ff ff"), QString("FD"));
+        QCOMPARE(adddate("1"), 0);
+    }
+
+    void cdateReversesBytes() {
+        QCOMPARE(cdate("0102030405"), QString("05 04 03 02 01 "));
+        QCOMPARE(cdate("01020"), QString("20 10 "));
+        QCOMPARE(cdate(""), QString());
+    }
+
+    void asciiBothWays() {
+        QCOMPARE(GetAscii("ABC"), QString("414243"));
+        QCOMPARE(Getchr("414243"), QByteArray("ABC"));
+        QCOMPARE(Getchr("41424"), QByteArray("AB"));
+        QCOMPARE(GetAscii(QByteArray("\xc4\xe3", 2)), QString("C4E3"));
+    }
+
+    void midNeverReadsPastTheText() {
+        QCOMPARE(hex::mid("AA0002", 5, 2), QString("02"));
+        QCOMPARE(hex::mid("AA0002", 6, 4), QString("2"));
+        QCOMPARE(hex::mid("AA0002", 9, 2), QString());
+        QCOMPARE(hex::mid("", 7, 2), QString());
+        QCOMPARE(hex::mid("AA0002", 0, 2), QString("AA"));
+    }
+
+    void strToIntIsStrict_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("value");
+        QTest::newRow("decimal") << "100" << true << 100;
+        QTest::newRow("negative") << "-1" << true << -1;
+        QTest::newRow("plus") << "+7" << true << 7;
+        QTest::newRow("hex") << "$1F" << true << 31;
+        QTest::newRow("largest") << "2147483647" << true << 2147483647;
+        QTest::newRow("smallest") << "-2147483648" << true << int(-2147483648LL);
+        QTest::newRow("too large") << "2147483648" << false << 0;
+        QTest::newRow("huge") << "99999999999999999999" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("sign only") << "-" << false << 0;
+        QTest::newRow("dollar only") << "$" << false << 0;
+        QTest::newRow("blank") << " 1" << false << 0;
+        QTest::newRow("letters") << "12a" << false << 0;
+        QTest::newRow("full-width digits") << QString::fromUtf8("１２") << false << 0;
+    }
+    void strToIntIsStrict() {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(int, value);
+        if (ok) {
+            QCOMPARE(strToInt(text), value);
+            return;
+        }
+        try {
+            strToInt(text);
+            QFAIL("no conversion error");
+        } catch (const ConversionError& error) {
+            QCOMPARE(error.message(), QString("'%1' is not a valid integer value").arg(text));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(HexTextTest)
+#include "hex_text_test.moc"
