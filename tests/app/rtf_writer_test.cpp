@@ -24,29 +24,28 @@ QString fromGbk(const QByteArray& bytes) {
 
 // Reads back the paragraphs of an RTF document: control words and symbols,
 // \'hh bytes in the GBK code page, \uN with one fallback character, \par,
-// \tab; groups that start with a destination (\fonttbl, \*) are skipped.
+// \tab. Groups inside the document (the font table) are skipped.
 class RtfReader {
   public:
     explicit RtfReader(const QByteArray& rtf) : rtf_(rtf) {}
 
     QStringList paragraphs() {
-        int depth = 0;
-        int skipBelow = -1; // depth of the group being skipped, or -1
+        if (!rtf_.startsWith("{\\rtf1") || !rtf_.endsWith("}\r\n"))
+            return {QStringLiteral("<not one RTF group>")};
+        rtf_.chop(3);
+        pos_ = 1;
+        int nested = 0;
         int fallbackToSkip = 0;
         while (pos_ < rtf_.size()) {
             const char c = rtf_[pos_++];
             if (c == '{') {
-                ++depth;
-                if (peekWord() == "fonttbl" || rtf_.mid(pos_, 2) == "\\*")
-                    skipBelow = skipBelow < 0 ? depth : skipBelow;
+                ++nested;
             } else if (c == '}') {
-                if (depth == skipBelow)
-                    skipBelow = -1;
-                --depth;
+                --nested;
             } else if (c == '\r' || c == '\n') {
                 continue;
-            } else if (skipBelow >= 0) {
-                if (c == '\\' && pos_ < rtf_.size())
+            } else if (nested > 0) {
+                if (c == '\\')
                     ++pos_;
             } else if (c == '\\') {
                 controlWord(fallbackToSkip);
@@ -57,21 +56,12 @@ class RtfReader {
             }
         }
         flushBytes();
-        if (!current_.isEmpty())
+        if (!current_.isEmpty() || nested != 0)
             paragraphs_ << QStringLiteral("<unterminated>") + current_;
         return paragraphs_;
     }
 
   private:
-    QByteArray peekWord() const {
-        if (pos_ >= rtf_.size() || rtf_[pos_] != '\\')
-            return {};
-        int end = pos_ + 1;
-        while (end < rtf_.size() && std::isalpha(uchar(rtf_[end])))
-            ++end;
-        return rtf_.mid(pos_ + 1, end - pos_ - 1);
-    }
-
     void controlWord(int& fallbackToSkip) {
         const char first = rtf_[pos_];
         if (!std::isalpha(uchar(first))) {
