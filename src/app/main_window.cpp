@@ -16,6 +16,7 @@
 #include "pages/hf/s50_s70_page.h"
 #include "pages/hf/system_commands_page.h"
 #include "pages/hf/ultralight_page.h"
+#include "pages/uhf/epc_group.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,12 +75,17 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
     serial_ = new SerialPage(context_);
     addPage(outputFormat_, QStringLiteral("读卡器状态 输出格式"), true);
     addPage(systemCommands_, QStringLiteral("系统命令"), false);
-    addPage(new S50S70Page(context_), QStringLiteral("S50/S70"), false);
+    auto* s50 = new S50S70Page(context_);
+    connect(s50, &S50S70Page::addressSelected, this,
+            [this](int item) { outputFormat_->setadd()->setCurrentIndex(item); });
+    addPage(s50, QStringLiteral("S50/S70"), false);
     addPage(new UltralightPage(context_), QStringLiteral("Ultralight"), false);
     addPage(new Iso14443bPage(context_), QStringLiteral("ISO14443B"), false);
     addPage(new Iso15693Page(context_), QStringLiteral("ISO15693"), false);
     addPage(new PrefixSuffixPage(context_), QStringLiteral("前后缀数据输入"), true);
-    addPage(new ReadModePage(context_), QStringLiteral("配置读卡模式"), true);
+    auto* readMode = new ReadModePage(context_);
+    readMode->addEpcGroup(new EpcGroup(context_));
+    addPage(readMode, QStringLiteral("配置读卡模式"), true);
     addPage(serial_, QStringLiteral("串口功能"), true);
     addPage(new WifiPage(context_), QStringLiteral("Wifi功能"), true);
 
@@ -111,9 +117,11 @@ void TForm1::addPage(QWidget* page, const QString& caption, bool tabShown) {
 }
 
 void TForm1::FormCreate() {
-    // The five shown tabs fill one row.
-    pages_->tabBar()->setStyleSheet(
-        QStringLiteral("QTabBar::tab { width: %1px; }").arg(pages_->width() / 5 - 1 - 8));
+    // The five shown tabs share one row. Chinese captions are wider here than
+    // a fifth of the page control, so each tab takes its caption's width
+    // instead of a fixed fifth, and no caption is cut.
+    pages_->tabBar()->setElideMode(Qt::ElideNone);
+    pages_->tabBar()->setUsesScrollButtons(false);
     outputFormat_->setadd()->setCurrentIndex(0);
     pages_->setCurrentIndex(0);
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -4,12 +4,18 @@
 
 #include <QWidget>
 
-// Page TabSheet8: read mode and relay of the UHF machine; the EPC group sits beside them.
+class QVBoxLayout;
+
+// Page TabSheet8: read mode and relay of the UHF machine, above the EPC group.
 class ReadModePage : public QWidget {
     Q_OBJECT
   public:
     explicit ReadModePage(PageContext& context, QWidget* parent = nullptr);
 
+    // The EPC group goes below the page's own groups.
+    void addEpcGroup(QWidget* group);
+
   private:
     PageContext& context_;
+    QVBoxLayout* layout_;
 };

@@ -10,6 +10,10 @@ class S50S70Page : public QWidget {
   public:
     explicit S50S70Page(PageContext& context, QWidget* parent = nullptr);
 
+  signals:
+    // The address switch chose item 16 ("10") or 17 ("11") of setadd.
+    void addressSelected(int item);
+
   private:
     PageContext& context_;
 };

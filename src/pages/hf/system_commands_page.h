@@ -11,6 +11,9 @@ class SystemCommandsPage : public QWidget {
   public:
     explicit SystemCommandsPage(PageContext& context, QWidget* parent = nullptr);
 
+    // Interval in ms of every HF continuous mode (Edit22), read afresh each pass.
+    int interval() const;
+
   private:
     PageContext& context_;
 };

@@ -1,0 +1,33 @@
+#include "sim/simulated_reader.h"
+
+#include "sim/families/tunnel_family.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace sim {
+
+SimulatedReader::SimulatedReader(Model model)
+    : simulator_(std::make_unique<ReaderSimulator>(families(model))) {}
+
+std::vector<std::unique_ptr<SimFamily>> SimulatedReader::families(Model model) {
+    // Families listed first answer a shared code; the model puts its own
+    // reader's families first.
+    std::vector<std::unique_ptr<SimFamily>> configFamilies;
+    configFamilies.push_back(std::make_unique<TunnelFamily>(uhfModule_));
+
+    std::vector<std::unique_ptr<SimFamily>> hfFamilies;
+
+    auto& first = model == Model::Hf ? hfFamilies : configFamilies;
+    auto& second = model == Model::Hf ? configFamilies : hfFamilies;
+    for (auto& family : second)
+        first.push_back(std::move(family));
+    return std::move(first);
+}
+
+SimulatedReader::Model SimulatedReader::modelFromEnvironment() {
+    const char* model = std::getenv("READERHID_SIM_MODEL");
+    return model && std::strcmp(model, "hf") == 0 ? Model::Hf : Model::Config;
+}
+
+} // namespace sim

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "sim/reader_simulator.h"
+#include "sim/uhf_module.h"
+
+#include <memory>
+
+namespace sim {
+
+// A whole simulated reader: the state of each part (settings, cards and tags
+// in the field) and the families that answer for it, in the order of the
+// reader model. The HID library holds one; tests make their own.
+class SimulatedReader {
+  public:
+    // Some command codes mean different things to different readers (82/83
+    // set/read the output format of an output-format reader, but the serial
+    // number and address of an HF card reader; 87 is the UHF machine's relay
+    // or the HF reader's LED-R). The model decides which reader answers them.
+    enum class Model {
+        Config, // output-format reader with the UHF machine and WiFi module
+        Hf,     // 13.56 MHz card reader
+    };
+
+    explicit SimulatedReader(Model model = Model::Config);
+
+    Bytes exchange(const Bytes& frame) { return simulator_->exchange(frame); }
+
+    UhfModule& uhfModule() { return uhfModule_; }
+
+    // READERHID_SIM_MODEL=hf chooses the HF card reader; anything else the default.
+    static Model modelFromEnvironment();
+
+  private:
+    std::vector<std::unique_ptr<SimFamily>> families(Model model);
+
+    UhfModule uhfModule_;
+    std::unique_ptr<ReaderSimulator> simulator_;
+};
+
+} // namespace sim

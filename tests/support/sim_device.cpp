@@ -1,0 +1,16 @@
+#include "sim_device.h"
+
+#include "protocol/hex_text.h"
+
+#include <algorithm>
+
+int SimDevice::write(const QByteArray& frame) {
+    written << hex::fromBytes(frame);
+    reply_ = reader.exchange(sim::Bytes(frame.begin(), frame.end()));
+    return frame.size();
+}
+
+void SimDevice::read(unsigned char* buffer, int capacity) {
+    std::copy_n(reply_.begin(), std::min<std::size_t>(reply_.size(), capacity), buffer);
+    reply_.clear();
+}
