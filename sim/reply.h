@@ -14,8 +14,12 @@ using Bytes = std::vector<std::uint8_t>;
 enum class ReaderError : std::uint8_t {
     XorMismatch = 0x05,
     Overflow = 0x10,
+    Timeout = 0x82,
+    NoCard = 0x83,
     BadParameters = 0x85,
     UnknownCommand = 0x8F,
+    NoSuchBlock = 0x93,
+    Locked = 0x94,
 };
 
 constexpr std::uint8_t kStatusOk = 0x00;
