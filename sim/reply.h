@@ -12,6 +12,7 @@ using Bytes = std::vector<std::uint8_t>;
 // operator, so a simulated family answers with the code a real reader would give. Families
 // add the codes of their own failures here.
 enum class ReaderError : std::uint8_t {
+    CommandFailed = 0x01,
     XorMismatch = 0x05,
     Overflow = 0x10,
     Timeout = 0x82,
