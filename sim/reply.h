@@ -18,6 +18,8 @@ enum class ReaderError : std::uint8_t {
     Timeout = 0x82,
     NoCard = 0x83,
     BadParameters = 0x85,
+    ValueBlockError = 0x8A,
+    AuthenticationFailed = 0x8C,
     UnknownCommand = 0x8F,
     NoSuchBlock = 0x93,
     Locked = 0x94,
