@@ -8,7 +8,8 @@
 namespace sim {
 
 SimulatedReader::SimulatedReader(Model model)
-    : simulator_(std::make_unique<ReaderSimulator>(families(model))) {}
+    : iso15693Cards_(iso15693CardsAtStart()),
+      simulator_(std::make_unique<ReaderSimulator>(families(model))) {}
 
 std::vector<std::unique_ptr<SimFamily>> SimulatedReader::families(Model model) {
     // Families listed first answer a shared code; the model puts its own
@@ -17,6 +18,9 @@ std::vector<std::unique_ptr<SimFamily>> SimulatedReader::families(Model model) {
     configFamilies.push_back(std::make_unique<TunnelFamily>(uhfModule_));
 
     std::vector<std::unique_ptr<SimFamily>> hfFamilies;
+    hfFamilies.push_back(std::make_unique<UltralightFamily>(ultralightCard_));
+    hfFamilies.push_back(std::make_unique<TypeBFamily>(typeBCard_, identityCard_));
+    hfFamilies.push_back(std::make_unique<Iso15693Family>(iso15693Cards_));
 
     auto& first = model == Model::Hf ? hfFamilies : configFamilies;
     auto& second = model == Model::Hf ? configFamilies : hfFamilies;

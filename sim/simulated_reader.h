@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sim/families/iso15693_family.h"
+#include "sim/families/type_b_family.h"
+#include "sim/families/ultralight_family.h"
 #include "sim/reader_simulator.h"
 #include "sim/uhf_module.h"
 
@@ -26,6 +29,11 @@ class SimulatedReader {
     Bytes exchange(const Bytes& frame) { return simulator_->exchange(frame); }
 
     UhfModule& uhfModule() { return uhfModule_; }
+    // 13.56 MHz cards in the field of the HF card reader.
+    UltralightCard& ultralightCard() { return ultralightCard_; }
+    TypeBCard& typeBCard() { return typeBCard_; }
+    IdentityCard& identityCard() { return identityCard_; }
+    std::vector<Iso15693Card>& iso15693Cards() { return iso15693Cards_; }
 
     // READERHID_SIM_MODEL=hf chooses the HF card reader; anything else the default.
     static Model modelFromEnvironment();
@@ -34,6 +42,10 @@ class SimulatedReader {
     std::vector<std::unique_ptr<SimFamily>> families(Model model);
 
     UhfModule uhfModule_;
+    UltralightCard ultralightCard_;
+    TypeBCard typeBCard_;
+    IdentityCard identityCard_;
+    std::vector<Iso15693Card> iso15693Cards_;
     std::unique_ptr<ReaderSimulator> simulator_;
 };
 
