@@ -1,6 +1,186 @@
 #include "iso14443b_page.h"
 
+#include "pages/page_support.h"
+#include "protocol/hex_text.h"
+
+#include <QGridLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+const QString done = QStringLiteral("操作成功   ");
+const QString failed = QStringLiteral("操作失败   ");
+
+// The messages of the data exchange (Button36) for the code after a failed
+// status; they differ from the reader's common messages in places.
+const struct {
+    const char* code;
+    const char* text;
+} passDataMessages[] = {
+    {"80", "参数设置成功....."},
+    {"81", "参数设置失败...."},
+    {"82", "通讯超时 ...."},
+    {"83", "卡不存在...."},
+    {"84", "接收卡数据出错...."},
+    {"85", "输入参数或者输入命令格式错误...."},
+    {"87", "未知的错误...."},
+    {"89", "The parameter of the command or the Format of the command Erro..."},
+    {"8A", "在块初始化中出现错误..."},
+    {"8B", "在防冲突过程中得到错误的序列号...."},
+    {"8C", "密码认证没通过...."},
+    {"8F", "Reader received unknown command...."},
+    {"90", "卡不支持这个命令...."},
+    {"91", "命令格式有错误...."},
+    {"92", "在命令的FLAG参数中，不支持OPTION 模式...."},
+    {"93", "要操作的BLOCK不存在...."},
+    {"94", "要操作的对象已经别锁定，不能进行修改...."},
+    {"95", "锁定操作不成功...."},
+    {"96", "写操作不成功...."},
+};
+
+} // namespace
+
 Iso14443bPage::Iso14443bPage(PageContext& context, QWidget* parent)
     : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("TabSheet5"));
+    ReaderLink& link = context_.link;
+    const QString loopRead = QStringLiteral("连续读      ");
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(6, 6, 6, 6);
+
+    auto* typeB = makeGroup(this, "GroupBox21", QStringLiteral("ISO14443 Type-B Commands"));
+    auto* typeBGrid = new QGridLayout(typeB);
+    auto* button31 = makeButton(typeB, "Button31", QStringLiteral("卡请求"));
+    typeBGrid->addWidget(button31, 0, 2);
+    auto* checkBox11 = makeCheckBox(typeB, "CheckBox11", loopRead);
+    typeBGrid->addWidget(checkBox11, 0, 3);
+    // The anticollision and reset buttons stay disabled, as the page was designed.
+    auto* button32 = makeButton(typeB, "Button32", QStringLiteral("防冲突"));
+    button32->setEnabled(false);
+    typeBGrid->addWidget(button32, 1, 2);
+    typeBGrid->addWidget(makeLabel(typeB, QStringLiteral("请输入卡ID号码：         ")), 2, 0);
+    edit76_ = makeEdit(typeB, "Edit76", QStringLiteral("41 30 0A 10"));
+    typeBGrid->addWidget(edit76_, 2, 1);
+    auto* button33 = makeButton(typeB, "Button33", QStringLiteral("Attrib"));
+    typeBGrid->addWidget(button33, 2, 2);
+    auto* button34 = makeButton(typeB, "Button34", QStringLiteral("复位卡"));
+    button34->setEnabled(false);
+    typeBGrid->addWidget(button34, 3, 2);
+    typeBGrid->addWidget(makeLabel(typeB, QStringLiteral("数据：    ")), 4, 0);
+    edit77_ = makeEdit(typeB, "Edit77", QStringLiteral("05 00 00"));
+    typeBGrid->addWidget(edit77_, 4, 1);
+    auto* button36 = makeButton(typeB, "Button36", QStringLiteral("发送数据"));
+    typeBGrid->addWidget(button36, 4, 2);
+    typeBGrid->setColumnStretch(1, 1);
+    page->addWidget(typeB);
+
+    auto* identity = makeGroup(this, "GroupBox22", QStringLiteral("第二代居民身份证"));
+    auto* identityGrid = new QGridLayout(identity);
+    identityGrid->addWidget(makeLabel(identity, QStringLiteral("读身份证ID号：     ")), 0, 0);
+    auto* button19 = makeButton(identity, "Button19", QStringLiteral("读取"));
+    identityGrid->addWidget(button19, 0, 1);
+    auto* checkBox13 = makeCheckBox(identity, "CheckBox13", loopRead);
+    identityGrid->addWidget(checkBox13, 0, 2);
+    identityGrid->addWidget(makeLabel(identity, QStringLiteral("读身份证文件ID号：   ")), 1, 0);
+    auto* button22 = makeButton(identity, "Button22", QStringLiteral("读取"));
+    identityGrid->addWidget(button22, 1, 1);
+    auto* checkBox14 = makeCheckBox(identity, "CheckBox14", loopRead);
+    identityGrid->addWidget(checkBox14, 1, 2);
+    identityGrid->setColumnStretch(3, 1);
+    page->addWidget(identity);
+    page->addStretch();
+
+    request_ = {[] { return QStringLiteral("09"); }, 500,
+                fieldReport(link, done, failed, true,
+                            {{QStringLiteral("卡片复位数据的长度为:"), 5, 5},
+                             {QStringLiteral("返回操作后的数据为:"), 6, 0, true}})};
+    attrib_ = {[this] { return QStringLiteral("0B") + edit76_->text(); }, 500,
+               ReplyTexts(QStringLiteral("操作成功、复位成功   "), failed)};
+    // The serial number of the reset card goes into the identifier field, from
+    // where ATTRIB sends it.
+    reset_ = {
+        [] { return QStringLiteral("0C"); }, 500,
+        fieldReport(link, done, failed, true, {{QStringLiteral("卡的序列号为："), 5, 8, true}})};
+    reset_.texts.successLines = [this, lines = reset_.texts.successLines](const QString& replyText,
+                                                                          const QString& time) {
+        lines(replyText, time);
+        edit76_->setText(reply::bytes(replyText, 5, 8));
+    };
+    // The identity card reads skip reply byte 5, the length of the number.
+    const QList<ReplyField> identityNumber{{QStringLiteral("返回卡号为:"), 6, 13, true}};
+    const QString readFailed = QStringLiteral("读卡号操作失败   ");
+    identityNumber_ = {[] { return QStringLiteral("26"); }, 1000,
+                       fieldReport(link, done, readFailed, false, identityNumber)};
+    fileIdentifier_ = {[] { return QStringLiteral("27"); }, 1000,
+                       fieldReport(link, done, readFailed, false, identityNumber)};
+
+    connect(button31, &QPushButton::clicked, this, &Iso14443bPage::Button31Click);
+    connect(button32, &QPushButton::clicked, this, &Iso14443bPage::Button32Click);
+    connect(button33, &QPushButton::clicked, this, &Iso14443bPage::Button33Click);
+    connect(button34, &QPushButton::clicked, this, &Iso14443bPage::Button34Click);
+    connect(button36, &QPushButton::clicked, this, &Iso14443bPage::Button36Click);
+    connect(button19, &QPushButton::clicked, this, &Iso14443bPage::Button19Click);
+    connect(button22, &QPushButton::clicked, this, &Iso14443bPage::Button22Click);
+    addContinuousMode(context_, {checkBox11, [this] { Button31Click(); }, true, 10});
+    addContinuousMode(context_, {checkBox13, [this] { Button19Click(); }, false, 0});
+    addContinuousMode(context_, {checkBox14, [this] { Button22Click(); }, false, 0});
+}
+
+void Iso14443bPage::Button31Click() {
+    runCardCommand(context_, request_);
+}
+
+void Iso14443bPage::Button32Click() {
+    runCardCommand(context_, request_);
+}
+
+void Iso14443bPage::Button33Click() {
+    runCardCommand(context_, attrib_);
+}
+
+void Iso14443bPage::Button34Click() {
+    runCardCommand(context_, reset_);
+}
+
+// Passes the data bytes to the card: payload 0D, the byte count N, the bytes.
+// The reply is judged with this command's own messages.
+void Iso14443bPage::Button36Click() {
+    ReaderLink& link = context_.link;
+    const QString data = edit77_->text();
+    const int digits = hex::digitsOf(data).size();
+    link.setReplyText(QString());
+    // Beyond 255 bytes the frame cannot go out anyway, which the link reports;
+    // the count stays one byte so that this is what the operator reads.
+    link.Send(QStringLiteral("0D") + hex::byte(qMin(digits / 2, 0xFF)) + data);
+    // Half a byte would shift every byte after it: the link has refused the
+    // frame with its own line, and nothing was sent.
+    if (digits % 2)
+        return;
+    link.Delay(600);
+
+    const QString replyText = link.ReplyText();
+    if (replyStatus(replyText) == ReplyStatus::Success) {
+        link.log(done + link.time());
+        link.log(QStringLiteral("操作后的数据串为：") + reply::bytesToEnd(replyText, 5) + crlf);
+        return;
+    }
+    link.log(failed + link.time());
+    if (replyText.isEmpty()) {
+        link.log(QStringLiteral("无数据接收..") + crlf);
+        return;
+    }
+    const QString code = reply::bytes(replyText, 5, 5);
+    for (const auto& message : passDataMessages)
+        if (code == QLatin1String(message.code))
+            link.log(QString::fromUtf8(message.text) + crlf);
+}
+
+void Iso14443bPage::Button19Click() {
+    runCardCommand(context_, identityNumber_);
+}
+
+void Iso14443bPage::Button22Click() {
+    runCardCommand(context_, fileIdentifier_);
 }

@@ -1,6 +1,332 @@
 #include "iso15693_page.h"
 
+#include "pages/page_support.h"
+#include "protocol/hex_text.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+
+namespace {
+
+const QString done = QStringLiteral("操作成功   ");
+const QString failed = QStringLiteral("操作失败   ");
+const QString addressedFlags = QStringLiteral("22");
+
+struct FieldSpec {
+    const char* edit = nullptr;
+    const char* label = nullptr; // nullptr: no label
+    const char* text = "";
+};
+
+struct RowSpec {
+    const char* code;
+    const char* flagsBox;
+    const char* flagsItem;
+    QList<FieldSpec> fields;
+    FieldSpec uid;
+    bool uidAlways;
+    QList<FieldSpec> data;
+    const char* button;
+    const char* caption;
+    const char* loopBox;
+    const char* loopCaption;
+    ReplyTexts texts;
+};
+
+// The request-flags byte of each item of a flags box. The box's whole text is
+// compared exactly; any other text gives no flags byte.
+const struct {
+    const char* item;
+    const char* flags;
+} flagItems[] = {
+    {"TI", "42"},      // high data rate, option
+    {"Philips", "02"}, // high data rate
+    {"uid", "22"},     // high data rate, address: the row's UID goes along
+    {"Other", "52"},   // high data rate, select, option
+};
+
+QString flagsByte(const QString& text) {
+    for (const auto& item : flagItems)
+        if (text == QLatin1String(item.item))
+            return QLatin1String(item.flags);
+    return QString();
+}
+
+QComboBox* makeFlagsBox(QWidget* parent, const char* name, const char* selected) {
+    QStringList items;
+    for (const auto& item : flagItems)
+        items << QLatin1String(item.item);
+    auto* box = makeCombo(parent, name, items, true);
+    // The text is taken as typed: no completion to an item, no new items.
+    box->setCompleter(nullptr);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCurrentText(QLatin1String(selected));
+    box->setFixedWidth(72);
+    return box;
+}
+
+// A UID holds eight bytes, written with blanks; the other fields a byte or four.
+QLineEdit* addField(QWidget* parent, QHBoxLayout* line, const FieldSpec& spec, int width) {
+    if (line->count())
+        line->addSpacing(8);
+    if (spec.label)
+        line->addWidget(makeLabel(parent, QString::fromUtf8(spec.label)));
+    auto* edit = makeEdit(parent, spec.edit, QString::fromUtf8(spec.text));
+    edit->setFixedWidth(width);
+    line->addWidget(edit);
+    return edit;
+}
+
+constexpr int byteWidth = 30;
+constexpr int uidWidth = 160;
+constexpr int dataWidth = 100;
+
+} // namespace
+
 Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
     : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("TabSheet6"));
+    ReaderLink& link = context_.link;
+
+    // One grid row per line: flags box, its caption, the fields, the button; a
+    // row's second line holds its UID and data and, under the button, its
+    // continuous box.
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setVerticalSpacing(3);
+    grid->setColumnStretch(2, 1);
+    int line = 0;
+
+    auto* button37 = makeButton(this, "Button37", QStringLiteral("防冲突"));
+    grid->addWidget(button37, line, 0, 1, 2);
+    auto* checkBox5 = makeCheckBox(this, "CheckBox5", QStringLiteral("连续读   "));
+    grid->addWidget(checkBox5, line++, 3);
+    inventory_ = {[] { return QStringLiteral("10060000"); }, 1000, ReplyTexts(done, failed)};
+    inventory_.texts.successLines = [this](const QString& replyText, const QString& time) {
+        logInventory(replyText, time);
+    };
+    connect(button37, &QPushButton::clicked, this, &Iso15693Page::Button37Click);
+    addContinuousMode(context_, {checkBox5, [this] { Button37Click(); }, true, 10});
+
+    const QString blockReadFailed = QStringLiteral("读卡失败   ");
+    const RowSpec specs[] = {
+        {"11",
+         "ComboBox10",
+         "Philips",
+         {{"Edit14", "起始块  ", "01"}, {"Edit13", "块数量  ", "05"}},
+         {"Edit55", "卡的uid信息    "},
+         false,
+         {},
+         "Button38",
+         "卡片读",
+         "CheckBox6",
+         "连续读     ",
+         fieldReport(link, done, blockReadFailed, false,
+                     {{QStringLiteral("标志位为："), 5, 5},
+                      {QStringLiteral("读卡返回数据为："), 6, 0, true}})},
+        {"12",
+         "ComboBox11",
+         "TI",
+         {{"Edit48", "起始块  ", "05"}, {"Edit49", "块数量  ", "01"}},
+         {"Edit50", "卡uid  "},
+         false,
+         {{"Edit16", "要写的数据    ", "11 22 33 44"}},
+         "Button39",
+         "卡片写",
+         "CheckBox7",
+         "连续写   ",
+         ReplyTexts(QStringLiteral("写卡操作成功   "), QStringLiteral("写卡失败   "))},
+        // The lock row has no UID field, so in "uid" mode it sends flags 22 alone.
+        {"13",
+         "ComboBox12",
+         "Philips",
+         {{"Edit18", "要锁的块号           ", "05"}},
+         {},
+         false,
+         {},
+         "Button40",
+         "锁定块",
+         nullptr,
+         nullptr,
+         ReplyTexts(QStringLiteral("锁操作成功   "), QStringLiteral("锁操作失败   "))},
+        {"15",
+         "ComboBox13",
+         "uid",
+         {},
+         {"Edit19", "卡的uid信息  "},
+         true,
+         {},
+         "Button42",
+         "选择卡",
+         nullptr,
+         nullptr,
+         ReplyTexts(QStringLiteral("选择卡操作成功   "), QStringLiteral("选择卡操作失败   "))},
+        {"17",
+         "ComboBox14",
+         "Philips",
+         {{"Edit15", "AFI", "06"}},
+         {"Edit28", "卡uid  "},
+         false,
+         {},
+         "Button44",
+         "写AFI",
+         nullptr,
+         nullptr,
+         ReplyTexts(QStringLiteral("写AFI操作成功   "), QStringLiteral("写AFI操作失败   "))},
+        {"18",
+         "ComboBox15",
+         "Philips",
+         {},
+         {"Edit32", "卡的uid信息  "},
+         false,
+         {},
+         "Button45",
+         "锁定AFI",
+         nullptr,
+         nullptr,
+         ReplyTexts(QStringLiteral("锁定AFI操作成功   "), QStringLiteral("锁定AFI操作失败   "))},
+        {"19",
+         "ComboBox16",
+         "Philips",
+         {{"Edit17", "DSFID", "08"}},
+         {"Edit36", "卡uid  "},
+         false,
+         {},
+         "Button46",
+         "写DSFID",
+         nullptr,
+         nullptr,
+         ReplyTexts(QStringLiteral("写DSFID操作成功   "), QStringLiteral("写DSFID操作失败   "))},
+        {"1A",
+         "ComboBox17",
+         "Philips",
+         {},
+         {"Edit38", "卡的uid信息  "},
+         false,
+         {},
+         "Button47",
+         "锁定DSFID",
+         nullptr,
+         nullptr,
+         ReplyTexts(QStringLiteral("锁定DSFID操作成功   "),
+                    QStringLiteral("锁定DSFID操作失败   "))},
+        // The fields sit at fixed places whatever the information flags say.
+        {"1B",
+         "ComboBox18",
+         "Philips",
+         {},
+         {"Edit41", "卡的uid信息  "},
+         false,
+         {},
+         "Button48",
+         "系统信息",
+         nullptr,
+         nullptr,
+         fieldReport(link, done, failed, false,
+                     {{QStringLiteral("  Flags值为： "), 5, 5},
+                      {QStringLiteral("  INFO Flags值为： "), 6, 6},
+                      {QStringLiteral("  卡UID值为： "), 7, 14},
+                      {QStringLiteral("  DSFID值为： "), 15, 15},
+                      {QStringLiteral("  AFI值为： "), 16, 16},
+                      {QStringLiteral("  Other fields值为： "), 17, 0, true}})},
+        {"1C",
+         "ComboBox19",
+         "Philips",
+         {{"Edit21", "起始块号  ", "00"}, {"Edit20", "数据长度  ", "05"}},
+         {"Edit43"},
+         false,
+         {},
+         "Button49",
+         "块安全位",
+         nullptr,
+         nullptr,
+         fieldReport(link, done, QStringLiteral("读卡块安全位失败   "), false,
+                     {{QStringLiteral("标志位为："), 5, 5},
+                      {QStringLiteral("块安全位状态为："), 6, 0, true}})},
+    };
+
+    for (const RowSpec& spec : specs) {
+        auto* separator = new QFrame(this);
+        separator->setFrameShape(QFrame::HLine);
+        separator->setFrameShadow(QFrame::Sunken);
+        grid->addWidget(separator, line++, 0, 1, 4);
+
+        Row row{QLatin1String(spec.code),
+                makeFlagsBox(this, spec.flagsBox, spec.flagsItem),
+                {},
+                nullptr,
+                spec.uidAlways,
+                {},
+                {{}, 500, spec.texts}};
+        grid->addWidget(row.flags, line, 0);
+        grid->addWidget(makeLabel(this, QStringLiteral("标志位    ")), line, 1);
+        auto* first = new QHBoxLayout;
+        for (const FieldSpec& field : spec.fields)
+            row.fields << addField(this, first, field, byteWidth);
+        // Rows with two fields of their own put the UID and data on a second line.
+        QHBoxLayout* second = first;
+        if (spec.fields.size() > 1) {
+            second = new QHBoxLayout;
+            second->addSpacing(20);
+        }
+        if (spec.uid.edit)
+            row.uid = addField(this, second, spec.uid, uidWidth);
+        for (const FieldSpec& field : spec.data)
+            row.data << addField(this, second, field, dataWidth);
+        first->addStretch();
+        grid->addLayout(first, line, 2);
+        auto* button = makeButton(this, spec.button, QString::fromUtf8(spec.caption));
+        grid->addWidget(button, line, 3);
+
+        const int index = rows_.size();
+        row.command.payload = [this, index] { return payload(rows_[index]); };
+        rows_ << row;
+        auto run = [this, index] { runCardCommand(context_, rows_[index].command); };
+        connect(button, &QPushButton::clicked, this, run);
+        if (spec.loopBox) {
+            auto* box = makeCheckBox(this, spec.loopBox, QString::fromUtf8(spec.loopCaption));
+            grid->addWidget(box, line + 1, 3);
+            addContinuousMode(context_, {box, run, true, 10});
+        }
+        ++line;
+        if (second != first) {
+            second->addStretch();
+            grid->addLayout(second, line++, 0, 1, 3);
+        }
+    }
+    grid->setRowStretch(line, 1);
+}
+
+// Command code, flags byte, the row's fields, the UID (with flags 22, or
+// always on the select row), then the data to write.
+QString Iso15693Page::payload(const Row& row) const {
+    const QString flags = flagsByte(row.flags->currentText());
+    QString text = row.code + flags;
+    for (const QLineEdit* field : row.fields)
+        text += field->text();
+    if (row.uid && (row.uidAlways || flags == addressedFlags))
+        text += row.uid->text();
+    for (const QLineEdit* field : row.data)
+        text += field->text();
+    return text;
+}
+
+void Iso15693Page::Button37Click() {
+    runCardCommand(context_, inventory_);
+}
+
+// Byte 5 is the number of cards; ten bytes per card follow: response flags,
+// DSFID and the UID, least significant byte first. The number of records comes
+// from the reply's length; a last partial record is left out.
+void Iso15693Page::logInventory(const QString& replyText, const QString& time) {
+    ReaderLink& link = context_.link;
+    link.log(done + time);
+    link.log(QStringLiteral("域内的卡片数量为：") + reply::bytes(replyText, 5, 5));
+    link.log(QStringLiteral("域内的卡片数据为：") + reply::bytesToEnd(replyText, 6));
+    const int records = qMax(0, int(replyText.size()) - 14) / 20;
+    for (int k = 1; k <= records; ++k)
+        link.log(QStringLiteral("第%1张卡卡号为：").arg(k) +
+                 cdate(hex::mid(replyText, 15 + 20 * (k - 1), 16)));
+    link.log(QString());
 }

@@ -1,15 +1,41 @@
 #pragma once
 
+#include "card_page_tools.h"
 #include "pages/page_context.h"
 
 #include <QWidget>
 
-// Page TabSheet3: Ultralight cards: pages and serial number.
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+
+// Page TabSheet3: Ultralight cards: serial number, halt, reading 16 bytes from a
+// page and writing a page, once or continuously.
 class UltralightPage : public QWidget {
     Q_OBJECT
   public:
     explicit UltralightPage(PageContext& context, QWidget* parent = nullptr);
 
+    void Button55Click();
+    void Button17Click();
+    void Button18Click();
+    void Button54Click();
+
   private:
+    // 00 requests idle cards only, 01 all cards, halted ones too.
+    static QString modeByte(const QRadioButton* all);
+    // The selected item is a page number written in decimal.
+    static QString pageByte(const QListWidget* pages);
+
     PageContext& context_;
+    QRadioButton* ula_;
+    QRadioButton* ulaa_;
+    QRadioButton* ulaaa_;
+    QListWidget* listBox1_;
+    QListWidget* listBox2_;
+    QLineEdit* edit56_;
+    CardCommand readSerial_;
+    CardCommand halt_;
+    CardCommand readPages_;
+    CardCommand writePage_;
 };
