@@ -19,10 +19,15 @@ Bytes uidOnAir(const Iso15693Card::Uid& uid) {
     return Bytes(uid.rbegin(), uid.rend());
 }
 
-// Blocks start .. start + count - 1 exist on the card. Blocks are numbered from 0,
-// and the reader takes the number of blocks itself, not the number minus one.
-bool blocksExist(const Iso15693Card& card, std::uint8_t start, std::uint8_t count) {
-    return count > 0 && start + count <= static_cast<int>(card.blocks.size());
+// Blocks start .. start + count - 1 must exist on the card: an error reply when
+// not. Blocks are numbered from 0, and the reader takes the number of blocks
+// itself, not the number minus one.
+std::optional<Bytes> checkBlocks(const Iso15693Card& card, std::uint8_t start, std::uint8_t count) {
+    if (count == 0)
+        return failure(ReaderError::BadParameters);
+    if (start + count > static_cast<int>(card.blocks.size()))
+        return failure(ReaderError::NoSuchBlock);
+    return std::nullopt;
 }
 
 } // namespace
@@ -127,8 +132,8 @@ Bytes Iso15693Family::readBlocks(const Bytes& parameters) {
         return *error;
     const Iso15693Card& card = *request.card;
     const std::uint8_t start = request.arguments[0], count = request.arguments[1];
-    if (!blocksExist(card, start, count))
-        return failure(ReaderError::NoSuchBlock);
+    if (auto error = checkBlocks(card, start, count))
+        return *error;
     Bytes data{kResponseFlags};
     for (int block = start; block < start + count; ++block) {
         if (request.flags & kOptionFlag)
@@ -147,8 +152,8 @@ Bytes Iso15693Family::writeBlocks(const Bytes& parameters) {
     const std::uint8_t start = request.arguments[0], count = request.arguments[1];
     if (request.data.size() != count * sizeof(Iso15693Card::Block))
         return failure(ReaderError::BadParameters);
-    if (!blocksExist(card, start, count))
-        return failure(ReaderError::NoSuchBlock);
+    if (auto error = checkBlocks(card, start, count))
+        return *error;
     for (int block = start; block < start + count; ++block)
         if (card.blockLocked[block])
             return failure(ReaderError::Locked);
@@ -164,8 +169,8 @@ Bytes Iso15693Family::lockBlock(const Bytes& parameters) {
         return *error;
     Iso15693Card& card = *request.card;
     const std::uint8_t block = request.arguments[0];
-    if (!blocksExist(card, block, 1))
-        return failure(ReaderError::NoSuchBlock);
+    if (auto error = checkBlocks(card, block, 1))
+        return *error;
     if (card.blockLocked[block])
         return failure(ReaderError::Locked);
     card.blockLocked[block] = true;
@@ -233,8 +238,8 @@ Bytes Iso15693Family::securityStatus(const Bytes& parameters) {
         return *error;
     const Iso15693Card& card = *request.card;
     const std::uint8_t start = request.arguments[0], count = request.arguments[1];
-    if (!blocksExist(card, start, count))
-        return failure(ReaderError::NoSuchBlock);
+    if (auto error = checkBlocks(card, start, count))
+        return *error;
     Bytes data{kResponseFlags};
     for (int block = start; block < start + count; ++block)
         data.push_back(card.blockLocked[block] ? 0x01 : 0x00);

@@ -1,6 +1,7 @@
 #include "iso14443b_page.h"
 
 #include "pages/page_support.h"
+#include "protocol/frames.h"
 #include "protocol/hex_text.h"
 
 #include <QGridLayout>
@@ -149,15 +150,18 @@ void Iso14443bPage::Button34Click() {
 void Iso14443bPage::Button36Click() {
     ReaderLink& link = context_.link;
     const QString data = edit77_->text();
-    const int digits = hex::digitsOf(data).size();
     link.setReplyText(QString());
+    // Half a byte would shift every byte after it and the count N would not
+    // match: the frame layer's check refuses the data as typed, and nothing goes out.
+    QString error;
+    if (hfFrame(QString(), data, &error).isEmpty()) {
+        link.log(error + link.time());
+        return;
+    }
     // Beyond 255 bytes the frame cannot go out anyway, which the link reports;
     // the count stays one byte so that this is what the operator reads.
-    link.Send(QStringLiteral("0D") + hex::byte(qMin(digits / 2, 0xFF)) + data);
-    // Half a byte would shift every byte after it: the link has refused the
-    // frame with its own line, and nothing was sent.
-    if (digits % 2)
-        return;
+    const int count = qMin(int(hex::digitsOf(data).size()) / 2, 0xFF);
+    link.Send(QStringLiteral("0D") + hex::byte(count) + data);
     link.Delay(600);
 
     const QString replyText = link.ReplyText();
