@@ -4,13 +4,28 @@
 #include "sim/simulated_reader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
+#include <random>
 
 #define READERHID_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
 struct LibraryReader {
+    LibraryReader() {
+        // The installer takes a tag away a second after it has been written and
+        // puts a fresh one down, so automatic issuing can be watched tag by tag.
+        const auto start = std::chrono::steady_clock::now();
+        simulator.uhfModule().field().replaceWrittenTags(
+            std::chrono::seconds(1),
+            [start] {
+                return std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - start);
+            },
+            std::random_device()());
+    }
+
     sim::SimulatedReader simulator{sim::SimulatedReader::modelFromEnvironment()};
     std::mutex mutex;
     // The reply to the last frame written, until it is read.

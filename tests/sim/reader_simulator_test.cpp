@@ -61,6 +61,7 @@ class ReaderSimulatorTest : public QObject {
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, reply);
         sim::UhfModule module;
+        module.field().clear();
         QCOMPARE(hex(tunnelReader(module).exchange(bytes(request))), reply);
     }
 

@@ -13,7 +13,9 @@ constexpr int kCapacity = 245;
 // No reply ends in this byte, so it marks what the library left alone.
 constexpr std::uint8_t kUnused = 0xEE;
 const QByteArray kTunnelRequest("AA 00 08 CE BB 00 22 00 00 22 7E 03 BB");
-const QByteArray kTunnelReply("AA 00 09 00 BB 01 FF 00 01 15 16 7E 30 BB");
+// The tag in the field at start answers the inventory.
+const QByteArray kTunnelReply("AA 00 19 00 BB 01 22 00 11 C8 30 00 E2 00 47 13 90 20 60 21 07 40 12 "
+                              "34 0E 24 58 7E 42 BB");
 
 } // namespace
 
@@ -68,7 +70,7 @@ class SimHidLibraryTest : public QObject {
 
     void readStopsAtCapacity() {
         write(kTunnelRequest);
-        QCOMPARE(read(4), QByteArray("AA 00 09 00"));
+        QCOMPARE(read(4), QByteArray("AA 00 19 00"));
         QCOMPARE(lastResult_, 4);
         QCOMPARE(read(kCapacity), QByteArray());
     }

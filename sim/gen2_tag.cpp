@@ -1,0 +1,119 @@
+#include "sim/gen2_tag.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace sim {
+
+namespace {
+
+constexpr std::size_t kReservedWords = 4;  // kill password, access password
+constexpr std::size_t kEpcHeaderWords = 2; // StoredCRC, PC word
+// Class E2 (EPC Gen2), then a maker and model of our own, then a 48-bit serial number.
+constexpr std::uint8_t kTidPrefix[] = {0xE2, 0x80, 0x11, 0x05, 0x20, 0x00};
+constexpr std::size_t kSerialBytes = 6;
+
+std::size_t bankIndex(MemoryBank bank) {
+    return static_cast<std::size_t>(bank);
+}
+
+} // namespace
+
+Gen2Tag::Gen2Tag(const Bytes& epc, std::uint64_t serial, std::uint32_t accessPassword) {
+    if (epc.size() % 2 || epc.size() > 2 * kEpcWords)
+        throw std::invalid_argument("an EPC is whole words, 128 bits at most");
+
+    Bytes& reserved = banks_[bankIndex(MemoryBank::Reserved)];
+    reserved.assign(2 * kReservedWords, 0);
+    for (int i = 0; i < 4; ++i)
+        reserved[4 + i] = static_cast<std::uint8_t>(accessPassword >> (24 - 8 * i));
+
+    Bytes& epcBank = banks_[bankIndex(MemoryBank::Epc)];
+    epcBank.assign(2 * (kEpcHeaderWords + kEpcWords), 0);
+    // The length bits are the top five of the PC word.
+    epcBank[2] = static_cast<std::uint8_t>(epc.size() / 2 << 3);
+    std::copy(epc.begin(), epc.end(), epcBank.begin() + 2 * kEpcHeaderWords);
+    updateStoredCrc();
+
+    Bytes& tid = banks_[bankIndex(MemoryBank::Tid)];
+    tid.assign(std::begin(kTidPrefix), std::end(kTidPrefix));
+    for (std::size_t i = 0; i < kSerialBytes; ++i)
+        tid.push_back(static_cast<std::uint8_t>(serial >> (8 * (kSerialBytes - 1 - i))));
+
+    banks_[bankIndex(MemoryBank::User)].assign(2 * kUserWords, 0);
+}
+
+Bytes Gen2Tag::epc() const {
+    const std::size_t words = std::min<std::size_t>(pc() >> 11, kEpcWords);
+    const Bytes& bank = banks_[bankIndex(MemoryBank::Epc)];
+    const auto from = bank.begin() + 2 * kEpcHeaderWords;
+    return Bytes(from, from + 2 * words);
+}
+
+std::uint32_t Gen2Tag::accessPassword() const {
+    return std::uint32_t{word(MemoryBank::Reserved, 2)} << 16 | word(MemoryBank::Reserved, 3);
+}
+
+Gen2Tag::Access Gen2Tag::read(MemoryBank bank, std::size_t address, std::size_t count,
+                              std::uint32_t password, Bytes* words) const {
+    if (!passwordAllows(password, bank == MemoryBank::Reserved))
+        return Access::WrongPassword;
+    const Bytes& memory = banks_[bankIndex(bank)];
+    const std::size_t size = memory.size() / 2;
+    if (address >= size || (count && count > size - address))
+        return Access::Overrun;
+    const std::size_t end = count ? address + count : size;
+    words->assign(memory.begin() + 2 * address, memory.begin() + 2 * end);
+    return Access::Ok;
+}
+
+Gen2Tag::Access Gen2Tag::write(MemoryBank bank, std::size_t address, const Bytes& data,
+                               std::uint32_t password) {
+    if (!passwordAllows(password, true))
+        return Access::WrongPassword;
+    if (data.empty() || data.size() % 2)
+        return Access::BadLength;
+    Bytes& memory = banks_[bankIndex(bank)];
+    const std::size_t size = memory.size() / 2;
+    if (address >= size || data.size() / 2 > size - address)
+        return Access::Overrun;
+    std::copy(data.begin(), data.end(), memory.begin() + 2 * address);
+    if (bank == MemoryBank::Epc)
+        updateStoredCrc();
+    return Access::Ok;
+}
+
+std::uint16_t Gen2Tag::crc16(const Bytes& data) {
+    std::uint16_t crc = 0xFFFF;
+    for (std::uint8_t byte : data) {
+        crc ^= static_cast<std::uint16_t>(byte << 8);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<std::uint16_t>(crc & 0x8000 ? crc << 1 ^ 0x1021 : crc << 1);
+    }
+    return static_cast<std::uint16_t>(~crc);
+}
+
+std::uint16_t Gen2Tag::word(MemoryBank bank, std::size_t index) const {
+    const Bytes& memory = banks_[bankIndex(bank)];
+    return static_cast<std::uint16_t>(memory[2 * index] << 8 | memory[2 * index + 1]);
+}
+
+// A password other than zero starts the access step, which fails unless it is
+// the tag's; without it the tag is only open, and a tag with an access password
+// then refuses what needs the secured state.
+bool Gen2Tag::passwordAllows(std::uint32_t password, bool needsSecured) const {
+    const std::uint32_t own = accessPassword();
+    return password == own || (password == 0 && !needsSecured);
+}
+
+void Gen2Tag::updateStoredCrc() {
+    Bytes& bank = banks_[bankIndex(MemoryBank::Epc)];
+    Bytes covered(bank.begin() + 2, bank.begin() + 4);
+    const Bytes id = epc();
+    covered.insert(covered.end(), id.begin(), id.end());
+    const std::uint16_t crc = crc16(covered);
+    bank[0] = static_cast<std::uint8_t>(crc >> 8);
+    bank[1] = static_cast<std::uint8_t>(crc);
+}
+
+} // namespace sim
