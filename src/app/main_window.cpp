@@ -89,6 +89,7 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
     addPage(serial_, QStringLiteral("串口功能"), true);
     addPage(new WifiPage(context_), QStringLiteral("Wifi功能"), true);
 
+    context_.clearLog = [this] { MenuItem1Click(); };
     link_.setAddressSource([this] { return outputFormat_->address(); });
     link_.setDebugSource([this] { return serial_->debugLogging(); });
 

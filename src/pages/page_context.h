@@ -19,4 +19,6 @@ struct PageContext {
     std::function<void()> showCardMemory;
     // Interval of the HF continuous modes, Edit22 on the system commands page.
     std::function<int()> hfInterval;
+    // Empties the log pane RichEdit1; set by the main window after the pages.
+    std::function<void()> clearLog = {};
 };

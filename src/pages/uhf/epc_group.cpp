@@ -1,6 +1,284 @@
 #include "epc_group.h"
 
+#include "epc_number.h"
+#include "pages/page_support.h"
+#include "protocol/conversion.h"
+#include "protocol/frames.h"
+#include "protocol/hex_text.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+const QString notExist = QStringLiteral("The card is not exist..!   ");
+const QString noData = QStringLiteral("error,no data  receive..   ");
+
+const QString inventoryFrame = QStringLiteral("bb 00 22 00 00 22 7e ");
+// Eight words of the EPC bank from word 0: StoredCRC, PC word and a 12-byte EPC.
+const QString readEpcMemoryFrame =
+    QStringLiteral("BB 00 39 00 09 00 00 00 00 01 00 00 00 08 4B 7E");
+
+// Every tag command waits this long for the module's reply.
+constexpr int replyWait = 500;
+// Automatic issuing pauses Edit61 plus this many milliseconds between attempts.
+constexpr int pauseExtra = 100;
+// The PC word's five length bits count at most 31 words.
+constexpr int maxEpcBytes = 62;
+
+// A UHF module frame around the text from the type byte to the last parameter.
+QString uhfFrame(const QString& typeToLastParameter) {
+    return QStringLiteral("BB ") + typeToLastParameter + ' ' + uhfChecksum(typeToLastParameter) +
+           QStringLiteral(" 7E");
+}
+
+// The low byte of the parameter length of an inventory reply, less RSSI, PC and
+// CRC words: the EPC's length in bytes.
+int epcBytesOf(const QString& inventoryReply) {
+    return std::max(0, hex::mid(inventoryReply, 9, 2).toInt(nullptr, 16) - 5);
+}
+
+} // namespace
+
 EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     : QGroupBox(QStringLiteral("EPC自动写卡"), parent), context_(context) {
     setObjectName(QStringLiteral("GroupBox35"));
+
+    number_ = makeEdit(this, "Edit54", QStringLiteral("000000000000000000000001"));
+    QFont large = number_->font();
+    large.setPixelSize(32);
+    number_->setFont(large);
+    step_ = makeEdit(this, "Edit62", QStringLiteral("1"));
+    password_ = makeEdit(this, "Edit63", QStringLiteral("00 00 00 00"));
+    pause_ = makeEdit(this, "Edit61", QStringLiteral("2"));
+    step_->setFixedWidth(70);
+    password_->setFixedWidth(110);
+    pause_->setFixedWidth(50);
+
+    auto* order = makeGroup(this, "GroupBox37", QString());
+    auto* orderRow = new QHBoxLayout(order);
+    orderRow->setContentsMargins(6, 2, 6, 2);
+    orderRow->addWidget(makeRadio(order, "Forward", QStringLiteral("正加"), true));
+    reverse_ = makeRadio(order, "reverse", QStringLiteral("反加"));
+    orderRow->addWidget(reverse_);
+
+    readEpc_ = makeEdit(this, "Edit53", QString());
+    foundEpc_ = makeEdit(this, "Edit60", QString());
+    epcbuf_ = makeEdit(this, "epcbuf", QStringLiteral("epcbuf"));
+    epcbuf_->setEnabled(false);
+    for (QLineEdit* hidden : {readEpc_, foundEpc_, epcbuf_})
+        hidden->hide();
+
+    issuing_ = makeCheckBox(this, "CheckBox20", QStringLiteral("自动发卡  "));
+    context_.registerLoopBox(issuing_);
+
+    auto* stepRow = new QHBoxLayout;
+    stepRow->addWidget(makeLabel(this, QStringLiteral("每次累加      ")));
+    stepRow->addWidget(step_);
+    stepRow->addWidget(order);
+    stepRow->addStretch();
+
+    auto* settingsRow = new QHBoxLayout;
+    settingsRow->addWidget(makeLabel(this, QStringLiteral("访问密码(16进制):   ")));
+    settingsRow->addWidget(password_);
+    settingsRow->addStretch();
+    settingsRow->addWidget(makeLabel(this, QStringLiteral("写卡等待时间:        ")));
+    settingsRow->addWidget(pause_);
+    settingsRow->addWidget(makeLabel(this, QStringLiteral("毫秒   ")));
+
+    // One descriptor per button: control name, caption, handler.
+    const struct {
+        const char* name;
+        const char* caption;
+        void (EpcGroup::*click)();
+    } buttons[] = {
+        {"Button65", "读EPC号", &EpcGroup::Button65Click},
+        {"Button67", "读卡", &EpcGroup::Button67Click},
+        {"Button66", "写卡", &EpcGroup::Button66Click},
+        {"Button70", "清除界面", &EpcGroup::Button70Click},
+    };
+    auto* buttonRow = new QHBoxLayout;
+    for (const auto& button : buttons) {
+        auto* widget = makeButton(this, button.name, QString::fromUtf8(button.caption));
+        connect(widget, &QPushButton::clicked, this, button.click);
+        buttonRow->addWidget(widget);
+    }
+    // Automatic issuing sits beside the write button it repeats.
+    buttonRow->insertWidget(3, issuing_);
+    connect(issuing_, &QCheckBox::clicked, this, &EpcGroup::CheckBox20Click);
+
+    // Compact: the read-mode and relay groups share the page above.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    order->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(6, 4, 6, 4);
+    column->setSpacing(4);
+    column->addWidget(number_);
+    column->addLayout(stepRow);
+    column->addLayout(settingsRow);
+    column->addLayout(buttonRow);
+}
+
+QString EpcGroup::exchange(const QString& frame) {
+    ReaderLink& link = context_.link;
+    link.SendUHF(frame);
+    link.Delay(replyWait);
+    // The HF reply carries the module's frame between its status byte and its XOR.
+    const QString reply = link.ReplyText();
+    link.setReplyText(hex::mid(reply, 9, std::max(0, int(reply.size()) - 12)));
+    return link.ReplyText();
+}
+
+void EpcGroup::Button65Click() {
+    ReaderLink& link = context_.link;
+    const QString reply = exchange(inventoryFrame);
+    if (reply.size() == 16)
+        link.log(notExist + link.time() + crlf);
+    else if (reply.isEmpty())
+        link.log(noData + link.time() + crlf);
+    else if (reply.size() > 20)
+        link.log(QStringLiteral("the epc is: ") + hex::mid(reply, 17, 2 * epcBytesOf(reply)));
+}
+
+void EpcGroup::Button67Click() {
+    ReaderLink& link = context_.link;
+    const QString reply = exchange(inventoryFrame);
+    if (reply.size() == 16) {
+        link.log(notExist + link.time() + crlf);
+        return;
+    }
+    // Without a reply the select and read still go out, with no EPC to select.
+    if (reply.isEmpty())
+        link.log(noData + link.time() + crlf);
+    else if (reply.size() > 20)
+        link.log(QStringLiteral("the epc is: ") + hex::mid(reply, 17, 24));
+    readEpc_->setText(hex::mid(reply, 17, 24));
+
+    // This select goes to the reader as it is, not through the tunnel; neither
+    // its reply nor that of the read is looked at.
+    const QString select =
+        QStringLiteral(" 00 0c 00  13 01 00 00  00 20 60 00 ") + readEpc_->text();
+    link.SendHex(uhfFrame(select));
+    link.Delay(replyWait);
+    exchange(readEpcMemoryFrame);
+}
+
+void EpcGroup::Button66Click() {
+    writeCard();
+}
+
+bool EpcGroup::numberCanBeWritten() {
+    const QString epc = number_->text();
+    try {
+        addhex(epc, step_->text(), reverse_->isChecked());
+    } catch (const ConversionError& error) {
+        context_.showError(error.message());
+        return false;
+    }
+    // The write frame counts the EPC in whole words, behind a PC word that
+    // holds at most 31 of them: anything else would reach the tag cut short.
+    const int bytes = epc.size() / 2;
+    if (bytes < 2 || bytes > maxEpcBytes || bytes % 2) {
+        context_.showError(
+            QStringLiteral("EPC号长度须为 2 到 %1 之间的偶数个字节，现为 %2 字节，未写卡")
+                .arg(maxEpcBytes)
+                .arg(bytes));
+        return false;
+    }
+    return true;
+}
+
+bool EpcGroup::writeCard() {
+    ReaderLink& link = context_.link;
+    number_->setText(hex::digitsOf(number_->text()));
+    if (!numberCanBeWritten())
+        return false;
+
+    const QString tag = exchange(inventoryFrame);
+    if (tag.size() == 16) {
+        link.log(notExist + link.time());
+        return true;
+    }
+    if (tag.isEmpty()) {
+        link.log(noData + link.time() + crlf);
+        return true;
+    }
+    const int k = epcBytesOf(tag);
+    foundEpc_->setText(hex::mid(tag, 17, 2 * k));
+    // The tag already carries the number written last. Typed numbers may be
+    // lower case, while the tag reads back in upper case.
+    if (epcbuf_->text().compare(foundEpc_->text(), Qt::CaseInsensitive) == 0)
+        return true;
+    // The tag's StoredCRC, the two bytes before the checksum.
+    const QString crc = hex::mid(tag, tag.size() - 7, 4);
+
+    exchange(uhfFrame(QStringLiteral("00 0C 00 ") + hex::byte(k + 7) +
+                      QStringLiteral(" 01 00 00 00 20 ") + hex::byte(k * 8) +
+                      QStringLiteral(" 00 ") + foundEpc_->text()));
+
+    // Words from 0: the StoredCRC as read, the PC word with the EPC's length
+    // in words in its top five bits, the EPC.
+    const QString epc = number_->text();
+    const int m = epc.size() / 2;
+    const QString written = exchange(
+        uhfFrame(QStringLiteral("00 49 00 ") + hex::byte(m + 13) + ' ' + password_->text() +
+                 QStringLiteral(" 01 00 00 00 ") + hex::byte((m + 4) / 2) + ' ' + crc + ' ' +
+                 hex::byte(m * 4) + QStringLiteral(" 00 ") + epc));
+    const QString command = hex::mid(written, 5, 2);
+    if (written.isEmpty()) {
+        link.log(noData + link.time() + crlf);
+    } else if (command == QLatin1String("49")) {
+        link.log(QStringLiteral("写卡成功,卡号") + epc);
+        epcbuf_->setText(epc);
+        try {
+            number_->setText(addhex(epc, step_->text(), reverse_->isChecked()));
+        } catch (const ConversionError& error) {
+            context_.showError(error.message());
+            return false;
+        }
+    } else if (command == QLatin1String("FF")) {
+        // The module refused the write: the tag does not carry the number.
+        link.log(QStringLiteral("写卡失败   ") + link.time() + crlf);
+    } else {
+        link.log(QStringLiteral("check sum error.....   ") + link.time() + crlf);
+    }
+    return true;
+}
+
+void EpcGroup::CheckBox20Click() {
+    const QPointer<EpcGroup> alive(this);
+    showIssuingCaption();
+    repeatWhileChecked(issuing_, [this] {
+        if (!writeCard()) {
+            issuing_->setChecked(false);
+            return;
+        }
+        int pause = 0;
+        try {
+            pause = strToInt(pause_->text());
+        } catch (const ConversionError& error) {
+            context_.showError(error.message());
+            issuing_->setChecked(false);
+            return;
+        }
+        context_.link.Delayy(int(std::min<qint64>(qint64(pause) + pauseExtra, INT_MAX)));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    });
+    if (alive)
+        showIssuingCaption();
+}
+
+void EpcGroup::showIssuingCaption() {
+    issuing_->setText(issuing_->isChecked() ? QStringLiteral("停止发卡")
+                                            : QStringLiteral("自动发卡"));
+}
+
+void EpcGroup::Button70Click() {
+    context_.clearLog();
 }

@@ -1,0 +1,47 @@
+#include "epc_number.h"
+
+#include "protocol/conversion.h"
+#include "protocol/hex_text.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int maxBytes = 64;
+
+// The bytes of the text, least significant first.
+std::vector<int> bytesOf(QString text, bool littleEndian) {
+    text.remove(QLatin1Char(' '));
+    if (text.size() % 2 || text.size() / 2 > maxBytes || hex::digitsOf(text) != text)
+        throw ConversionError(text);
+    std::vector<int> bytes;
+    for (int i = 0; i < text.size(); i += 2)
+        bytes.push_back(text.mid(i, 2).toInt(nullptr, 16));
+    if (!littleEndian)
+        std::reverse(bytes.begin(), bytes.end());
+    return bytes;
+}
+
+} // namespace
+
+QString addhex(const QString& number, const QString& step, bool littleEndian) {
+    const int width = std::max(number.size(), step.size());
+    std::vector<int> sum = bytesOf(number.rightJustified(width, QLatin1Char('0')), littleEndian);
+    const std::vector<int> add = bytesOf(step.rightJustified(width, QLatin1Char('0')), false);
+    sum.resize(std::max(sum.size(), add.size()), 0);
+    int carry = 0;
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+        const int total = sum[i] + (i < add.size() ? add[i] : 0) + carry;
+        sum[i] = total & 0xFF;
+        carry = total >> 8;
+    }
+    if (carry)
+        sum.push_back(carry);
+    if (!littleEndian)
+        std::reverse(sum.begin(), sum.end());
+    QString text;
+    for (int byte : sum)
+        text += hex::byte(byte);
+    return text;
+}

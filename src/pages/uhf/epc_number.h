@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The next EPC of a series: number + step, both hex text. The step is always
+// big-endian; the number is big-endian, or little-endian (its first byte least
+// significant) when littleEndian is set, and the result keeps its byte order.
+// The shorter text is first filled with leading "0"s to the other's length;
+// blanks are then dropped. A carry out of the top byte adds a byte 01. Text
+// that is not whole bytes of hex digits, or longer than 64 bytes, raises
+// ConversionError.
+QString addhex(const QString& number, const QString& step, bool littleEndian);
