@@ -1,5 +1,6 @@
 #include "sim/simulated_reader.h"
 
+#include "sim/families/sector_card_family.h"
 #include "sim/families/tunnel_family.h"
 
 #include <cstdlib>
@@ -18,9 +19,13 @@ std::vector<std::unique_ptr<SimFamily>> SimulatedReader::families(Model model) {
     configFamilies.push_back(std::make_unique<TunnelFamily>(uhfModule_));
 
     std::vector<std::unique_ptr<SimFamily>> hfFamilies;
+    hfFamilies.push_back(std::make_unique<HfSystemFamily>(hfReader_));
     hfFamilies.push_back(std::make_unique<UltralightFamily>(ultralightCard_));
     hfFamilies.push_back(std::make_unique<TypeBFamily>(typeBCard_, identityCard_));
     hfFamilies.push_back(std::make_unique<Iso15693Family>(iso15693Cards_));
+    // Halt (06) is the Ultralight family's while both card kinds share the field:
+    // S50/S70 cards are halted by the request's halt flag.
+    hfFamilies.push_back(std::make_unique<SectorCardFamily>(sectorCards_));
 
     auto& first = model == Model::Hf ? hfFamilies : configFamilies;
     auto& second = model == Model::Hf ? configFamilies : hfFamilies;

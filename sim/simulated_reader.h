@@ -1,9 +1,11 @@
 #pragma once
 
+#include "sim/families/hf_system_family.h"
 #include "sim/families/iso15693_family.h"
 #include "sim/families/type_b_family.h"
 #include "sim/families/ultralight_family.h"
 #include "sim/reader_simulator.h"
+#include "sim/sector_card.h"
 #include "sim/uhf_module.h"
 
 #include <memory>
@@ -29,7 +31,9 @@ class SimulatedReader {
     Bytes exchange(const Bytes& frame) { return simulator_->exchange(frame); }
 
     UhfModule& uhfModule() { return uhfModule_; }
+    HfReaderSettings& hfReader() { return hfReader_; }
     // 13.56 MHz cards in the field of the HF card reader.
+    SectorCardField& sectorCards() { return sectorCards_; }
     UltralightCard& ultralightCard() { return ultralightCard_; }
     TypeBCard& typeBCard() { return typeBCard_; }
     IdentityCard& identityCard() { return identityCard_; }
@@ -42,6 +46,8 @@ class SimulatedReader {
     std::vector<std::unique_ptr<SimFamily>> families(Model model);
 
     UhfModule uhfModule_;
+    HfReaderSettings hfReader_;
+    SectorCardField sectorCards_;
     UltralightCard ultralightCard_;
     TypeBCard typeBCard_;
     IdentityCard identityCard_;

@@ -18,6 +18,7 @@
 #include "pages/hf/ultralight_page.h"
 #include "pages/uhf/epc_group.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -30,6 +31,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QSaveFile>
 #include <QScreen>
 #include <QStatusBar>
@@ -45,7 +47,8 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
                                                 QMessageBox::critical(this, QStringLiteral("RFID"),
                                                                       message);
                                             },
-                                            [this] { Button72Click(); }, [] { return 100; }},
+                                            [this] { Button72Click(); },
+                                            [this] { return systemCommands_->interval(); }},
       pages_(new QTabWidget) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("设置输出格式软件 V2.9"));
@@ -147,6 +150,31 @@ void TForm1::createMenus() {
     for (int i = 0; i < 6; ++i)
         addItem(looks, lookItems[i], QStringLiteral("风格%1").arg(i + 1),
                 [i] { styles::applyStored(i); });
+
+    // The HF pages have no tab: this menu makes any page current, and sets the
+    // working state of the serial page's three radio buttons.
+    QMenu* pageMenu = bar->addMenu(QStringLiteral("页面选择"));
+    pageMenu->setObjectName(QStringLiteral("PageMenu"));
+    const char* pageItems[] = {"COM1", "N10", "S50S701", "Ultralight1", "ISO14443B1", "ISO156931"};
+    for (int index = 0; index < 6; ++index)
+        addItem(pageMenu, pageItems[index], pages_->tabText(index),
+                [this, index] { pages_->setCurrentIndex(index); });
+    pageMenu->addSeparator();
+    const struct {
+        const char* item;
+        const char* radio;
+    } stateItems[] = {{"N6", "RadioButton3"}, {"N7", "RadioButton4"}, {"N8", "RadioButton19"}};
+    auto* states = new QActionGroup(pageMenu);
+    for (const auto& state : stateItems) {
+        auto* radio = serial_->findChild<QRadioButton*>(QLatin1String(state.radio));
+        addItem(pageMenu, state.item, radio->text(), [radio] { radio->setChecked(true); });
+        QAction* item = pageMenu->actions().constLast();
+        item->setCheckable(true);
+        states->addAction(item);
+        // The menu shows the state the radio buttons are in when it opens.
+        connect(pageMenu, &QMenu::aboutToShow, item,
+                [item, radio] { item->setChecked(radio->isChecked()); });
+    }
 
     QMenu* about = bar->addMenu(QStringLiteral("关于"));
     addItem(about, "N5", QStringLiteral("版本更新记录"), [this] { N5Click(); });

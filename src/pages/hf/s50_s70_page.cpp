@@ -1,5 +1,346 @@
 #include "s50_s70_page.h"
 
+#include "card_page_tools.h"
+#include "pages/page_support.h"
+#include "protocol/hex_text.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int cardWaitMs = 500;
+constexpr int haltWaitMs = 300;
+const QString cardFailure = QStringLiteral("读卡失败   ");
+const QString success = QStringLiteral("操作成功   ");
+
+QStringList blockItems() {
+    QStringList items;
+    for (int block = 0; block < 64; ++block)
+        items << QStringLiteral("%1").arg(block, 2, 16, QLatin1Char('0'));
+    return items;
+}
+
+const QStringList countItems = {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"),
+                                QStringLiteral("04")};
+const QStringList keyItems = {QStringLiteral("A0 A1 A2 A3 A4 A5"),
+                              QStringLiteral("B0 B1 B2 B3 B4 B5"),
+                              QStringLiteral("FF FF FF FF FF FF")};
+const QString transportKey = QStringLiteral("FF FF FF FF FF FF");
+
+// Two radio buttons, the first checked, in an untitled box of their own.
+QRadioButton* addPair(QWidget* parent, QBoxLayout* layout, const char* group, const char* first,
+                      const QString& firstCaption, const char* second,
+                      const QString& secondCaption) {
+    auto* box = makeGroup(parent, group, QString());
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(4, 0, 4, 0);
+    column->setSpacing(0);
+    column->addWidget(makeRadio(box, first, firstCaption, true));
+    auto* other = makeRadio(box, second, secondCaption);
+    column->addWidget(other);
+    layout->addWidget(box);
+    return other;
+}
+
+QComboBox* makeChoice(QWidget* parent, const char* name, const QStringList& items,
+                      const QString& text, int width) {
+    auto* combo = makeCombo(parent, name, items, true);
+    combo->setCurrentText(text);
+    combo->setFixedWidth(width);
+    return combo;
+}
+
+QWidget* fixedWidth(QWidget* widget, int width) {
+    widget->setFixedWidth(width);
+    return widget;
+}
+
+// A section of the page: a frame holding rows of controls; returns its first row.
+QHBoxLayout* addSection(QWidget* parent, QVBoxLayout* page, QVBoxLayout** rows = nullptr) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameShape(QFrame::StyledPanel);
+    auto* column = new QVBoxLayout(frame);
+    column->setContentsMargins(4, 2, 4, 2);
+    column->setSpacing(2);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    column->addLayout(row);
+    if (rows)
+        *rows = column;
+    page->addWidget(frame);
+    return row;
+}
+
+// Access bytes of a sector trailer (bytes 6 to 8) hold each access bit twice,
+// once inverted. Bytes that break this lock the sector for good on a real card.
+bool validAccessBytes(quint8 b6, quint8 b7, quint8 b8) {
+    return (b7 >> 4) == (~b6 & 0x0F) && (b8 & 0x0F) == ((~b6 >> 4) & 0x0F) &&
+           (b8 >> 4) == (~b7 & 0x0F);
+}
+
+bool isTrailer(int block) {
+    return block < 128 ? block % 4 == 3 : (block - 128) % 16 == 15;
+}
+
+// The first trailer block that a write payload (21, mode, count, start, key,
+// data) would give invalid access bytes, with those bytes; nothing when none.
+QString brokenTrailer(const QByteArray& payload) {
+    constexpr int dataOffset = 10;
+    if (payload.size() < dataOffset)
+        return QString();
+    const int count = quint8(payload[2]);
+    const int start = quint8(payload[3]);
+    for (int i = 0; i < count; ++i) {
+        const int at = dataOffset + 16 * i;
+        if (!isTrailer(start + i) || at + 16 > payload.size())
+            continue;
+        const QByteArray access = payload.mid(at + 6, 3);
+        if (!validAccessBytes(quint8(access[0]), quint8(access[1]), quint8(access[2])))
+            return QStringLiteral("扇区尾块 %1 的控制字 %2 无效，写入会永久锁死该扇区，未发送   ")
+                .arg(hex::byte(start + i), QString::fromLatin1(access.toHex(' ').toUpper()));
+    }
+    return QString();
+}
+
+} // namespace
+
+QString S50S70Page::ModeChoice::byte() const {
+    return hex::byte((all->isChecked() ? 1 : 0) | (keyB->isChecked() ? 2 : 0));
+}
+
 S50S70Page::S50S70Page(PageContext& context, QWidget* parent) : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("TabSheet2"));
+    ReaderLink& link = context_.link;
+    const QString idle = QStringLiteral("Idle");
+    const QString all = QStringLiteral("All");
+    const QString keyA = QStringLiteral("Key A");
+    const QString keyB = QStringLiteral("Key B");
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(4, 4, 4, 4);
+    page->setSpacing(4);
+
+    // Read blocks.
+    QHBoxLayout* row = addSection(this, page);
+    const ModeChoice readMode{addPair(this, row, "GroupBox7", "reqi", idle, "reqa", all),
+                              addPair(this, row, "GroupBox8", "keya", keyA, "keyb", keyB)};
+    auto* readGrid = new QGridLayout;
+    auto* startBlock = makeChoice(this, "ComboBox3", blockItems(), QStringLiteral("10"), 48);
+    auto* blockCount = makeChoice(this, "ComboBox6", countItems, QStringLiteral("04"), 44);
+    auto* readKey = makeChoice(this, "ComboBox4", keyItems, transportKey, 150);
+    readGrid->addWidget(makeLabel(this, QStringLiteral("起始块       ")), 0, 0);
+    readGrid->addWidget(startBlock, 0, 1);
+    readGrid->addWidget(makeLabel(this, QStringLiteral("块的数量     ")), 0, 2);
+    readGrid->addWidget(blockCount, 0, 3);
+    readGrid->addWidget(makeLabel(this, QStringLiteral("密钥       ")), 1, 0);
+    readGrid->addWidget(readKey, 1, 1, 1, 3);
+    row->addLayout(readGrid);
+    auto* readButtons = new QVBoxLayout;
+    auto* button8 = makeButton(this, "Button8", QStringLiteral("读卡"));
+    auto* checkBox2 = makeCheckBox(this, "CheckBox2", QStringLiteral("连续读      "));
+    readButtons->addWidget(button8);
+    readButtons->addWidget(checkBox2);
+    row->addLayout(readButtons);
+    row->addStretch();
+
+    // The address switch and the write-and-read cycle, below the read section: the page is
+    // too narrow to hold them beside it.
+    row = addSection(this, page);
+    auto* addressSwitch = makeGroup(this, "GroupBox26", QString());
+    auto* switchRow = new QHBoxLayout(addressSwitch);
+    switchRow->setContentsMargins(4, 0, 4, 0);
+    auto* radioButton2 = makeRadio(addressSwitch, "RadioButton2", QStringLiteral("10"));
+    auto* radioButton1 = makeRadio(addressSwitch, "RadioButton1", QStringLiteral("11"));
+    switchRow->addWidget(radioButton2);
+    switchRow->addWidget(radioButton1);
+    row->addWidget(addressSwitch);
+    row->addSpacing(12);
+    auto* checkBox12 = makeCheckBox(this, "CheckBox12", QStringLiteral("CheckBox12"));
+    row->addWidget(checkBox12);
+    row->addStretch();
+
+    // Write blocks.
+    QVBoxLayout* writeRows = nullptr;
+    row = addSection(this, page, &writeRows);
+    const ModeChoice writeMode{addPair(this, row, "GroupBox9", "reqii", idle, "reqaa", all),
+                               addPair(this, row, "GroupBox10", "keyaa", keyA, "keybb", keyB)};
+    auto* writeGrid = new QGridLayout;
+    auto* writeStart = makeChoice(this, "ComboBox7", blockItems(), QStringLiteral("10"), 48);
+    auto* writeCount = makeChoice(this, "ComboBox8", countItems, QStringLiteral("01"), 44);
+    auto* writeKey = makeChoice(this, "ComboBox9", keyItems, transportKey, 150);
+    auto* data =
+        makeEdit(this, "Edit3", QStringLiteral("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"));
+    writeGrid->addWidget(makeLabel(this, QStringLiteral("起始地址        ")), 0, 0);
+    writeGrid->addWidget(writeStart, 0, 1);
+    writeGrid->addWidget(makeLabel(this, QStringLiteral("块的数量      ")), 0, 2);
+    writeGrid->addWidget(writeCount, 0, 3);
+    writeGrid->addWidget(makeLabel(this, QStringLiteral("密钥     ")), 1, 0);
+    writeGrid->addWidget(writeKey, 1, 1, 1, 3);
+    row->addLayout(writeGrid);
+    auto* writeButtons = new QVBoxLayout;
+    auto* button9 = makeButton(this, "Button9", QStringLiteral("写卡"));
+    auto* checkBox1 = makeCheckBox(this, "CheckBox1", QStringLiteral("连续写        "));
+    writeButtons->addWidget(button9);
+    writeButtons->addWidget(checkBox1);
+    row->addLayout(writeButtons);
+    row->addStretch();
+    writeRows->addWidget(data);
+
+    // Halt and card number.
+    row = addSection(this, page);
+    auto* haltLabels = new QVBoxLayout;
+    haltLabels->addWidget(makeLabel(this, QStringLiteral("Halt命令：     ")));
+    haltLabels->addWidget(makeLabel(this, QStringLiteral("需要录入数据      ")));
+    row->addLayout(haltLabels);
+    auto* button16 = makeButton(this, "Button16", QStringLiteral("Halt"));
+    row->addWidget(fixedWidth(button16, 56));
+    row->addSpacing(8);
+    auto* reqa5 = addPair(this, row, "Panel71", "reql5", idle, "reqa5", all);
+    auto* yeshalt = addPair(this, row, "Panel72", "nohalt", QStringLiteral("no halt"), "yeshalt",
+                            QStringLiteral("halt"));
+    auto* numberButtons = new QVBoxLayout;
+    auto* button29 = makeButton(this, "Button29", QStringLiteral("读卡号"));
+    auto* checkBox4 = makeCheckBox(this, "CheckBox4", QStringLiteral("连续读        "));
+    numberButtons->addWidget(button29);
+    numberButtons->addWidget(checkBox4);
+    row->addLayout(numberButtons);
+    row->addStretch();
+
+    // Value initialisation, increment and decrement: one section each.
+    struct ValueSection {
+        const char* requests;
+        const char* idleName;
+        const char* allName;
+        const char* keys;
+        const char* keyAName;
+        const char* keyBName;
+        const char* sector;
+        const char* amount;
+        const char* amountLabel;
+        const char* amountText;
+        const char* key;
+        const char* button;
+        const char* caption;
+        const char* code;
+        bool remaining; // the reply carries the remaining value
+    };
+    const ValueSection valueSections[] = {
+        {"GroupBox12", "reqiii", "reqaaa", "GroupBox13", "keyaaa", "keybbb", "Edit57", "Edit59",
+         " 初始值  ", "00 88 00 00", "Edit58", "Button26", "初始化", "22", false},
+        {"GroupBox14", "reqiiii", "reqaaaa", "GroupBox15", "keyaaaa", "keybbbb", "Edit1", "Edit2",
+         " 加值  ", "00 20 00 00", "Edit5", "Button10", "加值", "24", true},
+        {"GroupBox16", "reqiiiii", "reqaaaaa", "GroupBox17", "keyaaaaa", "keybbbbb", "Edit10",
+         "Edit8", " 减值  ", "00 20 00 00", "Edit7", "Button15", "减值", "23", true},
+    };
+    for (const ValueSection& section : valueSections) {
+        row = addSection(this, page);
+        const ModeChoice mode{
+            addPair(this, row, section.requests, section.idleName, idle, section.allName, all),
+            addPair(this, row, section.keys, section.keyAName, keyA, section.keyBName, keyB)};
+        auto* sector = makeEdit(this, section.sector, QStringLiteral("01"));
+        auto* amount = makeEdit(this, section.amount, QLatin1String(section.amountText));
+        auto* key = makeEdit(this, section.key, transportKey);
+        auto* grid = new QGridLayout;
+        grid->addWidget(makeLabel(this, QStringLiteral("扇区   ")), 0, 0);
+        grid->addWidget(fixedWidth(sector, 36), 0, 1);
+        grid->addWidget(makeLabel(this, QString::fromUtf8(section.amountLabel)), 0, 2);
+        grid->addWidget(fixedWidth(amount, 96), 0, 3);
+        grid->addWidget(makeLabel(this, QStringLiteral("密钥     ")), 1, 0);
+        grid->addWidget(fixedWidth(key, 150), 1, 1, 1, 3);
+        row->addLayout(grid);
+        auto* button = makeButton(this, section.button, QString::fromUtf8(section.caption));
+        row->addWidget(button);
+        row->addStretch();
+
+        QList<ReplyField> fields = {{QStringLiteral("返回卡ID号为:"), 5, 8, !section.remaining}};
+        if (section.remaining)
+            fields << ReplyField{QStringLiteral("剩余值为为: "), 9, 12, true};
+        const CardCommand command{
+            [code = QLatin1String(section.code), mode, sector, key, amount] {
+                return code + mode.byte() + sector->text() + key->text() + amount->text();
+            },
+            cardWaitMs, fieldReport(link, success, cardFailure, false, fields)};
+        connect(button, &QPushButton::clicked, this,
+                [this, command] { runCardCommand(context_, command); });
+    }
+    page->addStretch();
+
+    const CardCommand readBlocks{[readMode, blockCount, startBlock, readKey] {
+                                     return QStringLiteral("20") + readMode.byte() +
+                                            blockCount->currentText() + startBlock->currentText() +
+                                            readKey->currentText();
+                                 },
+                                 cardWaitMs,
+                                 fieldReport(link, success, cardFailure, false,
+                                             {{QStringLiteral("卡号为:"), 5, 8},
+                                              {QStringLiteral("卡的数据为:"), 9, 0, true}})};
+    writePayload_ = [writeMode, writeCount, writeStart, writeKey, data] {
+        return QStringLiteral("21") + writeMode.byte() + writeCount->currentText() +
+               writeStart->currentText() + writeKey->currentText() + data->text();
+    };
+    ReplyTexts numberTexts(success, QStringLiteral("读卡号操作失败   "));
+    numberTexts.successLines = [&link](const QString& reply, const QString& time) {
+        const QString crlf = QStringLiteral("\r\n");
+        link.log(success + time + crlf);
+        link.log(QStringLiteral("返回卡号为:") + hex::mid(reply, 11, 8));
+        // Byte 5 tells one card (00) from several (01); other values add nothing.
+        const QString cards = hex::mid(reply, 9, 2);
+        if (cards == QLatin1String("00"))
+            link.log(QStringLiteral("检测到的卡的数量为一张卡..") + crlf);
+        else if (cards == QLatin1String("01"))
+            link.log(QStringLiteral("检测到的卡的数量为多张卡..") + crlf);
+    };
+    const CardCommand cardNumber{
+        [reqa5, yeshalt] {
+            return QStringLiteral("25") +
+                   (reqa5->isChecked() ? QStringLiteral("52") : QStringLiteral("26")) +
+                   (yeshalt->isChecked() ? QStringLiteral("01") : QStringLiteral("00"));
+        },
+        haltWaitMs, numberTexts};
+    const CardCommand halt{
+        [] { return QStringLiteral("06"); }, haltWaitMs,
+        ReplyTexts(QStringLiteral("HALT操作成功   "), QStringLiteral("HALT操作失败   "))};
+
+    auto read = [this, readBlocks] { runCardCommand(context_, readBlocks); };
+    auto readNumber = [this, cardNumber] { runCardCommand(context_, cardNumber); };
+    connect(button8, &QPushButton::clicked, this, read);
+    connect(button9, &QPushButton::clicked, this, &S50S70Page::writeBlocks);
+    connect(button16, &QPushButton::clicked, this,
+            [this, halt] { runCardCommand(context_, halt); });
+    connect(button29, &QPushButton::clicked, this, readNumber);
+
+    addContinuousMode(context_, {checkBox2, read, false, 0});
+    addContinuousMode(context_, {checkBox1, [this] { writeBlocks(); }, false, 10});
+    addContinuousMode(context_, {checkBox4, readNumber, true, 10});
+    // The write-and-read cycle pauses N + 10 ms after the write too.
+    addContinuousMode(context_, {checkBox12,
+                                 [this, read] {
+                                     writeBlocks();
+                                     context_.link.Delayy(context_.hfInterval() + 10);
+                                     read();
+                                 },
+                                 false, 10});
+
+    for (QRadioButton* radio : {radioButton2, radioButton1})
+        connect(radio, &QRadioButton::clicked, this, [this, radioButton2, radioButton1] {
+            if (radioButton2->isChecked())
+                emit addressSelected(16);
+            else if (radioButton1->isChecked())
+                emit addressSelected(17);
+        });
+}
+
+void S50S70Page::writeBlocks() {
+    ReaderLink& link = context_.link;
+    const QString payload = writePayload_();
+    const QString refusal = brokenTrailer(hex::toBytes(payload));
+    if (!refusal.isEmpty()) {
+        link.log(refusal + link.time() + QStringLiteral("\r\n"));
+        return;
+    }
+    runCardCommand(context_, {[payload] { return payload; }, cardWaitMs,
+                              fieldReport(link, success, cardFailure, false,
+                                          {{QStringLiteral("卡号为:"), 5, 8}})});
 }

@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+class QCheckBox;
+class QRadioButton;
+
 // Page TabSheet2: S50/S70 cards: blocks, values and keys.
 class S50S70Page : public QWidget {
     Q_OBJECT
@@ -15,5 +18,15 @@ class S50S70Page : public QWidget {
     void addressSelected(int item);
 
   private:
+    // The request and key choice of a section: bit 0 "All", bit 1 "Key B".
+    struct ModeChoice {
+        QRadioButton* all;
+        QRadioButton* keyB;
+        QString byte() const;
+    };
+
+    void writeBlocks();
+
     PageContext& context_;
+    std::function<QString()> writePayload_;
 };

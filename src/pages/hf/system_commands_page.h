@@ -4,8 +4,11 @@
 
 #include <QWidget>
 
+class QComboBox;
+class QLineEdit;
+
 // Page TabSheet4: system commands of an HF reader: address, baud rate, serial number, LED and
-// buzzer.
+// buzzer, the reading mode, and the interval of every HF continuous mode (Edit22).
 class SystemCommandsPage : public QWidget {
     Q_OBJECT
   public:
@@ -14,6 +17,13 @@ class SystemCommandsPage : public QWidget {
     // Interval in ms of every HF continuous mode (Edit22), read afresh each pass.
     int interval() const;
 
+    // Edit22 holds a non-negative integer: anything else is set back to "100".
+    void Edit22Change();
+
   private:
+    QString baudRatePayload() const;
+
     PageContext& context_;
+    QComboBox* baudRate_;
+    QLineEdit* interval_;
 };

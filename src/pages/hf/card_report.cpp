@@ -1,0 +1,37 @@
+#include "card_report.h"
+
+#include "protocol/hex_text.h"
+#include "protocol/reader_link.h"
+
+namespace {
+
+struct CardType {
+    const char* code;
+    const char* found;
+    const char* numberLabel;
+    int numberBytes;
+};
+
+constexpr CardType cardTypes[] = {
+    {"01", "检测到S50/S70卡", "卡的ID号码为： ", 4},
+    {"02", "检测到Ultralight/desfire卡", "卡的ID号码为： ", 7},
+    {"03", "检测到ISO 14443 B卡", "卡的ID号码为： ", 4},
+    {"04", "中华人民共和国第二代身份证..", "身份证卡的ID号码为： ", 8},
+    {"05", "检测到ISO 15693卡", "卡的ID号码为： ", 8},
+};
+
+} // namespace
+
+void checkcard(ReaderLink& link) {
+    const QString code = hex::mid(link.ReplyText(), 3, 2);
+    for (const CardType& type : cardTypes) {
+        if (code != QLatin1String(type.code))
+            continue;
+        // A short report gives a short number.
+        const QString number = hex::mid(link.ReplyText(), 5, 2 * type.numberBytes);
+        link.log(QString::fromUtf8(type.found));
+        link.log(QString::fromUtf8(type.numberLabel) + number + QStringLiteral("\r\n"));
+        link.setReplyText(QString());
+        return;
+    }
+}
