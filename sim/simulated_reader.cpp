@@ -17,6 +17,9 @@ std::vector<std::unique_ptr<SimFamily>> SimulatedReader::families(Model model) {
     // reader's families first.
     std::vector<std::unique_ptr<SimFamily>> configFamilies;
     configFamilies.push_back(std::make_unique<TunnelFamily>(uhfModule_));
+    configFamilies.push_back(std::make_unique<OutputFormatFamily>(outputFormat_, uhfMachine_));
+    configFamilies.push_back(std::make_unique<UhfMachineFamily>(uhfMachine_));
+    configFamilies.push_back(std::make_unique<WifiFamily>(wifiModule_));
 
     std::vector<std::unique_ptr<SimFamily>> hfFamilies;
     hfFamilies.push_back(std::make_unique<HfSystemFamily>(hfReader_));

@@ -2,8 +2,11 @@
 
 #include "sim/families/hf_system_family.h"
 #include "sim/families/iso15693_family.h"
+#include "sim/families/output_format_family.h"
 #include "sim/families/type_b_family.h"
+#include "sim/families/uhf_machine_family.h"
 #include "sim/families/ultralight_family.h"
+#include "sim/families/wifi_family.h"
 #include "sim/reader_simulator.h"
 #include "sim/sector_card.h"
 #include "sim/uhf_module.h"
@@ -31,6 +34,9 @@ class SimulatedReader {
     Bytes exchange(const Bytes& frame) { return simulator_->exchange(frame); }
 
     UhfModule& uhfModule() { return uhfModule_; }
+    OutputFormatSettings& outputFormat() { return outputFormat_; }
+    UhfMachineSettings& uhfMachine() { return uhfMachine_; }
+    WifiModuleState& wifiModule() { return wifiModule_; }
     HfReaderSettings& hfReader() { return hfReader_; }
     // 13.56 MHz cards in the field of the HF card reader.
     SectorCardField& sectorCards() { return sectorCards_; }
@@ -46,6 +52,9 @@ class SimulatedReader {
     std::vector<std::unique_ptr<SimFamily>> families(Model model);
 
     UhfModule uhfModule_;
+    OutputFormatSettings outputFormat_;
+    UhfMachineSettings uhfMachine_;
+    WifiModuleState wifiModule_;
     HfReaderSettings hfReader_;
     SectorCardField sectorCards_;
     UltralightCard ultralightCard_;
