@@ -41,14 +41,13 @@
 #include <QVBoxLayout>
 
 TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
-    : QMainWindow(parent), clock_(clock), log_(new LogPane),
-      link_(device, *log_, clock), context_{link_, [this](QCheckBox* box) { registerLoopBox(box); },
-                                            [this](const QString& message) {
-                                                QMessageBox::critical(this, QStringLiteral("RFID"),
-                                                                      message);
-                                            },
-                                            [this] { Button72Click(); },
-                                            [this] { return systemCommands_->interval(); }},
+    : QMainWindow(parent), clock_(clock), log_(new LogPane), link_(device, *log_, clock),
+      serialLink_(link_), context_{link_, [this](QCheckBox* box) { registerLoopBox(box); },
+                                   [this](const QString& message) {
+                                       QMessageBox::critical(this, QStringLiteral("RFID"), message);
+                                   },
+                                   [this] { Button72Click(); },
+                                   [this] { return systemCommands_->interval(); }},
       pages_(new QTabWidget) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("设置输出格式软件 V2.9"));
@@ -75,7 +74,7 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
 
     outputFormat_ = new OutputFormatPage(context_);
     systemCommands_ = new SystemCommandsPage(context_);
-    serial_ = new SerialPage(context_);
+    serial_ = new SerialPage(context_, serialLink_);
     addPage(outputFormat_, QStringLiteral("读卡器状态 输出格式"), true);
     addPage(systemCommands_, QStringLiteral("系统命令"), false);
     auto* s50 = new S50S70Page(context_);
@@ -95,6 +94,7 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
     context_.clearLog = [this] { MenuItem1Click(); };
     link_.setAddressSource([this] { return outputFormat_->address(); });
     link_.setDebugSource([this] { return serial_->debugLogging(); });
+    connect(pages_, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 
     createMenus();
     createStatusBar();
@@ -233,6 +233,18 @@ void TForm1::untickLoopBoxes() {
             box->setChecked(false);
 }
 
+void TForm1::PageControl1Change() {
+    // CheckBox1 to CheckBox11 in this order; the boxes of automatic issuing
+    // and the like keep running.
+    for (int n = 1; n <= 11; ++n) {
+        const QString name = QStringLiteral("CheckBox%1").arg(n);
+        for (const QPointer<QCheckBox>& box : loopBoxes_)
+            if (box && box->objectName() == name)
+                box->setChecked(false);
+    }
+    serial_->refreshPorts();
+}
+
 void TForm1::createSecondaryWindows() {
     form2_ = new TForm2(this);
     form3_ = new TForm3(this);
@@ -268,6 +280,7 @@ void TForm1::N4Click() {
 void TForm1::closeEvent(QCloseEvent* event) {
     untickLoopBoxes();
     link_.abortWaits();
+    serialLink_.Comm1().ClosePort();
     // The application ends with its last window; the loops unwind first.
     event->accept();
 }

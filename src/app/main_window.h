@@ -3,6 +3,7 @@
 #include "pages/page_context.h"
 #include "protocol/clock.h"
 #include "protocol/reader_link.h"
+#include "serial/serial_link.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -30,6 +31,8 @@ class TForm1 : public QMainWindow {
     ~TForm1() override;
 
     ReaderLink& link() { return link_; }
+    // Comm1, SerialReplyText and Send232HEX.
+    SerialLink& serialLink() { return serialLink_; }
     PageContext& context() { return context_; }
     LogPane* logPane() const { return log_; }
     QTabWidget* pageControl() const { return pages_; }
@@ -38,6 +41,9 @@ class TForm1 : public QMainWindow {
     // Continuous-mode boxes that a page change or closing the window unticks.
     void registerLoopBox(QCheckBox* box);
     void untickLoopBoxes();
+    // After the operator switched pages: stops the continuous modes and
+    // rebuilds the serial port list.
+    void PageControl1Change();
 
     // The secondary windows exist hidden after start; each request shows a
     // fresh one modally and destroys it when it closes.
@@ -66,6 +72,7 @@ class TForm1 : public QMainWindow {
     const Clock& clock_;
     LogPane* log_;
     ReaderLink link_;
+    SerialLink serialLink_;
     PageContext context_;
     QTabWidget* pages_;
     QMenu* popup_;

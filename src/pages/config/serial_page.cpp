@@ -1,23 +1,468 @@
 #include "serial_page.h"
 
 #include "pages/page_support.h"
+#include "protocol/conversion.h"
+#include "protocol/hex_text.h"
+#include "serial/port_discovery.h"
+#include "serial/serial_link.h"
 
+#include <QButtonGroup>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSaveFile>
+#include <QStringDecoder>
 #include <QVBoxLayout>
+#include <algorithm>
 
-SerialPage::SerialPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context) {
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+const QString noReply = QStringLiteral("通讯错误，没有接收到数据..   ");
+const QString garbled = QStringLiteral("数据丢包，流水校验出错   ");
+const QString noPort = QStringLiteral("没有可用串口");
+constexpr int kReplyWaitMs = 300;
+
+// The read modes of Button75, in the order of their radio buttons. code is
+// the mode a C1 frame carries and the reader echoes; the memory-area mode
+// has its own C9 frame, built from the edits.
+const struct ReadMode {
+    const char* radio;
+    const char* caption;
+    const char* frame;
+    int code;
+    const char* name;
+} kReadModes[] = {
+    {"RadioButton39", "主动-寻单张卡EPC号                 ", "BB 00 C1 00 01 01 C3 7E", 0x01,
+     "主动寻单卡EPC号"},
+    {"RadioButton40", "被动读写器模式                 ", "BB 00 C1 00 01 00 C2 7E", 0x00,
+     "被动读写器模式"},
+    {"RadioButton41", "主动-寻多张卡EPC号        ", "BB 00 C1 00 01 02 C4 7E", 0x02,
+     "主动寻多张卡EPC号"},
+    {"RadioButton42", "主动-读TID号 ", "BB 00 C1 00 01 03 C5 7E", 0x03, "主动读TID号"},
+    {"RadioButton43", "主动读取存储扇区", nullptr, -1, ""},
+};
+constexpr int kTidMode = 3;
+constexpr int kMemoryAreaMode = 4;
+
+// The result byte of a UHF module reply (byte 6), empty when the reply is too
+// short to hold it.
+QString resultByte(const QString& reply) {
+    const QString result = hex::mid(reply, 11, 2);
+    return result.size() == 2 ? result : QString();
+}
+
+// The error code after a failure result of the USB HID switch: byte 7 when
+// the reply's parameter length (bytes 4-5) says it carries a second parameter
+// byte; a reply with the result alone has nothing more to tell than 01.
+QString switchFailureCode(const QString& reply) {
+    bool ok = false;
+    const int parameters = hex::mid(reply, 7, 4).toInt(&ok, 16);
+    const QString code = hex::mid(reply, 13, 2);
+    return ok && parameters >= 2 && code.size() == 2 ? code : QStringLiteral("01");
+}
+
+// Text files only: a control byte other than blank space means the file is
+// something else. Text that is not UTF-8 is read as GB18030, as a Chinese
+// Windows editor saves it.
+bool isText(const QByteArray& bytes) {
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool space = c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+        return (u < 0x20 && !space) || u == 0x7F;
+    });
+}
+
+QString decodeText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        QStringDecoder chinese("GB18030");
+        text = chinese.isValid() ? QString(chinese.decode(bytes)) : QString::fromLatin1(bytes);
+    }
+    // The lines of the file: the break after the last one ends it, it does
+    // not start another.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+SerialPage::SerialPage(PageContext& context, SerialLink& serial, QWidget* parent)
+    : QWidget(parent), context_(context), serial_(serial) {
     setObjectName(QStringLiteral("TabSheet9"));
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    layout->addWidget(createPortGroup());
+    layout->addWidget(createLinkModeGroup());
+    layout->addWidget(createTerminalGroup());
+    layout->addStretch();
+    layout->addWidget(createStateGroup());
 
+    connect(&serial_, &SerialLink::connectionLost, this, &SerialPage::Button74Click);
+}
+
+QGroupBox* SerialPage::createPortGroup() {
+    auto* group = makeGroup(this, "GroupBox38", QStringLiteral("通讯信息"));
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(6, 2, 6, 4);
+    grid->setVerticalSpacing(2);
+    ports_ = makeCombo(group, "ComboBox21", {});
+    baudRates_ =
+        makeCombo(group, "ComboBox22",
+                  {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
+                   QStringLiteral("57600"), QStringLiteral("115200")});
+    open_ = makeButton(group, "Button73", QStringLiteral("COM打开"));
+    close_ = makeButton(group, "Button74", QStringLiteral("COM关闭"));
+    grid->addWidget(makeLabel(group, QStringLiteral("通讯COM口：")), 0, 0);
+    grid->addWidget(ports_, 0, 1);
+    grid->addWidget(open_, 0, 2);
+    grid->addWidget(makeLabel(group, QStringLiteral("波特率选择：")), 1, 0);
+    grid->addWidget(baudRates_, 1, 1);
+    grid->addWidget(close_, 1, 2);
+    grid->setColumnStretch(1, 1);
+
+    // Only the operator's choice runs the handlers, not a selection from code.
+    connect(ports_, &QComboBox::activated, this, [this] { ComboBox21Change(); });
+    connect(baudRates_, &QComboBox::activated, this,
+            [this] { guarded(context_, [this] { ComboBox22Change(); }); });
+    connect(open_, &QPushButton::clicked, this, &SerialPage::Button73Click);
+    connect(close_, &QPushButton::clicked, this, &SerialPage::Button74Click);
+    return group;
+}
+
+QGroupBox* SerialPage::createLinkModeGroup() {
+    auto* group = makeGroup(this, "GroupBox4", QString());
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setVerticalSpacing(2);
+
+    auto* toHid = makeButton(group, "Button76", QStringLiteral("设置"));
+    auto* toSerial = makeButton(group, "Button71", QStringLiteral("设置"));
+    grid->addWidget(makeLabel(group, QStringLiteral("切换成USB_HID模式：       ")), 0, 0, 1, 2);
+    grid->addWidget(makeLabel(group, QStringLiteral("切换成USB键盘输出： ")), 0, 2, 1, 2);
+    grid->addWidget(toHid, 0, 4);
+    grid->addWidget(makeLabel(group, QStringLiteral("USB键盘模式切换：  ")), 1, 0, 1, 2);
+    grid->addWidget(makeLabel(group, QStringLiteral("切换成USB虚拟串口：  ")), 1, 2, 1, 2);
+    grid->addWidget(toSerial, 1, 4);
+    connect(toHid, &QPushButton::clicked, this, &SerialPage::Button76Click);
+    connect(toSerial, &QPushButton::clicked, this, &SerialPage::Button71Click);
+
+    auto* modes = new QButtonGroup(group);
+    for (const ReadMode& mode : kReadModes) {
+        const int index = readModes_.size();
+        auto* radio = makeRadio(group, mode.radio, QString::fromUtf8(mode.caption), index == 0);
+        modes->addButton(radio);
+        readModes_ << radio;
+        grid->addWidget(radio, 2 + index / 2, (index % 2) * 2, 1, 2);
+    }
+    auto* cardMemory = makeButton(group, "Button77", QStringLiteral("扇区结构"));
+    grid->addWidget(cardMemory, 4, 2, 1, 2, Qt::AlignLeft);
+    connect(cardMemory, &QPushButton::clicked, this, [this] { context_.showCardMemory(); });
+
+    auto* area = new QHBoxLayout;
+    bank_ = makeEdit(group, "Edit69", QStringLiteral("03"));
+    password_ = makeEdit(group, "Edit70", QStringLiteral("00 00 00 00"));
+    address_ = makeEdit(group, "Edit71", QStringLiteral("00"));
+    length_ = makeEdit(group, "Edit72", QStringLiteral("08"));
+    const struct {
+        const char* label;
+        QLineEdit* edit;
+        int width;
+    } fields[] = {{"扇区   ", bank_, 36},
+                  {"密码   ", password_, 96},
+                  {"地址   ", address_, 36},
+                  {"长度     ", length_, 36}};
+    for (const auto& field : fields) {
+        field.edit->setFixedWidth(field.width);
+        area->addWidget(makeLabel(group, QString::fromUtf8(field.label)));
+        area->addWidget(field.edit);
+    }
+    auto* setMode = makeButton(group, "Button75", QStringLiteral("设置"));
+    area->addStretch();
+    area->addWidget(setMode);
+    grid->addLayout(area, 5, 0, 1, 5);
+    connect(setMode, &QPushButton::clicked, this, &SerialPage::Button75Click);
+    return group;
+}
+
+QGroupBox* SerialPage::createTerminalGroup() {
+    auto* group = makeGroup(this, "GroupBox5", QStringLiteral("发送信息"));
+    auto* layout = new QVBoxLayout(group);
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setSpacing(3);
+    memo_ = named(new QPlainTextEdit(QStringLiteral("BB 00 C3 00 00 C3 7E"), group), "Memo1");
+    memo_->setFixedHeight(110);
+    layout->addWidget(memo_);
+
+    auto* settings = new QHBoxLayout;
+    auto* transports = makeGroup(group, "GroupBox40", QString());
+    auto* transportRow = new QHBoxLayout(transports);
+    transportRow->setContentsMargins(4, 0, 4, 0);
+    serialTransport_ = makeRadio(transports, "RadioButton37", QStringLiteral("串口发送"), true);
+    transportRow->addWidget(serialTransport_);
+    transportRow->addWidget(makeRadio(transports, "RadioButton38", QStringLiteral("USB发送")));
+    settings->addWidget(transports);
+    period_ = makeEdit(group, "Edit6", QStringLiteral("1000"));
+    period_->setFixedWidth(56);
+    settings->addWidget(makeLabel(group, QStringLiteral("周期：")));
+    settings->addWidget(period_);
+    settings->addWidget(makeLabel(group, QStringLiteral("毫秒      ")));
+    autoSend_ = makeCheckBox(group, "CheckBox3", QStringLiteral("自动发送"));
+    context_.registerLoopBox(autoSend_);
+    settings->addWidget(autoSend_);
+    settings->addStretch();
+    layout->addLayout(settings);
+
+    auto* buttons = new QHBoxLayout;
+    const struct {
+        const char* name;
+        const char* caption;
+        void (SerialPage::*handler)();
+    } actions[] = {{"Button3", "发送数据", &SerialPage::Button3Click},
+                   {"Button6", "载入数据", &SerialPage::Button6Click},
+                   {"Button5", "另存为", &SerialPage::Button5Click},
+                   {"Button7", "清空发送框", &SerialPage::Button7Click}};
+    for (const auto& action : actions) {
+        auto* button = makeButton(group, action.name, QString::fromUtf8(action.caption));
+        buttons->addWidget(button);
+        connect(button, &QPushButton::clicked, this, [this, handler = action.handler] {
+            guarded(context_, [this, handler] { (this->*handler)(); });
+        });
+    }
+    layout->addLayout(buttons);
+    connect(autoSend_, &QCheckBox::clicked, this, &SerialPage::CheckBox3Click);
+    return group;
+}
+
+QGroupBox* SerialPage::createStateGroup() {
     auto* states = makeGroup(this, "GroupBox39", QString());
     auto* row = new QHBoxLayout(states);
     row->addWidget(makeRadio(states, "RadioButton3", QStringLiteral("读写状态"), true));
     debug_ = makeRadio(states, "RadioButton4", QStringLiteral("串口调试状态状态"));
     row->addWidget(debug_);
     row->addWidget(makeRadio(states, "RadioButton19", QStringLiteral("自动检测卡状态")));
-    layout->addStretch();
-    layout->addWidget(states);
+    return states;
 }
 
 bool SerialPage::debugLogging() const {
     return debug_->isChecked();
+}
+
+void SerialPage::GetCom() {
+    ports_->clear();
+    portName_ = QStringLiteral("none");
+    for (const QString& path : availableSerialPorts()) {
+        ports_->addItem(path);
+        if (portName_ == QLatin1String("none"))
+            portName_ = path;
+    }
+}
+
+void SerialPage::refreshPorts() {
+    GetCom();
+    TComm& comm = serial_.Comm1();
+    comm.setCommName(portName_);
+    ports_->setCurrentIndex(ports_->findText(portName_));
+    if (portName_ == QLatin1String("none")) {
+        ports_->addItem(noPort);
+        ports_->setCurrentIndex(ports_->count() - 1);
+    }
+    comm.setBaudRate(9600);
+}
+
+void SerialPage::ComboBox21Change() {
+    serial_.Comm1().setCommName(ports_->currentText());
+    Button74Click();
+    Button73Click();
+}
+
+void SerialPage::ComboBox22Change() {
+    serial_.Comm1().setBaudRate(quint32(strToInt(baudRates_->currentText())));
+    Button74Click();
+    Button73Click();
+}
+
+void SerialPage::Button73Click() {
+    try {
+        serial_.Comm1().OpenPort();
+    } catch (const ECommsError& error) {
+        context_.showError(error.message());
+        return;
+    }
+    open_->setEnabled(false);
+    close_->setEnabled(true);
+}
+
+void SerialPage::Button74Click() {
+    serial_.Comm1().ClosePort();
+    close_->setEnabled(false);
+    open_->setEnabled(true);
+}
+
+void SerialPage::Button76Click() {
+    serial_.clearSerialReply();
+    serial_.Send232HEX(QStringLiteral("BB 00 C2 00 01 00 C3 7E"));
+    serial_.waitForReply(kReplyWaitMs);
+    const QString reply = serial_.SerialReplyText();
+    const QString time = context_.link.time();
+    if (reply.isEmpty()) {
+        log(noReply + time + crlf);
+        return;
+    }
+    const QString result = resultByte(reply);
+    if (result == QLatin1String("00")) {
+        log(QStringLiteral("USB_HID模式设置成功   ") + time + crlf);
+        // The reader leaves its virtual serial port for USB HID.
+        Button74Click();
+    } else if (result == QLatin1String("01")) {
+        log(QStringLiteral("USB_HID模式设置失败   ") + time);
+        log(falsereason(switchFailureCode(reply)) + crlf);
+    } else {
+        log(garbled + time + crlf);
+    }
+}
+
+void SerialPage::Button71Click() {
+    // Always reader 00, whatever the address selector shows.
+    context_.link.SendHex(QStringLiteral("AA 00 01 B8 B9 BB"));
+    context_.link.Delay(kReplyWaitMs);
+    context_.link.judge(ReplyTexts(QStringLiteral("USB虚拟串口设置成功   "),
+                                   QStringLiteral("USB虚拟串口设置失败   ")));
+}
+
+int SerialPage::checkedReadMode() const {
+    for (int i = 0; i < readModes_.size(); ++i)
+        if (readModes_[i]->isChecked())
+            return i;
+    return 0;
+}
+
+QString SerialPage::memoryAreaFrame() const {
+    const QString area = bank_->text() + password_->text() + address_->text() + length_->text();
+    const QString checksum = hex::byte(adddate(QStringLiteral("00 C9 00 07 ") + area)).right(2);
+    return QStringLiteral("BB 00 C9 00 07 ") + area + checksum + QStringLiteral("7E");
+}
+
+QString SerialPage::readModeSuccessName(int code) const {
+    // The reader answers both the TID mode and the memory-area mode with 03.
+    if (code == kTidMode)
+        return readModes_[kTidMode]->isChecked() ? QString::fromUtf8(kReadModes[kTidMode].name)
+               : readModes_[kMemoryAreaMode]->isChecked() ? QStringLiteral("主动读取存储扇区")
+                                                          : QString();
+    for (const ReadMode& mode : kReadModes)
+        if (mode.code == code)
+            return QString::fromUtf8(mode.name);
+    return QString();
+}
+
+void SerialPage::Button75Click() {
+    const int checked = checkedReadMode();
+    const ReadMode& mode = kReadModes[checked];
+    const QString frame = mode.frame ? QString::fromLatin1(mode.frame) : memoryAreaFrame();
+    serial_.clearSerialReply();
+    serial_.Send232HEX(frame);
+    if (!mode.frame)
+        log(frame);
+    serial_.waitForReply(kReplyWaitMs);
+
+    const QString reply = serial_.SerialReplyText();
+    const QString time = context_.link.time();
+    if (reply.isEmpty()) {
+        log(noReply + time + crlf);
+        return;
+    }
+    const QString result = resultByte(reply);
+    if (result.isEmpty()) {
+        log(garbled + time + crlf);
+        return;
+    }
+    const int code = result.toInt(nullptr, 16);
+    if (code < 8) {
+        log(QStringLiteral("设置 ") + readModeSuccessName(code) + QStringLiteral(" 成功   ") +
+            time);
+        return;
+    }
+    log(QStringLiteral("设置") + QString::fromUtf8(mode.name) + QStringLiteral("失败   ") + time);
+    log(falsereason(result) + crlf);
+}
+
+void SerialPage::Button3Click() {
+    const QString text = memo_->toPlainText();
+    if (serialTransport_->isChecked())
+        serial_.Send232HEX(text);
+    else
+        context_.link.SendHex(text);
+    context_.link.Delayy(strToInt(period_->text()));
+}
+
+void SerialPage::CheckBox3Click() {
+    const QPointer<QCheckBox> box(autoSend_);
+    if (!box->isChecked())
+        return;
+    guarded(context_, [this, box] {
+        repeatWhileChecked(box, [this] {
+            Button3Click();
+            context_.link.Delay(strToInt(period_->text()));
+        });
+    });
+    // A period that is not a number ends the sending; the box shows it.
+    if (box)
+        box->setChecked(false);
+}
+
+void SerialPage::Button6Click() {
+    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("载入数据！"));
+    if (!fileName.isEmpty())
+        loadTerminalText(fileName);
+}
+
+void SerialPage::Button5Click() {
+    const QString fileName =
+        QFileDialog::getSaveFileName(this, QStringLiteral("保存接收数据！"), QString(),
+                                     QStringLiteral("文本文件(.txt) (*.txt)"));
+    if (!fileName.isEmpty())
+        saveTerminalText(fileName);
+}
+
+void SerialPage::Button7Click() {
+    memo_->clear();
+}
+
+bool SerialPage::loadTerminalText(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        context_.showError(QStringLiteral("无法打开文件 %1：%2").arg(fileName, file.errorString()));
+        return false;
+    }
+    // Read one byte past the limit: devices and pipes report no size.
+    const QByteArray bytes = file.read(kLoadLimit + 1);
+    if (bytes.size() > kLoadLimit) {
+        context_.showError(QStringLiteral("文件 %1 大于 1 MB，未载入").arg(fileName));
+        return false;
+    }
+    if (!isText(bytes)) {
+        context_.showError(QStringLiteral("文件 %1 不是文本文件，未载入").arg(fileName));
+        return false;
+    }
+    memo_->setPlainText(decodeText(bytes));
+    return true;
+}
+
+bool SerialPage::saveTerminalText(const QString& fileName) {
+    QSaveFile file(fileName);
+    QByteArray text = memo_->toPlainText().toUtf8();
+    if (!text.isEmpty())
+        text += '\n';
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0 || !file.commit()) {
+        context_.showError(QStringLiteral("无法保存文件 %1：%2").arg(fileName, file.errorString()));
+        return false;
+    }
+    return true;
 }

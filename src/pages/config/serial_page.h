@@ -4,18 +4,79 @@
 
 #include <QWidget>
 
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 class QRadioButton;
+class SerialLink;
 
-// Page TabSheet9: serial link, USB personality, hex terminal, and the debug
-// switch that logs every USB HID exchange.
+// Page TabSheet9: the serial port choice, the reader's USB personality and
+// read mode, the hex terminal, and the debug switch that logs every USB HID
+// exchange.
 class SerialPage : public QWidget {
     Q_OBJECT
   public:
-    explicit SerialPage(PageContext& context, QWidget* parent = nullptr);
+    // Largest file the terminal loads.
+    static constexpr qint64 kLoadLimit = 1024 * 1024;
+
+    SerialPage(PageContext& context, SerialLink& serial, QWidget* parent = nullptr);
 
     bool debugLogging() const;
 
+    // After a page change: the port list is rebuilt and Comm1 pointed at the
+    // first free port, at 9600 baud. The port is neither opened nor closed.
+    void refreshPorts();
+    void GetCom();
+    const QString& PortName() const { return portName_; }
+
+    void ComboBox21Change();
+    void ComboBox22Change();
+    void Button73Click();
+    void Button74Click();
+
+    void Button76Click();
+    void Button71Click();
+    void Button75Click();
+
+    void Button3Click();
+    void CheckBox3Click();
+    void Button6Click();
+    void Button5Click();
+    void Button7Click();
+    // The file work of "载入数据" and "另存为" after their dialogs; false (and
+    // the error box) when refused, the terminal text then unchanged.
+    bool loadTerminalText(const QString& fileName);
+    bool saveTerminalText(const QString& fileName);
+
   private:
+    QGroupBox* createPortGroup();
+    QGroupBox* createLinkModeGroup();
+    QGroupBox* createTerminalGroup();
+    QGroupBox* createStateGroup();
+    int checkedReadMode() const;
+    QString memoryAreaFrame() const;
+    QString readModeSuccessName(int code) const;
+    void log(const QString& text) { context_.link.log(text); }
+
     PageContext& context_;
+    SerialLink& serial_;
+    QString portName_ = QStringLiteral("none");
+
+    QComboBox* ports_;
+    QComboBox* baudRates_;
+    QPushButton* open_;
+    QPushButton* close_;
+    QList<QRadioButton*> readModes_;
+    QLineEdit* bank_;
+    QLineEdit* password_;
+    QLineEdit* address_;
+    QLineEdit* length_;
+    QPlainTextEdit* memo_;
+    QRadioButton* serialTransport_;
+    QLineEdit* period_;
+    QCheckBox* autoSend_;
     QRadioButton* debug_;
 };

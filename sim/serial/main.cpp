@@ -1,0 +1,103 @@
+// reader-sim-serial: the simulated reader's USB virtual serial port. It opens
+// a pseudo-terminal, prints the path of its device (the port to open) on the
+// first line of standard output, and answers UHF module frames written to it.
+// After the switch to USB HID has been answered the port goes away, as a
+// real reader's does, and the program ends.
+#include "sim/serial/serial_reader.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// A frame that stays incomplete this long is dropped, so that stray bytes do
+// not hold up the next command.
+constexpr int kFrameGapMs = 500;
+// Time the reader takes to leave its serial port after answering the switch.
+constexpr auto kSwitchTime = std::chrono::seconds(1);
+constexpr auto kDrainLimit = std::chrono::seconds(5);
+
+bool writeAll(int fd, const sim::Bytes& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno != EINTR)
+            return false;
+        if (n > 0)
+            done += std::size_t(n);
+    }
+    return true;
+}
+
+// Waits until the program on the port has read what was written to it.
+void waitUntilRead(int device) {
+    const auto limit = std::chrono::steady_clock::now() + kDrainLimit;
+    int unread = 0;
+    while (ioctl(device, FIONREAD, &unread) == 0 && unread > 0 &&
+           std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+int fail(const char* what) {
+    std::perror(what);
+    return 1;
+}
+
+} // namespace
+
+int main() {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        return fail("reader-sim-serial: pseudo-terminal");
+    const char* path = ptsname(master);
+    // Held for the life of the port: without a user on the device side the
+    // line would hang up whenever the program closes its port. It is never read.
+    const int device = path ? ::open(path, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+    if (device < 0)
+        return fail("reader-sim-serial: device side");
+    termios raw{};
+    tcgetattr(device, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(device, TCSANOW, &raw);
+
+    std::printf("%s\n", path);
+    std::fflush(stdout);
+
+    sim::UhfModule module;
+    sim::SerialReader reader(module);
+    pollfd line{master, POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&line, 1, reader.hasPartialFrame() ? kFrameGapMs : -1);
+        if (ready < 0 && errno != EINTR)
+            return fail("reader-sim-serial: poll");
+        if (ready == 0) {
+            reader.dropPartialFrame();
+            continue;
+        }
+        unsigned char buffer[4096];
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n < 0 && errno != EINTR && errno != EAGAIN)
+            return fail("reader-sim-serial: read");
+        if (n <= 0)
+            continue;
+        const sim::Bytes reply = reader.receive(sim::Bytes(buffer, buffer + n));
+        if (!writeAll(master, reply))
+            return fail("reader-sim-serial: write");
+        if (reader.switchedToHid()) {
+            waitUntilRead(device);
+            std::this_thread::sleep_for(kSwitchTime);
+            ::close(device);
+            ::close(master);
+            std::fprintf(stderr, "reader-sim-serial: switched to USB HID, %s is gone\n", path);
+            return 0;
+        }
+    }
+}

@@ -1,0 +1,63 @@
+#include "serial_link.h"
+
+#include "protocol/hex_text.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+SerialLink::SerialLink(ReaderLink& link, QObject* parent) : QObject(parent), link_(link) {
+    comm1_.setCommName(QStringLiteral("COM1"));
+    comm1_.setBaudRate(9600);
+    comm1_.setParityCheck(true);
+    comm1_.setTxContinueOnXoff(false);
+    comm1_.setOutx_XonXoffFlow(false);
+    comm1_.setInx_XonXoffFlow(false);
+    comm1_.OnReceiveData = [this](TComm* sender, const char* buffer, quint16 length) {
+        Comm1ReceiveData(sender, buffer, length);
+    };
+    comm1_.OnRequestHangup = [this](TComm* sender) { Comm1RequestHangup(sender); };
+    connect(&link_, &ReaderLink::waitsAborted, this, [this] { aborted_ = true; });
+}
+
+void SerialLink::Comm1ReceiveData(TComm*, const char* buffer, quint16 length) {
+    serialReplyText_ = hex::fromBytes(QByteArray(buffer, length));
+    link_.log(QStringLiteral("232RX Data..\r") + serialReplyText_);
+    emit replyReceived();
+}
+
+void SerialLink::Comm1RequestHangup(TComm*) {
+    if (!comm1_.isOpen())
+        return;
+    link_.log(QStringLiteral("串口 %1 的连接已断开（设备已拔出或已切换模式），串口已关闭   ")
+                  .arg(comm1_.CommName()) +
+              link_.time() + QStringLiteral("\r\n"));
+    comm1_.ClosePort();
+    emit connectionLost();
+}
+
+void SerialLink::Send232HEX(const QString& text) {
+    const QByteArray bytes = hex::toBytes(text);
+    if (bytes.size() > kTransmitCapacity) {
+        link_.log(QStringLiteral("发送数据有 %1 字节，超过 %2 字节的串口发送缓冲，未发送   ")
+                      .arg(bytes.size())
+                      .arg(kTransmitCapacity) +
+                  link_.time());
+        return;
+    }
+    comm1_.WritePortData(bytes.constData(), quint16(bytes.size()));
+}
+
+void SerialLink::waitForReply(int ms) {
+    QCoreApplication::processEvents();
+    if (!serialReplyText_.isEmpty() || aborted_ || ms <= 0)
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(this, &SerialLink::replyReceived, &loop, &QEventLoop::quit);
+    connect(&link_, &ReaderLink::waitsAborted, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec();
+}

@@ -1,0 +1,353 @@
+// TComm on real pseudo-terminals: line settings, exclusive opening, writes,
+// chunking of received bytes by the read interval, closing while busy, and
+// the device going away.
+#include "serial/comm.h"
+#include "serial/pseudo_terminal.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+using serialplatform::canOpenExclusively;
+
+namespace {
+
+QByteArray pattern(int size, int seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 7 + seed) & 0xFF);
+    return bytes;
+}
+
+// A port open on a fresh pseudo-terminal, with its events recorded.
+struct OpenPort {
+    PseudoTerminal terminal;
+    TComm comm;
+    QList<QByteArray> chunks;
+    int hangups = 0;
+    int emptied = 0;
+
+    OpenPort() {
+        comm.setCommName(terminal.path());
+        // Every byte value is data here, as on the main window's port.
+        comm.setOutx_XonXoffFlow(false);
+        comm.setInx_XonXoffFlow(false);
+        comm.OnReceiveData = [this](TComm* sender, const char* buffer, quint16 length) {
+            QCOMPARE(sender, &comm);
+            chunks << QByteArray(buffer, length);
+        };
+        comm.OnRequestHangup = [this](TComm*) { ++hangups; };
+        comm.OnSendDataEmpty = [this](TComm*) { ++emptied; };
+    }
+    void open() { comm.OpenPort(); }
+    QByteArray received() const { return chunks.join(); }
+};
+
+QString openError(TComm& comm) {
+    try {
+        comm.OpenPort();
+    } catch (const ECommsError& error) {
+        return error.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class CommTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void opensWithTheMainWindowsSettings() {
+        OpenPort port;
+        TComm& comm = port.comm;
+        comm.setParityCheck(true);
+        comm.setTxContinueOnXoff(false);
+        comm.setOutx_XonXoffFlow(false);
+        comm.setInx_XonXoffFlow(false);
+        port.open();
+        const termios t = port.terminal.settings();
+        QCOMPARE(cfgetospeed(&t), speed_t(B9600));
+        QCOMPARE(t.c_cflag & CSIZE, tcflag_t(CS8));
+        QCOMPARE(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+        QVERIFY(t.c_iflag & INPCK);
+        QCOMPARE(t.c_iflag & (IXON | IXOFF | ICRNL), tcflag_t(0));
+        QCOMPARE(t.c_lflag & (ECHO | ICANON | ISIG), tcflag_t(0));
+        QCOMPARE(t.c_oflag & OPOST, tcflag_t(0));
+    }
+
+    void propertiesReachTheLineBeforeAndWhileOpen() {
+        const struct {
+            const char* name;
+            std::function<void(TComm&)> set;
+            std::function<bool(const termios&)> applied;
+        } cases[] = {
+            {"baud 115200", [](TComm& c) { c.setBaudRate(115200); },
+             [](const termios& t) { return cfgetospeed(&t) == B115200; }},
+            // A pseudo-terminal always keeps 8 data bits and clears the parity
+            // enable bit; the kind of parity still shows.
+            {"odd parity", [](TComm& c) { c.setParity(TParity::Odd); },
+             [](const termios& t) { return (t.c_cflag & (PARODD | CMSPAR)) == PARODD; }},
+            {"mark parity", [](TComm& c) { c.setParity(TParity::Mark); },
+             [](const termios& t) { return (t.c_cflag & (PARODD | CMSPAR)) == (PARODD | CMSPAR); }},
+            {"space parity", [](TComm& c) { c.setParity(TParity::Space); },
+             [](const termios& t) { return (t.c_cflag & (PARODD | CMSPAR)) == CMSPAR; }},
+            {"two stop bits", [](TComm& c) { c.setStopBits(TStopBits::_2); },
+             [](const termios& t) { return (t.c_cflag & CSTOPB) != 0; }},
+            {"CTS flow", [](TComm& c) { c.setOutx_CtsFlow(true); },
+             [](const termios& t) { return (t.c_cflag & CRTSCTS) != 0; }},
+            {"RTS handshake", [](TComm& c) { c.setRtsControl(TRtsControl::RtsHandshake); },
+             [](const termios& t) { return (t.c_cflag & CRTSCTS) != 0; }},
+            {"XON/XOFF out", [](TComm& c) { c.setOutx_XonXoffFlow(true); },
+             [](const termios& t) { return (t.c_iflag & IXON) && !(t.c_iflag & IXOFF); }},
+            {"XON/XOFF in", [](TComm& c) { c.setInx_XonXoffFlow(true); },
+             [](const termios& t) { return (t.c_iflag & IXOFF) && !(t.c_iflag & IXON); }},
+            {"XON character", [](TComm& c) { c.setXonChar(0x05); },
+             [](const termios& t) { return t.c_cc[VSTART] == 0x05; }},
+            {"parity checking", [](TComm& c) { c.setParityCheck(true); },
+             [](const termios& t) { return (t.c_iflag & INPCK) != 0; }},
+        };
+        for (const auto& c : cases) {
+            for (const bool whileOpen : {false, true}) {
+                OpenPort port;
+                if (whileOpen)
+                    port.open();
+                c.set(port.comm);
+                if (!whileOpen)
+                    port.open();
+                QVERIFY2(c.applied(port.terminal.settings()),
+                         qPrintable(QString("%1 %2").arg(c.name, whileOpen ? "open" : "closed")));
+            }
+        }
+    }
+
+    void anUnchangedValueIsNotReapplied() {
+        OpenPort port;
+        port.open();
+        termios changed = port.terminal.settings();
+        cfsetospeed(&changed, B1200);
+        cfsetispeed(&changed, B1200);
+        port.terminal.setSettings(changed);
+        const auto speed = [&port] {
+            const termios t = port.terminal.settings();
+            return cfgetospeed(&t);
+        };
+        port.comm.setBaudRate(9600);
+        QCOMPARE(speed(), speed_t(B1200));
+        port.comm.setBaudRate(19200);
+        QCOMPARE(speed(), speed_t(B19200));
+    }
+
+    void openFailsWithTheComponentsMessages() {
+        QTemporaryDir dir;
+        QFile plain(dir.filePath("plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const struct {
+            QString name;
+            const char* message;
+        } cases[] = {{"/dev/no-such-port", "the com is not exist!..."},
+                     {plain.fileName(), "File handle is not a comm handle "}};
+        for (const auto& c : cases) {
+            TComm comm;
+            comm.setCommName(c.name);
+            QCOMPARE(openError(comm), QString(c.message));
+            QVERIFY(!comm.isOpen());
+            QVERIFY(!comm.WritePortData("x", 1));
+        }
+    }
+
+    void theOpenPortIsExclusive() {
+        OpenPort port;
+        QVERIFY(canOpenExclusively(port.terminal.path().toLocal8Bit()));
+        port.open();
+        QVERIFY(!canOpenExclusively(port.terminal.path().toLocal8Bit()));
+
+        QCOMPARE(openError(port.comm), QString("This serial port already opened"));
+        TComm second;
+        second.setCommName(port.terminal.path());
+        QCOMPARE(openError(second), QString("the com is not exist!..."));
+        QVERIFY(!second.isOpen());
+
+        // The first opening still works.
+        QVERIFY(port.comm.WritePortData("\x01\x02", 2));
+        QCOMPARE(port.terminal.read(2), QByteArray("\x01\x02"));
+
+        port.comm.ClosePort();
+        QVERIFY(canOpenExclusively(port.terminal.path().toLocal8Bit()));
+        port.comm.ClosePort(); // closed: nothing happens
+    }
+
+    void writesArriveWholeAndInOrder() {
+        OpenPort port;
+        port.open();
+        const QByteArray parts[] = {pattern(10, 1), pattern(65535, 2), pattern(1, 3),
+                                    pattern(3000, 4)};
+        QByteArray all;
+        for (const QByteArray& part : parts) {
+            QVERIFY(port.comm.WritePortData(part.constData(), quint16(part.size())));
+            all += part;
+        }
+        QCOMPARE(port.terminal.read(all.size()), all);
+        QTRY_VERIFY_WITH_TIMEOUT(port.comm.sendQueueEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(port.emptied >= 1, 10000);
+    }
+
+    void writesAreRefusedWhenTheyCannotBeQueued() {
+        OpenPort port;
+        QVERIFY(!port.comm.WritePortData("x", 1)); // closed
+        port.open();
+        QVERIFY(!port.comm.WritePortData("x", 0));
+        port.terminal.hangUp();
+        // The transmit thread ends with the line; nothing can be queued after.
+        QTRY_VERIFY_WITH_TIMEOUT(!port.comm.WritePortData("x", 1), 10000);
+    }
+
+    void bytesWithShortGapsArriveAsOneChunk() {
+        // A loaded machine may stretch a gap; one clean attempt in three must
+        // show the bytes as one chunk.
+        bool oneChunk = false;
+        for (int attempt = 0; attempt < 3 && !oneChunk; ++attempt) {
+            OpenPort port;
+            port.open();
+            const QByteArray bytes = pattern(50, attempt);
+            for (int i = 0; i < 5; ++i) {
+                port.terminal.write(bytes.mid(i * 10, 10));
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(port.received(), bytes, 10000);
+            oneChunk = port.chunks.size() == 1;
+        }
+        QVERIFY(oneChunk);
+    }
+
+    void aPauseOfOneAndAHalfIntervalsSplitsTheChunks() {
+        bool split = false;
+        for (int attempt = 0; attempt < 3 && !split; ++attempt) {
+            OpenPort port;
+            port.open();
+            port.terminal.write("first");
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            port.terminal.write("second");
+            QTRY_COMPARE_WITH_TIMEOUT(port.received(), QByteArray("firstsecond"), 10000);
+            split = port.chunks == QList<QByteArray>{"first", "second"};
+        }
+        QVERIFY(split);
+    }
+
+    void aChunkEndsAtTheReadSize() {
+        OpenPort port;
+        port.open();
+        const QByteArray bytes = pattern(5000, 9);
+        port.terminal.write(bytes);
+        QTRY_COMPARE_WITH_TIMEOUT(port.received(), bytes, 10000);
+        for (const QByteArray& chunk : port.chunks)
+            QVERIFY(chunk.size() <= 2048);
+    }
+
+    void closingEndsAWriteTheLineDoesNotTake() {
+        OpenPort port;
+        port.open();
+        // Nobody reads the reader's end: the line fills and the write waits.
+        const QByteArray big = pattern(65535, 5);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(port.comm.WritePortData(big.constData(), quint16(big.size())));
+        QTest::qWait(200);
+        QVERIFY(!port.comm.sendQueueEmpty());
+        QElapsedTimer timer;
+        timer.start();
+        port.comm.ClosePort();
+        QVERIFY(!port.comm.isOpen());
+        QVERIFY(port.comm.sendQueueEmpty());
+        // Generous: a close that waited for the write would never return.
+        QVERIFY(timer.elapsed() < 8000);
+    }
+
+    void closingWhileBytesStreamIn() {
+        OpenPort port;
+        port.open();
+        std::atomic<bool> streaming{true};
+        std::thread reader([&] {
+            const QByteArray bytes = pattern(512, 6);
+            while (streaming)
+                if (::write(port.terminal.readerEnd(), bytes.constData(), bytes.size()) < 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(port.chunks.size() >= 3, 10000);
+        port.comm.ClosePort();
+        QVERIFY(!port.comm.isOpen());
+        streaming = false;
+        reader.join();
+        QCOMPARE(port.hangups, 0);
+
+        // Open again: the port works as before.
+        port.chunks.clear();
+        port.open();
+        port.terminal.read(1 << 20, 300); // whatever the stream left
+        QVERIFY(port.comm.WritePortData("ok", 2));
+        QCOMPARE(port.terminal.read(2), QByteArray("ok"));
+    }
+
+    void theDeviceGoingAwayAsksForAHangUp() {
+        OpenPort port;
+        port.open();
+        port.terminal.write("last");
+        QTRY_COMPARE_WITH_TIMEOUT(port.received(), QByteArray("last"), 10000);
+        port.terminal.hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(port.hangups >= 1, 10000);
+        // The component stays open until it is closed.
+        QVERIFY(port.comm.isOpen());
+        port.comm.ClosePort();
+        QVERIFY(!port.comm.isOpen());
+    }
+
+    void aHangUpOfAPortClosedSinceIsNotReported() {
+        OpenPort port;
+        port.open();
+        port.terminal.hangUp();
+        // The threads see the hang-up and post it; it is handled only after
+        // the port was closed.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        port.comm.ClosePort();
+        QTest::qWait(100);
+        QCOMPARE(port.hangups, 0);
+    }
+
+    void releasingAnOpenComponentClosesItsPort() {
+        PseudoTerminal terminal;
+        {
+            TComm comm;
+            comm.setCommName(terminal.path());
+            comm.OpenPort();
+            QVERIFY(comm.WritePortData("abc", 3));
+        }
+        QVERIFY(canOpenExclusively(terminal.path().toLocal8Bit()));
+    }
+
+    void driverCountersBecomeErrorsAndModemEvents() {
+        using namespace serialplatform;
+        const struct {
+            LineCounters after;
+            std::uint32_t errors;
+            std::uint32_t modem;
+        } cases[] = {
+            {{}, 0, 0},
+            {{1, 0, 0, 0, 0, 0, 0}, FramingError, 0},
+            {{0, 1, 1, 0, 0, 0, 0}, Overrun | ParityError, 0},
+            {{0, 0, 0, 2, 3, 0, 0}, Break | ReceiveQueueOverflow, 0},
+            {{0, 0, 0, 0, 0, 1, 0}, 0, CarrierChange},
+            {{0, 0, 0, 0, 0, 1, 1}, 0, CarrierChange | Ring},
+        };
+        for (const auto& c : cases) {
+            const LineChange change = compareCounters(LineCounters{}, c.after);
+            QCOMPARE(change.errors, c.errors);
+            QCOMPARE(change.modem, c.modem);
+        }
+    }
+};
+
+QTEST_MAIN(CommTest)
+#include "comm_test.moc"
