@@ -66,7 +66,6 @@ QComboBox* makeFlagsBox(QWidget* parent, const char* name, const char* selected)
     return box;
 }
 
-// A UID holds eight bytes, written with blanks; the other fields a byte or four.
 QLineEdit* addField(QWidget* parent, QHBoxLayout* line, const FieldSpec& spec, int width) {
     if (line->count())
         line->addSpacing(8);
@@ -78,6 +77,7 @@ QLineEdit* addField(QWidget* parent, QHBoxLayout* line, const FieldSpec& spec, i
     return edit;
 }
 
+// A UID holds eight bytes, written with blanks; the other fields a byte or four.
 constexpr int byteWidth = 30;
 constexpr int uidWidth = 160;
 constexpr int dataWidth = 100;
