@@ -28,6 +28,7 @@ const QStringList keyItems = {QStringLiteral("A0 A1 A2 A3 A4 A5"),
                               QStringLiteral("B0 B1 B2 B3 B4 B5"),
                               QStringLiteral("FF FF FF FF FF FF")};
 const QString transportKey = QStringLiteral("FF FF FF FF FF FF");
+const QString crlf = QStringLiteral("\r\n");
 
 // Two radio buttons, the first checked, in an untitled box of their own.
 QRadioButton* addPair(QWidget* parent, QBoxLayout* layout, const char* group, const char* first,
@@ -110,44 +111,108 @@ QString S50S70Page::ModeChoice::byte() const {
     return hex::byte((all->isChecked() ? 1 : 0) | (keyB->isChecked() ? 2 : 0));
 }
 
+struct S50S70Page::ValueSection {
+    ModeNames mode;
+    const char* sector;
+    const char* amount;
+    const char* amountLabel;
+    const char* amountText;
+    const char* key;
+    const char* button;
+    const char* caption;
+    const char* code;
+    bool remaining; // the reply carries the remaining value
+};
+
 S50S70Page::S50S70Page(PageContext& context, QWidget* parent) : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("TabSheet2"));
-    ReaderLink& link = context_.link;
-    const QString idle = QStringLiteral("Idle");
-    const QString all = QStringLiteral("All");
-    const QString keyA = QStringLiteral("Key A");
-    const QString keyB = QStringLiteral("Key B");
-
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(4, 4, 4, 4);
     page->setSpacing(4);
 
-    // Read blocks.
+    addReadSection(page);
+    addAddressSection(page);
+    addWriteSection(page);
+    addCardNumberSection(page);
+    const ValueSection valueSections[] = {
+        {{"GroupBox12", "reqiii", "reqaaa", "GroupBox13", "keyaaa", "keybbb"},
+         "Edit57",
+         "Edit59",
+         " 初始值  ",
+         "00 88 00 00",
+         "Edit58",
+         "Button26",
+         "初始化",
+         "22",
+         false},
+        {{"GroupBox14", "reqiiii", "reqaaaa", "GroupBox15", "keyaaaa", "keybbbb"},
+         "Edit1",
+         "Edit2",
+         " 加值  ",
+         "00 20 00 00",
+         "Edit5",
+         "Button10",
+         "加值",
+         "24",
+         true},
+        {{"GroupBox16", "reqiiiii", "reqaaaaa", "GroupBox17", "keyaaaaa", "keybbbbb"},
+         "Edit10",
+         "Edit8",
+         " 减值  ",
+         "00 20 00 00",
+         "Edit7",
+         "Button15",
+         "减值",
+         "23",
+         true},
+    };
+    for (const ValueSection& section : valueSections)
+        addValueSection(page, section);
+    page->addStretch();
+}
+
+S50S70Page::ModeChoice S50S70Page::addModeChoice(QHBoxLayout* row, const ModeNames& names) {
+    return {addPair(this, row, names.requests, names.idle, QStringLiteral("Idle"), names.all,
+                    QStringLiteral("All")),
+            addPair(this, row, names.keys, names.keyA, QStringLiteral("Key A"), names.keyB,
+                    QStringLiteral("Key B"))};
+}
+
+void S50S70Page::addReadSection(QVBoxLayout* page) {
     QHBoxLayout* row = addSection(this, page);
-    const ModeChoice readMode{addPair(this, row, "GroupBox7", "reqi", idle, "reqa", all),
-                              addPair(this, row, "GroupBox8", "keya", keyA, "keyb", keyB)};
-    auto* readGrid = new QGridLayout;
-    auto* startBlock = makeChoice(this, "ComboBox3", blockItems(), QStringLiteral("10"), 48);
-    auto* blockCount = makeChoice(this, "ComboBox6", countItems, QStringLiteral("04"), 44);
-    auto* readKey = makeChoice(this, "ComboBox4", keyItems, transportKey, 150);
-    readGrid->addWidget(makeLabel(this, QStringLiteral("起始块       ")), 0, 0);
-    readGrid->addWidget(startBlock, 0, 1);
-    readGrid->addWidget(makeLabel(this, QStringLiteral("块的数量     ")), 0, 2);
-    readGrid->addWidget(blockCount, 0, 3);
-    readGrid->addWidget(makeLabel(this, QStringLiteral("密钥       ")), 1, 0);
-    readGrid->addWidget(readKey, 1, 1, 1, 3);
-    row->addLayout(readGrid);
-    auto* readButtons = new QVBoxLayout;
+    const ModeChoice mode =
+        addModeChoice(row, {"GroupBox7", "reqi", "reqa", "GroupBox8", "keya", "keyb"});
+    auto* start = makeChoice(this, "ComboBox3", blockItems(), QStringLiteral("10"), 48);
+    auto* count = makeChoice(this, "ComboBox6", countItems, QStringLiteral("04"), 44);
+    auto* key = makeChoice(this, "ComboBox4", keyItems, transportKey, 150);
+    auto* grid = new QGridLayout;
+    grid->addWidget(makeLabel(this, QStringLiteral("起始块       ")), 0, 0);
+    grid->addWidget(start, 0, 1);
+    grid->addWidget(makeLabel(this, QStringLiteral("块的数量     ")), 0, 2);
+    grid->addWidget(count, 0, 3);
+    grid->addWidget(makeLabel(this, QStringLiteral("密钥       ")), 1, 0);
+    grid->addWidget(key, 1, 1, 1, 3);
+    row->addLayout(grid);
+    auto* buttons = new QVBoxLayout;
     auto* button8 = makeButton(this, "Button8", QStringLiteral("读卡"));
     auto* checkBox2 = makeCheckBox(this, "CheckBox2", QStringLiteral("连续读      "));
-    readButtons->addWidget(button8);
-    readButtons->addWidget(checkBox2);
-    row->addLayout(readButtons);
+    buttons->addWidget(button8);
+    buttons->addWidget(checkBox2);
+    row->addLayout(buttons);
     row->addStretch();
 
-    // The address switch and the write-and-read cycle, below the read section: the page is
-    // too narrow to hold them beside it.
-    row = addSection(this, page);
+    readPayload_ = [mode, count, start, key] {
+        return QStringLiteral("20") + mode.byte() + count->currentText() + start->currentText() +
+               key->currentText();
+    };
+    connect(button8, &QPushButton::clicked, this, &S50S70Page::readBlocks);
+    addContinuousMode(context_, {checkBox2, [this] { readBlocks(); }, false, 0});
+}
+
+// The address switch and the write-and-read cycle, below the read section: the
+// page is too narrow to hold them beside it.
+void S50S70Page::addAddressSection(QVBoxLayout* page) {
+    QHBoxLayout* row = addSection(this, page);
     auto* addressSwitch = makeGroup(this, "GroupBox26", QString());
     auto* switchRow = new QHBoxLayout(addressSwitch);
     switchRow->setContentsMargins(4, 0, 4, 0);
@@ -161,35 +226,60 @@ S50S70Page::S50S70Page(PageContext& context, QWidget* parent) : QWidget(parent),
     row->addWidget(checkBox12);
     row->addStretch();
 
-    // Write blocks.
-    QVBoxLayout* writeRows = nullptr;
-    row = addSection(this, page, &writeRows);
-    const ModeChoice writeMode{addPair(this, row, "GroupBox9", "reqii", idle, "reqaa", all),
-                               addPair(this, row, "GroupBox10", "keyaa", keyA, "keybb", keyB)};
-    auto* writeGrid = new QGridLayout;
-    auto* writeStart = makeChoice(this, "ComboBox7", blockItems(), QStringLiteral("10"), 48);
-    auto* writeCount = makeChoice(this, "ComboBox8", countItems, QStringLiteral("01"), 44);
-    auto* writeKey = makeChoice(this, "ComboBox9", keyItems, transportKey, 150);
+    for (QRadioButton* radio : {radioButton2, radioButton1})
+        connect(radio, &QRadioButton::clicked, this, [this, radioButton2, radioButton1] {
+            if (radioButton2->isChecked())
+                emit addressSelected(16);
+            else if (radioButton1->isChecked())
+                emit addressSelected(17);
+        });
+    // The cycle pauses N + 10 ms after the write as well as after the read.
+    addContinuousMode(context_, {checkBox12,
+                                 [this] {
+                                     writeBlocks();
+                                     context_.link.Delayy(context_.hfInterval() + 10);
+                                     readBlocks();
+                                 },
+                                 false, 10});
+}
+
+void S50S70Page::addWriteSection(QVBoxLayout* page) {
+    QVBoxLayout* rows = nullptr;
+    QHBoxLayout* row = addSection(this, page, &rows);
+    const ModeChoice mode =
+        addModeChoice(row, {"GroupBox9", "reqii", "reqaa", "GroupBox10", "keyaa", "keybb"});
+    auto* start = makeChoice(this, "ComboBox7", blockItems(), QStringLiteral("10"), 48);
+    auto* count = makeChoice(this, "ComboBox8", countItems, QStringLiteral("01"), 44);
+    auto* key = makeChoice(this, "ComboBox9", keyItems, transportKey, 150);
     auto* data =
         makeEdit(this, "Edit3", QStringLiteral("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"));
-    writeGrid->addWidget(makeLabel(this, QStringLiteral("起始地址        ")), 0, 0);
-    writeGrid->addWidget(writeStart, 0, 1);
-    writeGrid->addWidget(makeLabel(this, QStringLiteral("块的数量      ")), 0, 2);
-    writeGrid->addWidget(writeCount, 0, 3);
-    writeGrid->addWidget(makeLabel(this, QStringLiteral("密钥     ")), 1, 0);
-    writeGrid->addWidget(writeKey, 1, 1, 1, 3);
-    row->addLayout(writeGrid);
-    auto* writeButtons = new QVBoxLayout;
+    auto* grid = new QGridLayout;
+    grid->addWidget(makeLabel(this, QStringLiteral("起始地址        ")), 0, 0);
+    grid->addWidget(start, 0, 1);
+    grid->addWidget(makeLabel(this, QStringLiteral("块的数量      ")), 0, 2);
+    grid->addWidget(count, 0, 3);
+    grid->addWidget(makeLabel(this, QStringLiteral("密钥     ")), 1, 0);
+    grid->addWidget(key, 1, 1, 1, 3);
+    row->addLayout(grid);
+    auto* buttons = new QVBoxLayout;
     auto* button9 = makeButton(this, "Button9", QStringLiteral("写卡"));
     auto* checkBox1 = makeCheckBox(this, "CheckBox1", QStringLiteral("连续写        "));
-    writeButtons->addWidget(button9);
-    writeButtons->addWidget(checkBox1);
-    row->addLayout(writeButtons);
+    buttons->addWidget(button9);
+    buttons->addWidget(checkBox1);
+    row->addLayout(buttons);
     row->addStretch();
-    writeRows->addWidget(data);
+    rows->addWidget(data);
 
-    // Halt and card number.
-    row = addSection(this, page);
+    writePayload_ = [mode, count, start, key, data] {
+        return QStringLiteral("21") + mode.byte() + count->currentText() + start->currentText() +
+               key->currentText() + data->text();
+    };
+    connect(button9, &QPushButton::clicked, this, &S50S70Page::writeBlocks);
+    addContinuousMode(context_, {checkBox1, [this] { writeBlocks(); }, false, 10});
+}
+
+void S50S70Page::addCardNumberSection(QVBoxLayout* page) {
+    QHBoxLayout* row = addSection(this, page);
     auto* haltLabels = new QVBoxLayout;
     haltLabels->addWidget(makeLabel(this, QStringLiteral("Halt命令：     ")));
     haltLabels->addWidget(makeLabel(this, QStringLiteral("需要录入数据      ")));
@@ -197,92 +287,27 @@ S50S70Page::S50S70Page(PageContext& context, QWidget* parent) : QWidget(parent),
     auto* button16 = makeButton(this, "Button16", QStringLiteral("Halt"));
     row->addWidget(fixedWidth(button16, 56));
     row->addSpacing(8);
-    auto* reqa5 = addPair(this, row, "Panel71", "reql5", idle, "reqa5", all);
+    auto* reqa5 = addPair(this, row, "Panel71", "reql5", QStringLiteral("Idle"), "reqa5",
+                          QStringLiteral("All"));
     auto* yeshalt = addPair(this, row, "Panel72", "nohalt", QStringLiteral("no halt"), "yeshalt",
                             QStringLiteral("halt"));
-    auto* numberButtons = new QVBoxLayout;
+    auto* buttons = new QVBoxLayout;
     auto* button29 = makeButton(this, "Button29", QStringLiteral("读卡号"));
     auto* checkBox4 = makeCheckBox(this, "CheckBox4", QStringLiteral("连续读        "));
-    numberButtons->addWidget(button29);
-    numberButtons->addWidget(checkBox4);
-    row->addLayout(numberButtons);
+    buttons->addWidget(button29);
+    buttons->addWidget(checkBox4);
+    row->addLayout(buttons);
     row->addStretch();
 
-    // Value initialisation, increment and decrement: one section each.
-    struct ValueSection {
-        const char* requests;
-        const char* idleName;
-        const char* allName;
-        const char* keys;
-        const char* keyAName;
-        const char* keyBName;
-        const char* sector;
-        const char* amount;
-        const char* amountLabel;
-        const char* amountText;
-        const char* key;
-        const char* button;
-        const char* caption;
-        const char* code;
-        bool remaining; // the reply carries the remaining value
-    };
-    const ValueSection valueSections[] = {
-        {"GroupBox12", "reqiii", "reqaaa", "GroupBox13", "keyaaa", "keybbb", "Edit57", "Edit59",
-         " 初始值  ", "00 88 00 00", "Edit58", "Button26", "初始化", "22", false},
-        {"GroupBox14", "reqiiii", "reqaaaa", "GroupBox15", "keyaaaa", "keybbbb", "Edit1", "Edit2",
-         " 加值  ", "00 20 00 00", "Edit5", "Button10", "加值", "24", true},
-        {"GroupBox16", "reqiiiii", "reqaaaaa", "GroupBox17", "keyaaaaa", "keybbbbb", "Edit10",
-         "Edit8", " 减值  ", "00 20 00 00", "Edit7", "Button15", "减值", "23", true},
-    };
-    for (const ValueSection& section : valueSections) {
-        row = addSection(this, page);
-        const ModeChoice mode{
-            addPair(this, row, section.requests, section.idleName, idle, section.allName, all),
-            addPair(this, row, section.keys, section.keyAName, keyA, section.keyBName, keyB)};
-        auto* sector = makeEdit(this, section.sector, QStringLiteral("01"));
-        auto* amount = makeEdit(this, section.amount, QLatin1String(section.amountText));
-        auto* key = makeEdit(this, section.key, transportKey);
-        auto* grid = new QGridLayout;
-        grid->addWidget(makeLabel(this, QStringLiteral("扇区   ")), 0, 0);
-        grid->addWidget(fixedWidth(sector, 36), 0, 1);
-        grid->addWidget(makeLabel(this, QString::fromUtf8(section.amountLabel)), 0, 2);
-        grid->addWidget(fixedWidth(amount, 96), 0, 3);
-        grid->addWidget(makeLabel(this, QStringLiteral("密钥     ")), 1, 0);
-        grid->addWidget(fixedWidth(key, 150), 1, 1, 1, 3);
-        row->addLayout(grid);
-        auto* button = makeButton(this, section.button, QString::fromUtf8(section.caption));
-        row->addWidget(button);
-        row->addStretch();
+    const CardCommand halt{
+        [] { return QStringLiteral("06"); }, haltWaitMs,
+        ReplyTexts(QStringLiteral("HALT操作成功   "), QStringLiteral("HALT操作失败   "))};
+    connect(button16, &QPushButton::clicked, this,
+            [this, halt] { runCardCommand(context_, halt); });
 
-        QList<ReplyField> fields = {{QStringLiteral("返回卡ID号为:"), 5, 8, !section.remaining}};
-        if (section.remaining)
-            fields << ReplyField{QStringLiteral("剩余值为为: "), 9, 12, true};
-        const CardCommand command{
-            [code = QLatin1String(section.code), mode, sector, key, amount] {
-                return code + mode.byte() + sector->text() + key->text() + amount->text();
-            },
-            cardWaitMs, fieldReport(link, success, cardFailure, false, fields)};
-        connect(button, &QPushButton::clicked, this,
-                [this, command] { runCardCommand(context_, command); });
-    }
-    page->addStretch();
-
-    const CardCommand readBlocks{[readMode, blockCount, startBlock, readKey] {
-                                     return QStringLiteral("20") + readMode.byte() +
-                                            blockCount->currentText() + startBlock->currentText() +
-                                            readKey->currentText();
-                                 },
-                                 cardWaitMs,
-                                 fieldReport(link, success, cardFailure, false,
-                                             {{QStringLiteral("卡号为:"), 5, 8},
-                                              {QStringLiteral("卡的数据为:"), 9, 0, true}})};
-    writePayload_ = [writeMode, writeCount, writeStart, writeKey, data] {
-        return QStringLiteral("21") + writeMode.byte() + writeCount->currentText() +
-               writeStart->currentText() + writeKey->currentText() + data->text();
-    };
-    ReplyTexts numberTexts(success, QStringLiteral("读卡号操作失败   "));
-    numberTexts.successLines = [&link](const QString& reply, const QString& time) {
-        const QString crlf = QStringLiteral("\r\n");
+    ReaderLink& link = context_.link;
+    ReplyTexts texts(success, QStringLiteral("读卡号操作失败   "));
+    texts.successLines = [&link](const QString& reply, const QString& time) {
         link.log(success + time + crlf);
         link.log(QStringLiteral("返回卡号为:") + hex::mid(reply, 11, 8));
         // Byte 5 tells one card (00) from several (01); other values add nothing.
@@ -298,38 +323,47 @@ S50S70Page::S50S70Page(PageContext& context, QWidget* parent) : QWidget(parent),
                    (reqa5->isChecked() ? QStringLiteral("52") : QStringLiteral("26")) +
                    (yeshalt->isChecked() ? QStringLiteral("01") : QStringLiteral("00"));
         },
-        haltWaitMs, numberTexts};
-    const CardCommand halt{
-        [] { return QStringLiteral("06"); }, haltWaitMs,
-        ReplyTexts(QStringLiteral("HALT操作成功   "), QStringLiteral("HALT操作失败   "))};
-
-    auto read = [this, readBlocks] { runCardCommand(context_, readBlocks); };
+        haltWaitMs, texts};
     auto readNumber = [this, cardNumber] { runCardCommand(context_, cardNumber); };
-    connect(button8, &QPushButton::clicked, this, read);
-    connect(button9, &QPushButton::clicked, this, &S50S70Page::writeBlocks);
-    connect(button16, &QPushButton::clicked, this,
-            [this, halt] { runCardCommand(context_, halt); });
     connect(button29, &QPushButton::clicked, this, readNumber);
-
-    addContinuousMode(context_, {checkBox2, read, false, 0});
-    addContinuousMode(context_, {checkBox1, [this] { writeBlocks(); }, false, 10});
     addContinuousMode(context_, {checkBox4, readNumber, true, 10});
-    // The write-and-read cycle pauses N + 10 ms after the write too.
-    addContinuousMode(context_, {checkBox12,
-                                 [this, read] {
-                                     writeBlocks();
-                                     context_.link.Delayy(context_.hfInterval() + 10);
-                                     read();
-                                 },
-                                 false, 10});
+}
 
-    for (QRadioButton* radio : {radioButton2, radioButton1})
-        connect(radio, &QRadioButton::clicked, this, [this, radioButton2, radioButton1] {
-            if (radioButton2->isChecked())
-                emit addressSelected(16);
-            else if (radioButton1->isChecked())
-                emit addressSelected(17);
-        });
+void S50S70Page::addValueSection(QVBoxLayout* page, const ValueSection& section) {
+    QHBoxLayout* row = addSection(this, page);
+    const ModeChoice mode = addModeChoice(row, section.mode);
+    auto* sector = makeEdit(this, section.sector, QStringLiteral("01"));
+    auto* amount = makeEdit(this, section.amount, QLatin1String(section.amountText));
+    auto* key = makeEdit(this, section.key, transportKey);
+    auto* grid = new QGridLayout;
+    grid->addWidget(makeLabel(this, QStringLiteral("扇区   ")), 0, 0);
+    grid->addWidget(fixedWidth(sector, 36), 0, 1);
+    grid->addWidget(makeLabel(this, QString::fromUtf8(section.amountLabel)), 0, 2);
+    grid->addWidget(fixedWidth(amount, 96), 0, 3);
+    grid->addWidget(makeLabel(this, QStringLiteral("密钥     ")), 1, 0);
+    grid->addWidget(fixedWidth(key, 150), 1, 1, 1, 3);
+    row->addLayout(grid);
+    auto* button = makeButton(this, section.button, QString::fromUtf8(section.caption));
+    row->addWidget(button);
+    row->addStretch();
+
+    QList<ReplyField> fields = {{QStringLiteral("返回卡ID号为:"), 5, 8, !section.remaining}};
+    if (section.remaining)
+        fields << ReplyField{QStringLiteral("剩余值为为: "), 9, 12, true};
+    const CardCommand command{
+        [code = QLatin1String(section.code), mode, sector, key, amount] {
+            return code + mode.byte() + sector->text() + key->text() + amount->text();
+        },
+        cardWaitMs, fieldReport(context_.link, success, cardFailure, false, fields)};
+    connect(button, &QPushButton::clicked, this,
+            [this, command] { runCardCommand(context_, command); });
+}
+
+void S50S70Page::readBlocks() {
+    runCardCommand(context_, {readPayload_, cardWaitMs,
+                              fieldReport(context_.link, success, cardFailure, false,
+                                          {{QStringLiteral("卡号为:"), 5, 8},
+                                           {QStringLiteral("卡的数据为:"), 9, 0, true}})});
 }
 
 void S50S70Page::writeBlocks() {
@@ -337,7 +371,7 @@ void S50S70Page::writeBlocks() {
     const QString payload = writePayload_();
     const QString refusal = brokenTrailer(hex::toBytes(payload));
     if (!refusal.isEmpty()) {
-        link.log(refusal + link.time() + QStringLiteral("\r\n"));
+        link.log(refusal + link.time() + crlf);
         return;
     }
     runCardCommand(context_, {[payload] { return payload; }, cardWaitMs,

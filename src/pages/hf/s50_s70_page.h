@@ -3,9 +3,11 @@
 #include "pages/page_context.h"
 
 #include <QWidget>
+#include <functional>
 
-class QCheckBox;
+class QHBoxLayout;
 class QRadioButton;
+class QVBoxLayout;
 
 // Page TabSheet2: S50/S70 cards: blocks, values and keys.
 class S50S70Page : public QWidget {
@@ -24,9 +26,29 @@ class S50S70Page : public QWidget {
         QRadioButton* keyB;
         QString byte() const;
     };
+    // Names of the request and key radio groups of a section and their buttons.
+    struct ModeNames {
+        const char* requests;
+        const char* idle;
+        const char* all;
+        const char* keys;
+        const char* keyA;
+        const char* keyB;
+    };
+    struct ValueSection;
 
+    ModeChoice addModeChoice(QHBoxLayout* row, const ModeNames& names);
+    // Each builds one framed section of the page and wires its controls.
+    void addReadSection(QVBoxLayout* page);
+    void addAddressSection(QVBoxLayout* page);
+    void addWriteSection(QVBoxLayout* page);
+    void addCardNumberSection(QVBoxLayout* page);
+    void addValueSection(QVBoxLayout* page, const ValueSection& section);
+
+    void readBlocks();
     void writeBlocks();
 
     PageContext& context_;
+    std::function<QString()> readPayload_;
     std::function<QString()> writePayload_;
 };
