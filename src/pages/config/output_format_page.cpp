@@ -1,9 +1,79 @@
 #include "output_format_page.h"
 
+#include "command_button.h"
 #include "pages/page_support.h"
 #include "protocol/hex_text.h"
+#include "protocol/text_encoding.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+// The format radio buttons in the order they are tested; code is the text the
+// page sends, description what a read-back code is logged as.
+struct Format {
+    const char* radio;
+    const char* caption;
+    const char* code;
+    const char* description;
+};
+const Format kFormats[] = {
+    {"RadioButton5", "10位16进制（5字节16进制）", "07", "10位16进制"},
+    {"RadioButton6", "8位16进制", "0C", "8位16进制"},
+    {"RadioButton7", "00+8位10进制（id后3字节转换）", "0d", "00+8位10进制（id后3字节转换）"},
+    {"RadioButton8", "8位16进制反向输出", "03", "8位16进制反向输出"},
+    {"RadioButton9", "8位10进制（id后3字节转换）", "0B", "8位10进制（id后3字节转换）"},
+    {"RadioButton10", "18位10进制（卡上全部数字）", "06", "18位10进制（卡上全部数字）"},
+    {"RadioButton11", "8位10进制（卡上后8位）", "0E", "8位10进制（卡上后8位）"},
+    {"RadioButton12", "5位10进制（卡上后5位）", "08", "5位10进制（卡上后5位）"},
+    {"RadioButton13", "8位10进制（id后4字节转换）", "09", "8位10进制（id后4字节转换）"},
+    {"RadioButton14", "10位10进制反向输出（id后4字节转换）", "0A",
+     "10位10进制反向输出（id后4字节转换）"},
+    {"RadioButton15", "13位10进制（id5字节转10进制）", "05", "13位10进制（id5字节转换）"},
+    {"RadioButton16", "10位10进制（id后4字节转换）", "0F", "10位10进制（id后4字节转换）"},
+    {"RadioButton17", "2H4D + 2H4D ", "00", "2H4D + 2H4D "},
+    {"RadioButton21", "正向所有卡号 12-7-4 BYTE", "01", "7字节 AND 4字节 16进制"},
+    {"RadioButton22", "反向所有卡号 12-7-4 BYTE", "02", "反向 7字节 AND 4字节 16进制"},
+    {"RadioButton29", "GS1格式输出（sgtin-96）", "04", "EPC卡号转换成GS1格式输出（sgtin-96）..."},
+    {"RadioButton34", "卡号转换成ASCII输出", "10", "卡号转换成ASCII输出..."},
+};
+const char kCustomRadio[] = "RadioButton35";
+const char kCustomDescription[] = "卡号自定义长度16进制输出...";
+
+// Option check boxes in the order of their payload bytes 3 to 6.
+struct Option {
+    const char* box;
+    const char* caption;
+    bool checked;
+};
+const Option kOptions[] = {
+    {"CheckBox16", "数据前面加 ; 号  ", false},
+    {"CheckBox17", "数据后面加?号  ", false},
+    {"CheckBox18", "中间加逗号", false},
+    {"CheckBox15", "数据后面加回车", true},
+};
+
+// Reply byte n (counted from 1 at the header AA) of a reply text.
+QString replyByte(const QString& reply, int n) {
+    return hex::mid(reply, 2 * n - 1, 2);
+}
+
+// Number of data bytes after the status, from the reply's length byte.
+int dataLength(const QString& reply) {
+    bool ok = false;
+    const int length = replyByte(reply, 3).toInt(&ok, 16);
+    return ok && length > 0 ? length - 1 : 0;
+}
+
+QString flagText(const QString& byte, const char* set, const char* unset) {
+    return QString::fromUtf8(byte != QLatin1String("00") ? set : unset);
+}
+
+} // namespace
 
 OutputFormatPage::OutputFormatPage(PageContext& context, QWidget* parent)
     : QWidget(parent), context_(context) {
@@ -31,8 +101,230 @@ OutputFormatPage::OutputFormatPage(PageContext& context, QWidget* parent)
     grid->addWidget(open, 3, 0);
     grid->addWidget(makeButton(group, "Button2", QStringLiteral("COM关闭")), 3, 1);
     group->hide();
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(4, 4, 4, 4);
+    page->setSpacing(4);
+    page->addWidget(group);
+    page->addWidget(makeFormatGroup());
+    page->addWidget(makeBuzzerGroup());
+    page->addWidget(makeButtonGroup());
+    page->addStretch();
+}
+
+QWidget* OutputFormatPage::makeFormatGroup() {
+    auto* group = makeGroup(this, "GroupBox27", QStringLiteral(" 输出格式设置 "));
+    auto* column = new QVBoxLayout(group);
+    column->setContentsMargins(6, 2, 6, 4);
+    column->setSpacing(2);
+
+    auto* radios = new QGridLayout;
+    radios->setVerticalSpacing(2);
+    const int rows = int(std::size(kFormats) + 1) / 2;
+    int index = 0;
+    for (const Format& format : kFormats) {
+        auto* radio = makeRadio(group, format.radio, QString::fromUtf8(format.caption),
+                                qstrcmp(format.radio, "RadioButton16") == 0);
+        radios->addWidget(radio, index % rows, index / rows);
+        ++index;
+    }
+    column->addLayout(radios);
+
+    auto* custom = new QHBoxLayout;
+    custom->addWidget(makeRadio(group, kCustomRadio, QStringLiteral("卡号16进制输出")));
+    edit64_ = makeEdit(group, "Edit64", QStringLiteral("10"));
+    edit64_->setFixedWidth(40);
+    custom->addWidget(edit64_);
+    custom->addWidget(makeLabel(group, QStringLiteral("个字节       ")));
+    custom->addWidget(makeLabel(group, QStringLiteral("00 表示输出全部卡号        ")));
+    custom->addStretch();
+    column->addLayout(custom);
+
+    auto* options = new QGridLayout;
+    options->setVerticalSpacing(2);
+    index = 0;
+    for (const Option& option : kOptions) {
+        options->addWidget(
+            makeCheckBox(group, option.box, QString::fromUtf8(option.caption), option.checked),
+            index / 3, index % 3);
+        ++index;
+    }
+    options->addWidget(makeCheckBox(group, "CheckBox21", QStringLiteral("数据后面加RSSI")),
+                       index / 3, index % 3);
+    column->addLayout(options);
+    return group;
+}
+
+QWidget* OutputFormatPage::makeBuzzerGroup() {
+    // Never shown; only the large-buzzer choice goes into the set-format command.
+    auto* group = makeGroup(this, "GroupBox28", QStringLiteral("蜂鸣器 "));
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(makeRadio(group, "RadioButton18", QStringLiteral("大蜂鸣器"), true));
+    row->addWidget(makeRadio(group, "RadioButton20", QStringLiteral("小蜂鸣器")));
+    row->addWidget(makeEdit(group, "Edit23", QStringLiteral("2B")));
+    row->addWidget(makeCheckBox(group, "CheckBox19", QStringLiteral("增加自定义字节    ")));
+    group->hide();
+    return group;
+}
+
+QWidget* OutputFormatPage::makeButtonGroup() {
+    auto* group = makeGroup(this, "GroupBox34", QString());
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(6, 4, 6, 4);
+
+    const struct {
+        const char* caption;
+        int row;
+        int column;
+    } labels[] = {{"格式设置：   ", 0, 0},
+                  {"读卡器状态：      ", 1, 0},
+                  {"恢复出厂：   ", 0, 3},
+                  {"读版本号： ", 1, 3}};
+    for (const auto& label : labels)
+        grid->addWidget(makeLabel(group, QString::fromUtf8(label.caption)), label.row,
+                        label.column);
+
+    auto texts = [](const char* success, const char* failure, bool lineBreak) {
+        return fixedTexts(QString::fromUtf8(success), QString::fromUtf8(failure), lineBreak);
+    };
+    // Read-back buttons write their success lines themselves.
+    using Lines = void (OutputFormatPage::*)(const QString&, const QString&);
+    auto readBack = [this](const char* failure, Lines lines) {
+        return [this, failure = QString::fromUtf8(failure), lines] {
+            ReplyTexts replyTexts(QString(), failure);
+            replyTexts.successLines = [this, lines](const QString& reply, const QString& time) {
+                (this->*lines)(reply, time);
+            };
+            return replyTexts;
+        };
+    };
+    auto constant = [](const char* payload) {
+        return [text = QString::fromLatin1(payload)] { return text; };
+    };
+    const struct {
+        CommandButton command;
+        int row;
+        int column;
+    } buttons[] = {
+        {{"Button24", QStringLiteral("设置格式"), [this] { return setFormatPayload(); }, 300,
+          texts("输出格式设置成功   ", "输出格式设置失败   ", true)},
+         0,
+         1},
+        {{"Button25", QStringLiteral("读取格式"), constant("83"), 300,
+          readBack("读取输出格式失败   ", &OutputFormatPage::logFormat)},
+         0,
+         2},
+        {{"Button27", QStringLiteral("主动读卡"), constant("0f01"), 300,
+          texts("设置主动读卡成功   ", "设置主动读卡失败   ", false)},
+         1,
+         1},
+        {{"Button28", QStringLiteral("被动读卡"), constant("0f02"), 300,
+          texts("设置被动读卡成功   ", "设置被动读卡失败   ", false)},
+         1,
+         2},
+        {{"Button57", QStringLiteral("恢复出厂"), constant("cf"), 300,
+          texts("恢复出厂设置成功   ", "恢复出厂设置失败   ", true)},
+         0,
+         4},
+        {{"Button63", QStringLiteral("版本号"), constant("c0"), 300,
+          readBack("读取版本号失败   ", &OutputFormatPage::logVersion)},
+         1,
+         4},
+    };
+    for (const auto& button : buttons)
+        grid->addWidget(makeCommandButton(group, context_, button.command), button.row,
+                        button.column);
+
+    button64_ = makeButton(group, "Button64", QStringLiteral("关闭声音"));
+    connect(button64_, &QPushButton::clicked, this, &OutputFormatPage::Button64Click);
+    grid->addWidget(button64_, 2, 4);
+    return group;
 }
 
 QString OutputFormatPage::address() const {
     return setadd_->currentText();
+}
+
+bool OutputFormatPage::checked(const char* name) const {
+    const auto* box = findChild<const QAbstractButton*>(QLatin1String(name));
+    return box && box->isChecked();
+}
+
+QString OutputFormatPage::formatCode() const {
+    for (const Format& format : kFormats)
+        if (checked(format.radio))
+            return QLatin1String(format.code);
+    // The custom length: "00" means the whole number forward, as code 01.
+    if (edit64_->text() == QLatin1String("00"))
+        return QStringLiteral("01");
+    return hex::byte(0x80 + parameter::decimal(edit64_->text(), 127));
+}
+
+QString OutputFormatPage::setFormatPayload() const {
+    QString payload = QStringLiteral("82") + formatCode();
+    for (const Option& option : kOptions)
+        payload += parameter::flag(checked(option.box));
+    payload += parameter::flag(checked("RadioButton18")) + QStringLiteral("01") +
+               parameter::flag(checked("CheckBox21"));
+    return payload;
+}
+
+QString OutputFormatPage::formatDescription(const QString& code) {
+    bool ok = false;
+    const int value = code.toInt(&ok, 16);
+    if (!ok)
+        return QString();
+    if (value > 0x10)
+        return QString::fromUtf8(kCustomDescription);
+    for (const Format& format : kFormats)
+        if (QByteArray(format.code).toInt(nullptr, 16) == value)
+            return QString::fromUtf8(format.description);
+    return QString();
+}
+
+void OutputFormatPage::logFormat(const QString& reply, const QString& time) {
+    ReaderLink& link = context_.link;
+    link.log(QStringLiteral("读取输出格式成功   ") + time);
+    // A reply too short for the layout (a reader that answered nothing reads as
+    // status 00 with no data) would read as made-up settings.
+    if (dataLength(reply) < 9) {
+        link.log(QStringLiteral("读回的格式数据不完整：") +
+                 hex::mid(reply, 9, 2 * dataLength(reply)) + crlf);
+        return;
+    }
+    const QString prefix = QStringLiteral("输出格式：  ");
+    link.log(QStringLiteral("输出格式为：  ") + formatDescription(replyByte(reply, 6)));
+    link.log(prefix + flagText(replyByte(reply, 7), "前面加分号", "前面不加分号 "));
+    link.log(prefix + flagText(replyByte(reply, 9), "中间加逗号", "中间不加逗号 "));
+    link.log(prefix + flagText(replyByte(reply, 8), "后面加问号", "后面不加问号 "));
+    link.log(prefix + flagText(replyByte(reply, 10), "最后面加回车", "最后面不加回车 "));
+    // The reader reports the custom byte's value in reply byte 10.
+    if (replyByte(reply, 13) == QLatin1String("00"))
+        link.log(QStringLiteral("没有增加自定义字节输出。   ") + crlf);
+    else
+        link.log(QStringLiteral("自定义字节输出数据为：  ") + replyByte(reply, 10));
+}
+
+void OutputFormatPage::logVersion(const QString& reply, const QString& time) {
+    ReaderLink& link = context_.link;
+    link.log(QStringLiteral("读取版本号成功   ") + time);
+    const QString digits = hex::mid(reply, 9, 2 * dataLength(reply));
+    bool ok = false;
+    QString text = fromGbk(Getchr(digits), &ok);
+    if (!ok)
+        text = digits;
+    link.log(QStringLiteral("版本号为：") + text + crlf);
+}
+
+void OutputFormatPage::Button64Click() {
+    // Fixed frames at address 00; the reply is not looked at.
+    if (button64_->text() == QStringLiteral("关闭声音")) {
+        context_.link.SendHex(QStringLiteral("AA 00 02 CD 00 CF BB "));
+        button64_->setText(QStringLiteral("打开声音"));
+        context_.link.log(QStringLiteral("发送蜂鸣器打开指令"));
+    } else {
+        context_.link.SendHex(QStringLiteral("AA 00 02 CD 01 CE BB "));
+        button64_->setText(QStringLiteral("关闭声音"));
+        context_.link.log(QStringLiteral("发送蜂鸣器关闭指令"));
+    }
 }

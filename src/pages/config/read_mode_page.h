@@ -16,6 +16,11 @@ class ReadModePage : public QWidget {
     void addEpcGroup(QWidget* group);
 
   private:
+    QWidget* makeReadModeGroup();
+    QWidget* makeRelayGroup();
+    QString modePayload() const;
+    QString modeName() const;
+
     PageContext& context_;
     QVBoxLayout* layout_;
 };

@@ -1,5 +1,178 @@
 #include "wifi_page.h"
 
+#include "command_button.h"
+#include "pages/page_support.h"
+#include "protocol/hex_text.h"
+#include "protocol/text_encoding.h"
+
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+constexpr int kColumns = 4;
+// The grid's rows at the start of every list read: the header and ten empty rows.
+constexpr int kGridRows = 11;
+const int kColumnWidths[kColumns] = {0, 64, 320, 84};
+const char* const kHeaders[kColumns] = {"", "序号", "WIFI名称", "信号强度"};
+
+// Name and password travel as bytes: GBK for Chinese, as from a Chinese desktop.
+QString fieldBytes(const QString& text, const QString& field) {
+    const std::optional<QByteArray> bytes = toGbk(text);
+    if (!bytes)
+        throw InputError(field + QStringLiteral("中有不能用GBK编码的字符，命令未发送"));
+    return GetAscii(*bytes);
+}
+
+QString characters(const QString& digits) {
+    return fromGbk(Getchr(digits));
+}
+
+} // namespace
+
 WifiPage::WifiPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("TabSheet10"));
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(4, 4, 4, 4);
+    page->setSpacing(4);
+    page->addWidget(makeSettingsGroup());
+    page->addWidget(makeListGroup(), 1);
+    resetGrid();
+}
+
+QWidget* WifiPage::makeSettingsGroup() {
+    auto* group = makeGroup(this, "GroupBox41", QStringLiteral("Wifi设置"));
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(6, 2, 6, 4);
+    grid->setVerticalSpacing(3);
+    grid->setColumnStretch(1, 1);
+    name_ = makeEdit(group, "Edit73", QString());
+    password_ = makeEdit(group, "Edit74", QString());
+    grid->addWidget(makeLabel(group, QStringLiteral("Wifi名称   ")), 0, 0);
+    grid->addWidget(name_, 0, 1);
+    grid->addWidget(makeLabel(group, QStringLiteral("Wifi密码    ")), 1, 0);
+    grid->addWidget(password_, 1, 1);
+
+    const CommandButton join{
+        "Button78", QStringLiteral("设置"), [this] { return joinPayload(); }, 300,
+        fixedTexts(QStringLiteral("WIFI设置成功   "), QStringLiteral("WIFI设置失败   "))};
+    grid->addWidget(makeLabel(group, QStringLiteral("连接配置: ")), 2, 0);
+    grid->addWidget(makeCommandButton(group, context_, join), 2, 1, Qt::AlignLeft);
+
+    ReplyTexts ipTexts(QString(), QStringLiteral("读取IP地址失败   "));
+    ipTexts.successLines = [this](const QString& reply, const QString& time) {
+        context_.link.log(QStringLiteral("读取IP地址成功   ") + time);
+        context_.link.log(QStringLiteral("IP地址为：") +
+                          characters(hex::mid(reply, 9, reply.size() - 12)) + crlf);
+    };
+    const CommandButton readIp{"Button79", QStringLiteral("读IP地址"),
+                               [] { return QStringLiteral("8b"); }, 300,
+                               [ipTexts] { return ipTexts; }};
+    grid->addWidget(makeLabel(group, QStringLiteral("获取WIFI设备本机IP地址:      ")), 3, 0);
+    grid->addWidget(makeCommandButton(group, context_, readIp), 3, 1, Qt::AlignLeft);
+    grid->addWidget(makeLabel(group, QStringLiteral("WIFI端口号固定为 9100        ")), 4, 0, 1, 2);
+    return group;
+}
+
+QWidget* WifiPage::makeListGroup() {
+    auto* group = makeGroup(this, "GroupBox42", QStringLiteral("读取WIFI列表"));
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(6, 2, 6, 4);
+    grid->setColumnStretch(2, 1);
+    grid->addWidget(makeLabel(group, QStringLiteral("读取Wifi列表：  ")), 0, 0);
+    button80_ = makeButton(group, "Button80", QStringLiteral("读Wifi列表"));
+    connect(button80_, &QPushButton::clicked, this, &WifiPage::Button80Click);
+    grid->addWidget(button80_, 0, 1);
+
+    grid_ = named(new QTableWidget(group), "StringGrid1");
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->verticalHeader()->hide();
+    grid_->verticalHeader()->setDefaultSectionSize(20);
+    grid_->horizontalHeader()->setHighlightSections(false);
+    connect(grid_, &QTableWidget::currentCellChanged, this,
+            [this](int row, int column) { StringGrid1SelectCell(column, row); });
+    grid->addWidget(grid_, 1, 0, 1, 3);
+    return group;
+}
+
+QString WifiPage::joinPayload() const {
+    // The module splits name from password at the first comma, so a comma in the
+    // name would join a network of another name.
+    if (name_->text().contains(QLatin1Char(',')))
+        throw InputError(QStringLiteral("Wifi名称中不能有逗号，命令未发送"));
+    return QStringLiteral("8a") + fieldBytes(name_->text(), QStringLiteral("Wifi名称")) +
+           QStringLiteral("2c") + fieldBytes(password_->text(), QStringLiteral("Wifi密码"));
+}
+
+void WifiPage::resetGrid() {
+    // Setting the grid up selects no cell, so Edit73 keeps its text.
+    const QSignalBlocker blocker(grid_);
+    grid_->clearContents();
+    grid_->setColumnCount(kColumns);
+    grid_->setRowCount(kGridRows - 1);
+    for (int column = 0; column < kColumns; ++column) {
+        grid_->setHorizontalHeaderItem(column,
+                                       new QTableWidgetItem(QString::fromUtf8(kHeaders[column])));
+        grid_->setColumnWidth(column, kColumnWidths[column]);
+    }
+    grid_->setColumnHidden(0, true);
+    nextRow_ = 1;
+}
+
+void WifiPage::Button80Click() {
+    resetGrid();
+    button80_->setEnabled(false);
+    context_.link.Send(QStringLiteral("8C"));
+    context_.link.Delay(2000);
+    button80_->setEnabled(true);
+    const QString reply = context_.link.ReplyText();
+    if (context_.link.judge(ReplyTexts(QStringLiteral("读取Wifi成功   "),
+                                       QStringLiteral("读取Wifi失败   "))) == ReplyStatus::Success)
+        fillGrid(hex::mid(reply, 9, reply.size() - 12));
+}
+
+// Entries are name bytes, 2C, strength bytes, 3B; bytes after the last 3B are
+// dropped.
+void WifiPage::fillGrid(const QString& data) {
+    QString name;
+    QString strength;
+    bool inStrength = false;
+    for (int i = 0; i + 1 < data.size(); i += 2) {
+        const QString byte = data.mid(i, 2);
+        if (byte == QLatin1String("2C")) {
+            inStrength = true;
+        } else if (byte == QLatin1String("3B")) {
+            writeEntry(characters(name), characters(strength));
+            name.clear();
+            strength.clear();
+            inStrength = false;
+        } else {
+            (inStrength ? strength : name) += byte;
+        }
+    }
+}
+
+void WifiPage::writeEntry(const QString& name, const QString& strength) {
+    const int row = nextRow_ - 1;
+    grid_->setItem(row, 1, new QTableWidgetItem(QString::number(nextRow_)));
+    grid_->setItem(row, 2, new QTableWidgetItem(name));
+    grid_->setItem(row, 3, new QTableWidgetItem(strength));
+    ++nextRow_;
+    grid_->setRowCount(nextRow_ + kGridRows - 1);
+    // The current row moves to the next empty row, in the column it was in.
+    const int column = grid_->currentColumn() > 0 ? grid_->currentColumn() : 1;
+    grid_->setCurrentCell(nextRow_ - 1, column);
+}
+
+void WifiPage::StringGrid1SelectCell(int column, int row) {
+    if (row < 0 || column < 0)
+        return;
+    const QTableWidgetItem* item = grid_->item(row, column);
+    name_->setText(item ? item->text() : QString());
 }
