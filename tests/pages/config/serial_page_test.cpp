@@ -1,0 +1,475 @@
+// The serial page: controls, the link-mode commands over the serial port and
+// USB HID, the terminal, and losing the serial connection. Serial replies
+// come from the simulated reader's serial port program or from a scripted
+// reader on a pseudo-terminal.
+#include "pages/config/serial_page.h"
+#include "reply_outcomes.h"
+#include "serial/pseudo_terminal.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+const QString noReplyLine = QStringLiteral("通讯错误，没有接收到数据..   ") + FormFixture::time();
+
+// The simulated reader's USB virtual serial port, in a process of its own.
+class SimulatedSerialPort {
+  public:
+    SimulatedSerialPort() {
+        process.start(QFileInfo(QStringLiteral(SIM_LIBRARY)).absolutePath() +
+                      QStringLiteral("/reader-sim-serial"));
+        if (!process.waitForReadyRead(20000))
+            qFatal("reader-sim-serial did not start");
+        path = QString::fromLocal8Bit(process.readLine()).trimmed();
+    }
+    ~SimulatedSerialPort() {
+        process.kill();
+        process.waitForFinished();
+    }
+
+    QProcess process;
+    QString path;
+};
+
+// The main window with its serial port open on the given device path.
+struct SerialForm {
+    explicit SerialForm(const QString& path) {
+        form.form.serialLink().Comm1().setCommName(path);
+        form.click("Button73");
+        if (!form.form.serialLink().Comm1().isOpen())
+            qFatal("port %s did not open", qPrintable(path));
+    }
+
+    ScriptedDevice device;
+    FormFixture form{device};
+};
+
+// Clicks a serial command until its reply made it within the command's wait,
+// which a loaded machine may stretch; the line settles between tries.
+QStringList clickAnswered(FormFixture& f, const char* button) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        f.clearLog();
+        f.click(button);
+        if (!f.lines().contains(noReplyLine))
+            break;
+        QTest::qWait(1000);
+    }
+    return f.lines();
+}
+
+QStringList received(const QString& reply) {
+    return {QStringLiteral("232RX Data.."), reply};
+}
+
+} // namespace
+
+class SerialPageTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void controlsStartAsDesigned() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        const struct {
+            const char* name;
+            const char* caption;
+            bool checked;
+        } buttons[] = {
+            {"Button73", "COM打开", false},
+            {"Button74", "COM关闭", false},
+            {"Button76", "设置", false},
+            {"Button71", "设置", false},
+            {"Button75", "设置", false},
+            {"Button77", "扇区结构", false},
+            {"RadioButton39", "主动-寻单张卡EPC号                 ", true},
+            {"RadioButton40", "被动读写器模式                 ", false},
+            {"RadioButton41", "主动-寻多张卡EPC号        ", false},
+            {"RadioButton42", "主动-读TID号 ", false},
+            {"RadioButton43", "主动读取存储扇区", false},
+            {"RadioButton37", "串口发送", true},
+            {"RadioButton38", "USB发送", false},
+            {"CheckBox3", "自动发送", false},
+            {"Button3", "发送数据", false},
+            {"Button6", "载入数据", false},
+            {"Button5", "另存为", false},
+            {"Button7", "清空发送框", false},
+            {"RadioButton3", "读写状态", true},
+            {"RadioButton4", "串口调试状态状态", false},
+            {"RadioButton19", "自动检测卡状态", false},
+        };
+        for (const auto& b : buttons) {
+            auto* button = f.find<QAbstractButton>(b.name);
+            QCOMPARE(button->text(), QString::fromUtf8(b.caption));
+            QCOMPARE(button->isChecked(), b.checked);
+        }
+        const struct {
+            const char* name;
+            const char* text;
+        } edits[] = {{"Edit69", "03"},
+                     {"Edit70", "00 00 00 00"},
+                     {"Edit71", "00"},
+                     {"Edit72", "08"},
+                     {"Edit6", "1000"}};
+        for (const auto& e : edits)
+            QCOMPARE(f.find<QLineEdit>(e.name)->text(), QString(e.text));
+        QCOMPARE(f.find<QPlainTextEdit>("Memo1")->toPlainText(), QString("BB 00 C3 00 00 C3 7E"));
+        QCOMPARE(f.find<QComboBox>("ComboBox21")->count(), 0);
+        auto* rates = f.find<QComboBox>("ComboBox22");
+        QCOMPARE(rates->count(), 5);
+        QCOMPARE(rates->currentText(), QString("9600"));
+        QCOMPARE(rates->itemText(4), QString("115200"));
+
+        QStringList labels;
+        for (auto* label : f.find("TabSheet9")->findChildren<QLabel*>())
+            labels << label->text();
+        for (const char* text :
+             {"通讯COM口：", "波特率选择：", "切换成USB_HID模式：       ", "切换成USB键盘输出： ",
+              "USB键盘模式切换：  ", "切换成USB虚拟串口：  ", "扇区   ", "密码   ", "地址   ",
+              "长度     ", "周期：", "毫秒      "})
+            QVERIFY2(labels.contains(QString::fromUtf8(text)), text);
+        for (const char* group : {"GroupBox38", "GroupBox4", "GroupBox5", "GroupBox39"})
+            f.find(group);
+    }
+
+    void readModesAgainstTheSimulatedReader_data() {
+        QTest::addColumn<QByteArray>("radio");
+        QTest::addColumn<QStringList>("lines");
+        const QString time = FormFixture::time();
+        QTest::newRow("single EPC")
+            << QByteArray("RadioButton39")
+            << received("BB01C1000101C47E") + QStringList{"设置 主动寻单卡EPC号 成功   " + time};
+        QTest::newRow("passive") << QByteArray("RadioButton40")
+                                 << received("BB01C1000100C37E") +
+                                        QStringList{"设置 被动读写器模式 成功   " + time};
+        QTest::newRow("several EPCs")
+            << QByteArray("RadioButton41")
+            << received("BB01C1000102C57E") + QStringList{"设置 主动寻多张卡EPC号 成功   " + time};
+        QTest::newRow("TID") << QByteArray("RadioButton42")
+                             << received("BB01C1000103C67E") +
+                                    QStringList{"设置 主动读TID号 成功   " + time};
+        QTest::newRow("memory area")
+            << QByteArray("RadioButton43")
+            << QStringList{"BB 00 C9 00 07 0300 00 00 000008DB7E"} + received("BB01C9000103CE7E") +
+                   QStringList{"设置 主动读取存储扇区 成功   " + time};
+    }
+    void readModesAgainstTheSimulatedReader() {
+        QFETCH(QByteArray, radio);
+        QFETCH(QStringList, lines);
+        SimulatedSerialPort reader;
+        SerialForm s(reader.path);
+        s.form.find<QRadioButton>(radio)->setChecked(true);
+        QCOMPARE(clickAnswered(s.form, "Button75"), lines);
+    }
+
+    void aRefusedMemoryAreaGivesTheFailureCode() {
+        SimulatedSerialPort reader;
+        SerialForm s(reader.path);
+        s.form.find<QRadioButton>("RadioButton43")->setChecked(true);
+        s.form.find<QLineEdit>("Edit69")->setText("04");
+        QCOMPARE(clickAnswered(s.form, "Button75"),
+                 QStringList{"BB 00 C9 00 07 0400 00 00 000008DC7E"} +
+                     received("BB01C90001814C7E") +
+                     QStringList({"设置失败   " + FormFixture::time(), "参数设置失败....", ""}));
+    }
+
+    void readModeResults_data() {
+        QTest::addColumn<QByteArray>("radio");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QStringList>("outcome");
+        const QString time = FormFixture::time();
+        QTest::newRow("echo 02") << QByteArray("RadioButton41") << "BB01C1000102C57E"
+                                 << QStringList{"设置 主动寻多张卡EPC号 成功   " + time};
+        QTest::newRow("code 81") << QByteArray("RadioButton41") << "BB01C1000181447E"
+                                 << QStringList{"设置主动寻多张卡EPC号失败   " + time,
+                                                "参数设置失败....", ""};
+        QTest::newRow("code 0A is a failure")
+            << QByteArray("RadioButton39") << "BB01C100010ACD7E"
+            << QStringList{"设置主动寻单卡EPC号失败   " + time, "", ""};
+        QTest::newRow("03 without the TID or memory mode")
+            << QByteArray("RadioButton39") << "BB01C1000103C67E"
+            << QStringList{"设置  成功   " + time};
+        QTest::newRow("07 has no name") << QByteArray("RadioButton40") << "BB01C1000107CA7E"
+                                        << QStringList{"设置  成功   " + time};
+        QTest::newRow("too short for a result")
+            << QByteArray("RadioButton39") << "BB01C1"
+            << QStringList{"数据丢包，流水校验出错   " + time, ""};
+    }
+    void readModeResults() {
+        QFETCH(QByteArray, radio);
+        QFETCH(QString, reply);
+        QFETCH(QStringList, outcome);
+        ScriptedSerialReader reader;
+        reader.reply = QByteArray::fromHex(reply.toLatin1());
+        SerialForm s(reader.terminal.path());
+        s.form.find<QRadioButton>(radio)->setChecked(true);
+        QCOMPARE(clickAnswered(s.form, "Button75"), received(reply) + outcome);
+        const QString frames[] = {"BB00C1000101C37E", "BB00C1000100C27E", "BB00C1000102C47E"};
+        QCOMPARE(reader.frames.last(), frames[radio.right(2).toInt() - 39]);
+    }
+
+    void theMemoryAreaFrameIsSentAndLoggedAsBuilt() {
+        ScriptedSerialReader reader;
+        SerialForm s(reader.terminal.path());
+        s.form.find<QRadioButton>("RadioButton43")->setChecked(true);
+        const char* edits[] = {"Edit69", "Edit70", "Edit71", "Edit72"};
+        const char* texts[] = {"01", "12345678", "02", "06"};
+        for (int i = 0; i < 4; ++i)
+            s.form.find<QLineEdit>(edits[i])->setText(texts[i]);
+        s.form.click("Button75");
+        // 00+C9+00+07+01+12+34+56+78+02+06 = 0x1ED
+        QCOMPARE(s.form.lines().value(0), QString("BB 00 C9 00 07 01123456780206ED7E"));
+        QTRY_COMPARE_WITH_TIMEOUT(reader.frames, QStringList{"BB00C9000701123456780206ED7E"},
+                                  10000);
+    }
+
+    void eachSerialCommandJudgesOnlyItsOwnReply() {
+        ScriptedSerialReader reader;
+        reader.reply = QByteArray::fromHex("BB01C1000101C47E");
+        SerialForm s(reader.terminal.path());
+        // A USB HID reply already in ReplyText does not end the serial wait.
+        s.form.form.link().setReplyText("AA00010000BB");
+        QCOMPARE(clickAnswered(s.form, "Button75").last(),
+                 QString("设置 主动寻单卡EPC号 成功   ") + FormFixture::time());
+        // A reader that stays silent is reported as such, not with the last reply.
+        reader.reply.clear();
+        s.form.clearLog();
+        s.form.click("Button75");
+        QCOMPARE(s.form.lines(), QStringList({noReplyLine, ""}));
+    }
+
+    void aClosedPortGivesNoReply() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        for (const char* button : {"Button75", "Button76"}) {
+            f.clearLog();
+            f.click(button);
+            QCOMPARE(f.lines(), QStringList({noReplyLine, ""}));
+        }
+    }
+
+    void switchingToUsbHidClosesThePort() {
+        SimulatedSerialPort reader;
+        SerialForm s(reader.path);
+        QCOMPARE(clickAnswered(s.form, "Button76"),
+                 received("BB01C2000100C47E") +
+                     QStringList({"USB_HID模式设置成功   " + FormFixture::time(), ""}));
+        QVERIFY(!s.form.form.serialLink().Comm1().isOpen());
+        QVERIFY(s.form.find<QPushButton>("Button73")->isEnabled());
+        QVERIFY(!s.form.find<QPushButton>("Button74")->isEnabled());
+        // The reader's port goes away; the closed port has nothing more to report.
+        QTRY_COMPARE_WITH_TIMEOUT(reader.process.state(), QProcess::NotRunning, 20000);
+        QTest::qWait(200);
+        QCOMPARE(s.form.lines().size(), 4);
+    }
+
+    void switchToUsbHidOutcomes_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QStringList>("outcome");
+        const QString time = FormFixture::time();
+        QTest::newRow("failure with its code in byte 7")
+            << "BB01C2000201854B7E"
+            << QStringList{"USB_HID模式设置失败   " + time, "输入参数或者输入命令格式错误....", ""};
+        QTest::newRow("failure with the result alone")
+            << "BB01C2000101C57E"
+            << QStringList{"USB_HID模式设置失败   " + time, "命令操作失败.....", ""};
+        QTest::newRow("other result")
+            << "BB01C2000105C97E" << QStringList{"数据丢包，流水校验出错   " + time, ""};
+    }
+    void switchToUsbHidOutcomes() {
+        QFETCH(QString, reply);
+        QFETCH(QStringList, outcome);
+        ScriptedSerialReader reader;
+        reader.reply = QByteArray::fromHex(reply.toLatin1());
+        SerialForm s(reader.terminal.path());
+        QCOMPARE(clickAnswered(s.form, "Button76"), received(reply) + outcome);
+        QCOMPARE(reader.frames.value(0), QString("BB00C2000100C37E"));
+        QVERIFY(s.form.form.serialLink().Comm1().isOpen());
+    }
+
+    void switchToVirtualSerialPortOutcomes_data() {
+        outcomeColumns();
+        addOutcomeRows("Button71", "USB虚拟串口设置成功   ", "USB虚拟串口设置失败   ", true);
+    }
+    void switchToVirtualSerialPortOutcomes() {
+        QFETCH(QByteArray, button);
+        QFETCH(QString, reply);
+        QFETCH(QStringList, lines);
+        ScriptedDevice device;
+        FormFixture f(device);
+        // Reader 00, whatever the address selector shows.
+        f.find<QComboBox>("setadd")->setCurrentIndex(5);
+        QCOMPARE(clickWithReply(device, f, button, reply), lines);
+        QCOMPARE(device.written, QStringList{"AA0001B8B9BB"});
+    }
+
+    void theTerminalSendsOverTheSerialPort() {
+        SimulatedSerialPort simulated;
+        SerialForm s(simulated.path);
+        s.form.find<QPlainTextEdit>("Memo1")->setPlainText("BB 00 C3\n00 00 C3 7E");
+        s.form.find<QLineEdit>("Edit6")->setText("10");
+        s.form.click("Button3");
+        // The simulated reader does not know C3 and answers with its error frame.
+        QTRY_COMPARE_WITH_TIMEOUT(s.form.lines(), received("BB01FF000117187E"), 10000);
+
+        ScriptedSerialReader reader;
+        SerialForm t(reader.terminal.path());
+        t.form.find<QPlainTextEdit>("Memo1")->setPlainText("BB 00 C3\n00 00 C3 7E");
+        t.form.find<QLineEdit>("Edit6")->setText("10");
+        t.form.click("Button3");
+        QTRY_COMPARE_WITH_TIMEOUT(reader.received, QByteArray::fromHex("BB00C30000C37E"), 10000);
+        QCOMPARE(t.form.lines(), QStringList());
+    }
+
+    void theTerminalSendsOverUsbHid() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        f.find<QRadioButton>("RadioButton38")->setChecked(true);
+        f.find<QLineEdit>("Edit6")->setText("10");
+        f.click("Button3");
+        QCOMPARE(device.written, QStringList{"BB00C30000C37E"});
+    }
+
+    void terminalTextBeyondTheBufferIsRefused() {
+        ScriptedSerialReader reader;
+        SerialForm s(reader.terminal.path());
+        auto* memo = s.form.find<QPlainTextEdit>("Memo1");
+        s.form.find<QLineEdit>("Edit6")->setText("10");
+        memo->setPlainText(QString("00").repeated(50001));
+        s.form.click("Button3");
+        QCOMPARE(s.form.lines(),
+                 QStringList{"发送数据有 50001 字节，超过 50000 字节的串口发送缓冲，未发送   " +
+                             FormFixture::time()});
+        memo->setPlainText(QString("5A").repeated(50000));
+        s.form.click("Button3");
+        QTRY_COMPARE_WITH_TIMEOUT(reader.received.size(), 50000, 20000);
+        QCOMPARE(reader.received, QByteArray(50000, 0x5A));
+    }
+
+    void aPeriodThatIsNotANumberStopsAfterTheSend() {
+        ScriptedSerialReader reader;
+        SerialForm s(reader.terminal.path());
+        s.form.find<QLineEdit>("Edit6")->setText("abc");
+        s.form.click("Button3");
+        QCOMPARE(s.form.errors, QStringList{"'abc' is not a valid integer value"});
+        QTRY_COMPARE_WITH_TIMEOUT(reader.frames, QStringList{"BB00C30000C37E"}, 10000);
+
+        auto* box = s.form.find<QCheckBox>("CheckBox3");
+        s.form.click("CheckBox3");
+        QCOMPARE(s.form.errors.size(), 2);
+        QVERIFY(!box->isChecked());
+    }
+
+    void periodicSendingRunsUntilThePageChanges() {
+        ScriptedSerialReader reader;
+        reader.reply = QByteArray::fromHex("BB01FF000117187E");
+        SerialForm s(reader.terminal.path());
+        s.form.find<QLineEdit>("Edit6")->setText("20");
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (reader.frames.size() >= 3)
+                s.form.form.pageControl()->setCurrentIndex(6);
+        });
+        watch.start(10);
+        s.form.click("CheckBox3"); // returns when the loop has ended
+        QVERIFY(!s.form.find<QCheckBox>("CheckBox3")->isChecked());
+        QVERIFY(reader.frames.size() >= 3);
+        QCOMPARE(s.form.errors, QStringList());
+    }
+
+    void terminalTextIsLoadedAndSaved() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        auto* page = f.find<SerialPage>("TabSheet9");
+        auto* memo = f.find<QPlainTextEdit>("Memo1");
+        QTemporaryDir dir;
+        const QString saved = dir.filePath("frames.txt");
+        memo->setPlainText("BB 00 22 00 00 22 7E\nBB 00 C3 00 00 C3 7E");
+        QVERIFY(page->saveTerminalText(saved));
+        f.click("Button7");
+        QCOMPARE(memo->toPlainText(), QString());
+        QVERIFY(page->loadTerminalText(saved));
+        QCOMPARE(memo->toPlainText(), QString("BB 00 22 00 00 22 7E\nBB 00 C3 00 00 C3 7E"));
+
+        const QString chinese = dir.filePath("chinese.txt");
+        QFile gbk(chinese);
+        QVERIFY(gbk.open(QIODevice::WriteOnly));
+        gbk.write("\xB2\xE2\xCA\xD4 BB 00 C3\r\n"); // "测试" in GB18030
+        gbk.close();
+        QVERIFY(page->loadTerminalText(chinese));
+        QCOMPARE(memo->toPlainText(), QString::fromUtf8("测试 BB 00 C3"));
+    }
+
+    void filesThatAreNoTerminalTextAreRefused() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        auto* page = f.find<SerialPage>("TabSheet9");
+        auto* memo = f.find<QPlainTextEdit>("Memo1");
+        QTemporaryDir dir;
+        const auto write = [&dir](const char* name, const QByteArray& bytes) {
+            QFile file(dir.filePath(name));
+            file.open(QIODevice::WriteOnly);
+            file.write(bytes);
+            return file.fileName();
+        };
+        const QString files[] = {write("large.txt", QByteArray(SerialPage::kLoadLimit + 1, 'A')),
+                                 write("binary.bin", QByteArray("BB 00\0C3", 8)),
+                                 dir.filePath("missing.txt"), QStringLiteral("/dev/zero")};
+        for (const QString& file : files) {
+            f.errors.clear();
+            QVERIFY(!page->loadTerminalText(file));
+            QCOMPARE(f.errors.size(), 1);
+            QVERIFY2(f.errors[0].contains(file), qPrintable(f.errors[0]));
+            QCOMPARE(memo->toPlainText(), QString("BB 00 C3 00 00 C3 7E"));
+        }
+        f.errors.clear();
+        QVERIFY(!page->saveTerminalText(dir.filePath("no-such-folder/out.txt")));
+        QCOMPARE(f.errors.size(), 1);
+    }
+
+    void losingTheDeviceClosesThePort() {
+        ScriptedSerialReader reader;
+        SerialForm s(reader.terminal.path());
+        reader.hangUp();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            s.form.lines(),
+            QStringList({QString("串口 %1 的连接已断开（设备已拔出或已切换模式），串口已关闭   ")
+                                 .arg(reader.terminal.path()) +
+                             FormFixture::time(),
+                         ""}),
+            10000);
+        QVERIFY(!s.form.form.serialLink().Comm1().isOpen());
+        QVERIFY(s.form.find<QPushButton>("Button73")->isEnabled());
+        QVERIFY(!s.form.find<QPushButton>("Button74")->isEnabled());
+    }
+
+    void cardMemoryButtonShowsThePicture() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        int shown = 0;
+        f.form.context().showCardMemory = [&shown] { ++shown; };
+        f.click("Button77");
+        QCOMPARE(shown, 1);
+    }
+
+    void closingTheWindowClosesThePort() {
+        ScriptedSerialReader reader;
+        SerialForm s(reader.terminal.path());
+        s.form.form.close();
+        QVERIFY(!s.form.form.serialLink().Comm1().isOpen());
+        QVERIFY(serialplatform::canOpenExclusively(reader.terminal.path().toLocal8Bit()));
+    }
+};
+
+QTEST_MAIN(SerialPageTest)
+#include "serial_page_test.moc"

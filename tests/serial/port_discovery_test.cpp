@@ -1,0 +1,202 @@
+// Port discovery: the probe list, RFID_SERIAL_PORTS, and what a page change
+// does with the port list and Comm1.
+#include "serial/comm.h"
+#include "serial/port_discovery.h"
+#include "serial/pseudo_terminal.h"
+#include "support/form_fixture.h"
+#include "support/scripted_device.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+constexpr int kSerialPage = 8;
+
+// Sets RFID_SERIAL_PORTS for one test and puts back what was there.
+class PortsVariable {
+  public:
+    explicit PortsVariable(const QStringList& paths)
+        : was_(qgetenv("RFID_SERIAL_PORTS")),
+          wasSet_(qEnvironmentVariableIsSet("RFID_SERIAL_PORTS")) {
+        qputenv("RFID_SERIAL_PORTS", paths.join(':').toLocal8Bit());
+    }
+    ~PortsVariable() {
+        if (wasSet_)
+            qputenv("RFID_SERIAL_PORTS", was_);
+        else
+            qunsetenv("RFID_SERIAL_PORTS");
+    }
+
+  private:
+    QByteArray was_;
+    bool wasSet_;
+};
+
+// Switches to another page and back to the serial page, as the operator does.
+void switchPages(FormFixture& f) {
+    f.form.pageControl()->setCurrentIndex(0);
+    f.form.pageControl()->setCurrentIndex(kSerialPage);
+}
+
+QStringList items(QComboBox* box) {
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
+}
+
+} // namespace
+
+class PortDiscoveryTest : public QObject {
+    Q_OBJECT
+
+    ScriptedDevice device;
+
+  private slots:
+    void probesTheUsualDevicesInOrder() {
+        const QByteArray was = qgetenv("RFID_SERIAL_PORTS");
+        qunsetenv("RFID_SERIAL_PORTS");
+        const QStringList candidates = serialPortCandidates();
+        if (!was.isNull())
+            qputenv("RFID_SERIAL_PORTS", was);
+        QCOMPARE(candidates.size(), 32);
+        QCOMPARE(candidates.first(), QString("/dev/ttyUSB0"));
+        QCOMPARE(candidates[7], QString("/dev/ttyUSB7"));
+        QCOMPARE(candidates[8], QString("/dev/ttyACM0"));
+        QCOMPARE(candidates[16], QString("/dev/ttyS0"));
+        QCOMPARE(candidates.last(), QString("/dev/ttyS15"));
+    }
+
+    void theVariableReplacesTheProbeList() {
+        PseudoTerminal first, held, third;
+        TComm holder;
+        holder.setCommName(held.path());
+        holder.OpenPort();
+        const PortsVariable ports(
+            {first.path(), "", "/dev/no-such-port", held.path(), third.path()});
+        QCOMPARE(serialPortCandidates(),
+                 QStringList({first.path(), "/dev/no-such-port", held.path(), third.path()}));
+        QCOMPARE(availableSerialPorts(), QStringList({first.path(), third.path()}));
+    }
+
+    void aPageChangeListsTheFreePortsAndChoosesTheFirst() {
+        PseudoTerminal com1, com3;
+        const PortsVariable ports({com1.path(), com3.path()});
+        FormFixture f(device);
+        auto* list = f.find<QComboBox>("ComboBox21");
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(f.form.serialLink().Comm1().CommName(), QString("COM1"));
+
+        switchPages(f);
+        QCOMPARE(items(list), QStringList({com1.path(), com3.path()}));
+        QCOMPARE(list->currentText(), com1.path());
+        QCOMPARE(f.form.serialLink().Comm1().CommName(), com1.path());
+    }
+
+    void theOpenPortStaysOpenAndUnlisted() {
+        PseudoTerminal com1, com3;
+        const PortsVariable ports({com1.path(), com3.path()});
+        FormFixture f(device);
+        TComm& comm = f.form.serialLink().Comm1();
+        comm.setCommName(com3.path());
+        f.click("Button73");
+        QVERIFY(comm.isOpen());
+
+        switchPages(f);
+        QCOMPARE(items(f.find<QComboBox>("ComboBox21")), QStringList({com1.path()}));
+        QCOMPARE(comm.CommName(), com1.path());
+        QVERIFY(comm.isOpen());
+        QVERIFY(comm.WritePortData("\x42", 1));
+        QCOMPARE(com3.read(1), QByteArray("\x42"));
+
+        f.click("Button74");
+        QVERIFY(!comm.isOpen());
+        QVERIFY(serialplatform::canOpenExclusively(com3.path().toLocal8Bit()));
+    }
+
+    void withoutAFreePortTheListSaysSo() {
+        const PortsVariable ports({"/dev/no-such-port"});
+        FormFixture f(device);
+        switchPages(f);
+        auto* list = f.find<QComboBox>("ComboBox21");
+        QCOMPARE(items(list), QStringList({QString::fromUtf8("没有可用串口")}));
+        QCOMPARE(list->currentIndex(), 0);
+        QCOMPARE(f.form.serialLink().Comm1().CommName(), QString("none"));
+
+        f.click("Button73");
+        QCOMPARE(f.errors, QStringList({"the com is not exist!..."}));
+        QVERIFY(f.find<QPushButton>("Button73")->isEnabled());
+        QVERIFY(f.find<QPushButton>("Button74")->isEnabled());
+
+        // Choosing the entry tries to open it, with the same message.
+        emit list->activated(0);
+        QCOMPARE(f.errors.size(), 2);
+        QCOMPARE(f.errors.last(), QString("the com is not exist!..."));
+    }
+
+    void aPageChangeSetsNineThousandSixHundredBaud() {
+        PseudoTerminal com1;
+        const PortsVariable ports({com1.path()});
+        FormFixture f(device);
+        switchPages(f);
+        auto* rates = f.find<QComboBox>("ComboBox22");
+        QCOMPARE(rates->currentText(), QString("9600"));
+        rates->setCurrentIndex(4);
+        emit rates->activated(4);
+        TComm& comm = f.form.serialLink().Comm1();
+        QCOMPARE(comm.BaudRate(), quint32(115200));
+        // Choosing a rate opens the port, even when it was closed.
+        QVERIFY(comm.isOpen());
+        QVERIFY(!f.find<QPushButton>("Button73")->isEnabled());
+        QVERIFY(f.find<QPushButton>("Button74")->isEnabled());
+        const termios before = com1.settings();
+        QCOMPARE(cfgetospeed(&before), speed_t(B115200));
+
+        switchPages(f);
+        QCOMPARE(rates->currentText(), QString("115200"));
+        QCOMPARE(comm.BaudRate(), quint32(9600));
+        const termios after = com1.settings();
+        QCOMPARE(cfgetospeed(&after), speed_t(B9600));
+    }
+
+    void choosingAPortReopensOnIt() {
+        PseudoTerminal com1, com3;
+        const PortsVariable ports({com1.path(), com3.path()});
+        FormFixture f(device);
+        switchPages(f);
+        auto* list = f.find<QComboBox>("ComboBox21");
+        f.click("Button73");
+        list->setCurrentIndex(1);
+        emit list->activated(1);
+        TComm& comm = f.form.serialLink().Comm1();
+        QCOMPARE(comm.CommName(), com3.path());
+        QVERIFY(comm.isOpen());
+        QVERIFY(serialplatform::canOpenExclusively(com1.path().toLocal8Bit()));
+        QVERIFY(!serialplatform::canOpenExclusively(com3.path().toLocal8Bit()));
+    }
+
+    void aPageChangeStopsTheFirstElevenContinuousModes() {
+        const PortsVariable ports({});
+        FormFixture f(device);
+        std::vector<std::unique_ptr<QCheckBox>> boxes;
+        for (const char* name : {"CheckBox5", "CheckBox11", "CheckBox12", "CheckBox20"}) {
+            boxes.push_back(std::make_unique<QCheckBox>());
+            boxes.back()->setObjectName(name);
+            boxes.back()->setChecked(true);
+            f.form.registerLoopBox(boxes.back().get());
+        }
+        switchPages(f);
+        QVERIFY(!boxes[0]->isChecked());
+        QVERIFY(!boxes[1]->isChecked());
+        QVERIFY(boxes[2]->isChecked());
+        QVERIFY(boxes[3]->isChecked());
+    }
+};
+
+QTEST_MAIN(PortDiscoveryTest)
+#include "port_discovery_test.moc"
