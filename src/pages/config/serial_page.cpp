@@ -45,8 +45,8 @@ const struct ReadMode {
     {"RadioButton42", "主动-读TID号 ", "BB 00 C1 00 01 03 C5 7E", 0x03, "主动读TID号"},
     {"RadioButton43", "主动读取存储扇区", nullptr, -1, ""},
 };
-constexpr int kTidMode = 3;
-constexpr int kMemoryAreaMode = 4;
+constexpr int kTidRadio = 3;
+constexpr int kMemoryAreaRadio = 4;
 
 // The result byte of a UHF module reply (byte 6), empty when the reply is too
 // short to hold it.
@@ -66,8 +66,7 @@ QString switchFailureCode(const QString& reply) {
 }
 
 // Text files only: a control byte other than blank space means the file is
-// something else. Text that is not UTF-8 is read as GB18030, as a Chinese
-// Windows editor saves it.
+// something else.
 bool isText(const QByteArray& bytes) {
     return std::none_of(bytes.begin(), bytes.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
@@ -76,6 +75,8 @@ bool isText(const QByteArray& bytes) {
     });
 }
 
+// Text that is not UTF-8 is read as GB18030, as a Chinese Windows editor
+// saves it.
 QString decodeText(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
@@ -306,11 +307,18 @@ void SerialPage::Button74Click() {
     open_->setEnabled(true);
 }
 
-void SerialPage::Button76Click() {
+QString SerialPage::serialExchange(const QString& frame, bool logFrame) {
+    // An earlier reception is no answer to this frame.
     serial_.clearSerialReply();
-    serial_.Send232HEX(QStringLiteral("BB 00 C2 00 01 00 C3 7E"));
+    serial_.Send232HEX(frame);
+    if (logFrame)
+        log(frame);
     serial_.waitForReply(kReplyWaitMs);
-    const QString reply = serial_.SerialReplyText();
+    return serial_.SerialReplyText();
+}
+
+void SerialPage::Button76Click() {
+    const QString reply = serialExchange(QStringLiteral("BB 00 C2 00 01 00 C3 7E"), false);
     const QString time = context_.link.time();
     if (reply.isEmpty()) {
         log(noReply + time + crlf);
@@ -352,10 +360,12 @@ QString SerialPage::memoryAreaFrame() const {
 
 QString SerialPage::readModeSuccessName(int code) const {
     // The reader answers both the TID mode and the memory-area mode with 03.
-    if (code == kTidMode)
-        return readModes_[kTidMode]->isChecked() ? QString::fromUtf8(kReadModes[kTidMode].name)
-               : readModes_[kMemoryAreaMode]->isChecked() ? QStringLiteral("主动读取存储扇区")
-                                                          : QString();
+    if (code == kReadModes[kTidRadio].code) {
+        if (readModes_[kTidRadio]->isChecked())
+            return QString::fromUtf8(kReadModes[kTidRadio].name);
+        return readModes_[kMemoryAreaRadio]->isChecked() ? QStringLiteral("主动读取存储扇区")
+                                                         : QString();
+    }
     for (const ReadMode& mode : kReadModes)
         if (mode.code == code)
             return QString::fromUtf8(mode.name);
@@ -365,14 +375,9 @@ QString SerialPage::readModeSuccessName(int code) const {
 void SerialPage::Button75Click() {
     const int checked = checkedReadMode();
     const ReadMode& mode = kReadModes[checked];
-    const QString frame = mode.frame ? QString::fromLatin1(mode.frame) : memoryAreaFrame();
-    serial_.clearSerialReply();
-    serial_.Send232HEX(frame);
-    if (!mode.frame)
-        log(frame);
-    serial_.waitForReply(kReplyWaitMs);
-
-    const QString reply = serial_.SerialReplyText();
+    // The memory-area frame is logged as built.
+    const QString reply = mode.frame ? serialExchange(QString::fromLatin1(mode.frame), false)
+                                     : serialExchange(memoryAreaFrame(), true);
     const QString time = context_.link.time();
     if (reply.isEmpty()) {
         log(noReply + time + crlf);

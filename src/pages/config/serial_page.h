@@ -56,6 +56,9 @@ class SerialPage : public QWidget {
     QGroupBox* createLinkModeGroup();
     QGroupBox* createTerminalGroup();
     QGroupBox* createStateGroup();
+    // Writes a UHF module frame to the serial port and waits for the reader's
+    // answer: the bytes received, or empty without one.
+    QString serialExchange(const QString& frame, bool logFrame);
     int checkedReadMode() const;
     QString memoryAreaFrame() const;
     QString readModeSuccessName(int code) const;
