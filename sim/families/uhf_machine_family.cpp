@@ -42,6 +42,13 @@ UhfMachineFamily::UhfMachineFamily(UhfMachineSettings& settings)
           {0x0F, [this](const Bytes& parameters) { return setReadMode(parameters); }},
           {0xBC, [this](const Bytes& parameters) { return setMemoryArea(parameters); }},
           {0x87, [this](const Bytes& parameters) { return setRelay(parameters); }},
+          {0xB8,
+           [this](const Bytes& parameters) {
+               if (!parameters.empty())
+                   return failure(ReaderError::BadParameters);
+               settings_.usbVirtualSerial = true;
+               return success();
+           }},
       }),
       settings_(settings) {}
 

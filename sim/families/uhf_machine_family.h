@@ -40,11 +40,13 @@ struct UhfMachineSettings {
     std::uint8_t areaAddress = 0;
     std::uint8_t areaLength = 8;
     bool relayOn = false;
+    // Switched by B8 to present itself as a USB virtual serial port.
+    bool usbVirtualSerial = false;
 };
 
 // Parameter commands of the UHF machine: C1-C9, CB, CC, BD, the read modes 0F and
-// BC, and the relay 87. A parameter outside its range is refused with 10 when it
-// is too large and 85 otherwise; a wrong number of bytes with 85.
+// BC, the relay 87, and B8 (switch to USB virtual serial port). A parameter outside its range is
+// refused with 10 when it is too large and 85 otherwise; a wrong number of bytes with 85.
 class UhfMachineFamily : public SimFamily {
   public:
     explicit UhfMachineFamily(UhfMachineSettings& settings);

@@ -138,6 +138,14 @@ class UhfMachineFamilyTest : public QObject {
         QCOMPARE(ask(reader, "87 00"), QByteArray("00"));
         QVERIFY(!reader.uhfMachine().relayOn);
     }
+
+    void switchToVirtualSerialPort() {
+        SimulatedReader reader;
+        QCOMPARE(ask(reader, "B8 01"), QByteArray("01 85"));
+        QVERIFY(!reader.uhfMachine().usbVirtualSerial);
+        QCOMPARE(ask(reader, "B8"), QByteArray("00"));
+        QVERIFY(reader.uhfMachine().usbVirtualSerial);
+    }
 };
 
 QTEST_MAIN(UhfMachineFamilyTest)

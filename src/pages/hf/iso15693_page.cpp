@@ -66,12 +66,12 @@ QComboBox* makeFlagsBox(QWidget* parent, const char* name, const char* selected)
     return box;
 }
 
-QLineEdit* addField(QWidget* parent, QHBoxLayout* line, const FieldSpec& spec, int width) {
+QLineEdit* addField(QWidget* parent, QHBoxLayout* line, const FieldSpec& entry, int width) {
     if (line->count())
         line->addSpacing(8);
-    if (spec.label)
-        line->addWidget(makeLabel(parent, QString::fromUtf8(spec.label)));
-    auto* edit = makeEdit(parent, spec.edit, QString::fromUtf8(spec.text));
+    if (entry.label)
+        line->addWidget(makeLabel(parent, QString::fromUtf8(entry.label)));
+    auto* edit = makeEdit(parent, entry.edit, QString::fromUtf8(entry.text));
     edit->setFixedWidth(width);
     line->addWidget(edit);
     return edit;
@@ -246,37 +246,37 @@ Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
                       {QStringLiteral("块安全位状态为："), 6, 0, true}})},
     };
 
-    for (const RowSpec& spec : specs) {
+    for (const RowSpec& entry : specs) {
         auto* separator = new QFrame(this);
         separator->setFrameShape(QFrame::HLine);
         separator->setFrameShadow(QFrame::Sunken);
         grid->addWidget(separator, line++, 0, 1, 4);
 
-        Row row{QLatin1String(spec.code),
-                makeFlagsBox(this, spec.flagsBox, spec.flagsItem),
+        Row row{QLatin1String(entry.code),
+                makeFlagsBox(this, entry.flagsBox, entry.flagsItem),
                 {},
                 nullptr,
-                spec.uidAlways,
+                entry.uidAlways,
                 {},
-                {{}, 500, spec.texts}};
+                {{}, 500, entry.texts}};
         grid->addWidget(row.flags, line, 0);
         grid->addWidget(makeLabel(this, QStringLiteral("标志位    ")), line, 1);
         auto* first = new QHBoxLayout;
-        for (const FieldSpec& field : spec.fields)
+        for (const FieldSpec& field : entry.fields)
             row.fields << addField(this, first, field, byteWidth);
         // Rows with two fields of their own put the UID and data on a second line.
         QHBoxLayout* second = first;
-        if (spec.fields.size() > 1) {
+        if (entry.fields.size() > 1) {
             second = new QHBoxLayout;
             second->addSpacing(20);
         }
-        if (spec.uid.edit)
-            row.uid = addField(this, second, spec.uid, uidWidth);
-        for (const FieldSpec& field : spec.data)
+        if (entry.uid.edit)
+            row.uid = addField(this, second, entry.uid, uidWidth);
+        for (const FieldSpec& field : entry.data)
             row.data << addField(this, second, field, dataWidth);
         first->addStretch();
         grid->addLayout(first, line, 2);
-        auto* button = makeButton(this, spec.button, QString::fromUtf8(spec.caption));
+        auto* button = makeButton(this, entry.button, QString::fromUtf8(entry.caption));
         grid->addWidget(button, line, 3);
 
         const int index = rows_.size();
@@ -284,8 +284,8 @@ Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
         rows_ << row;
         auto run = [this, index] { runCardCommand(context_, rows_[index].command); };
         connect(button, &QPushButton::clicked, this, run);
-        if (spec.loopBox) {
-            auto* box = makeCheckBox(this, spec.loopBox, QString::fromUtf8(spec.loopCaption));
+        if (entry.loopBox) {
+            auto* box = makeCheckBox(this, entry.loopBox, QString::fromUtf8(entry.loopCaption));
             grid->addWidget(box, line + 1, 3);
             addContinuousMode(context_, {box, run, true, 10});
         }
