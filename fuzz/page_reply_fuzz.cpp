@@ -23,9 +23,12 @@ class FuzzDevice : public ReaderDevice {
     bool simulated() override { return true; }
 };
 
-// Buttons that open a file dialog would wait for the operator.
-bool opensADialog(const QString& name) {
-    return name == QLatin1String("Button5") || name == QLatin1String("Button6");
+// Buttons that open a file dialog would wait for the operator; the serial
+// link's buttons wait for the port (serial_reply_fuzz covers their replies).
+bool skipped(const QString& name) {
+    static const QStringList names = {"Button5",  "Button6",  "Button3", "Button73",
+                                      "Button74", "Button75", "Button76"};
+    return names.contains(name);
 }
 
 } // namespace
@@ -48,8 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     device.reply = QByteArray(reinterpret_cast<const char*>(data), int(size));
     for (QPushButton* button : fixture->form.findChildren<QPushButton*>()) {
-        if (!button->isEnabled() || opensADialog(button->objectName()) ||
-            button->objectName().isEmpty())
+        if (!button->isEnabled() || skipped(button->objectName()) || button->objectName().isEmpty())
             continue;
         button->click();
         if (fixture->form.link().ReplyText().size() > 2 * 245)
