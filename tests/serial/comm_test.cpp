@@ -304,6 +304,16 @@ class CommTest : public QObject {
         QVERIFY(!port.comm.isOpen());
     }
 
+    void aDeviceGoneBeforeOpeningIsNotAPort() {
+        // The reader was unplugged between listing the ports and "COM打开".
+        OpenPort port;
+        port.terminal.hangUp();
+        QCOMPARE(openError(port.comm), QString("the com is not exist!..."));
+        QVERIFY(!port.comm.isOpen());
+        QVERIFY(!port.comm.WritePortData("x", 1));
+        QCOMPARE(port.hangups, 0);
+    }
+
     void aHangUpOfAPortClosedSinceIsNotReported() {
         OpenPort port;
         port.open();
