@@ -3,6 +3,7 @@
 #include "protocol/hex_text.h"
 #include "sim/hf_frame.h"
 #include "support/form_fixture.h"
+#include "support/sim_device.h"
 
 #include <QCheckBox>
 #include <QStringList>
@@ -58,4 +59,18 @@ inline bool runLoop(FormFixture& fixture, const char* boxName, LoopStop stop, in
 // The frames written, each one as often as it went out, are all this frame.
 inline bool allFramesAre(const QStringList& written, const QString& frame) {
     return !written.isEmpty() && written.count(frame) == written.size();
+}
+
+// Runs the page's continuous mode and ends it the given way: it repeated the
+// frame, and sent nothing once it had ended.
+inline void checkLoopRepeatsAndStops(SimDevice& device, int page, const char* box, LoopStop stop,
+                                     const QString& frame) {
+    FormFixture f(device);
+    f.form.pageControl()->setCurrentIndex(page);
+    QVERIFY(runLoop(f, box, stop, 700));
+    QVERIFY2(device.written.size() >= 2, qPrintable(device.written.join(' ')));
+    QVERIFY(allFramesAre(device.written, frame));
+    const int sent = device.written.size();
+    QTest::qWait(300);
+    QCOMPARE(device.written.size(), sent);
 }

@@ -341,14 +341,7 @@ class Iso15693PageTest : public QObject {
         QFETCH(int, stop);
         QFETCH(QString, frame);
         SimDevice device(Model::Hf);
-        FormFixture f(device);
-        f.form.pageControl()->setCurrentIndex(5);
-        QVERIFY(runLoop(f, box, LoopStop(stop), 700));
-        QVERIFY2(device.written.size() >= 2, qPrintable(device.written.join(' ')));
-        QVERIFY(allFramesAre(device.written, frame));
-        const int sent = device.written.size();
-        QTest::qWait(300);
-        QCOMPARE(device.written.size(), sent);
+        checkLoopRepeatsAndStops(device, 5, box, LoopStop(stop), frame);
     }
 };
 

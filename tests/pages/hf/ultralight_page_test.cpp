@@ -205,14 +205,7 @@ class UltralightPageTest : public QObject {
         QFETCH(int, stop);
         QFETCH(QString, frame);
         SimDevice device(Model::Hf);
-        FormFixture f(device);
-        f.form.pageControl()->setCurrentIndex(3);
-        QVERIFY(runLoop(f, box, LoopStop(stop), 700));
-        QVERIFY2(device.written.size() >= 2, qPrintable(device.written.join(' ')));
-        QVERIFY(allFramesAre(device.written, frame));
-        const int sent = device.written.size();
-        QTest::qWait(300);
-        QCOMPARE(device.written.size(), sent);
+        checkLoopRepeatsAndStops(device, 3, box, LoopStop(stop), frame);
     }
 
     // Edit22 + 100 ms after each write, Edit22 read afresh before each pause.
