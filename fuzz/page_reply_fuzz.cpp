@@ -17,8 +17,10 @@ class FuzzDevice : public ReaderDevice {
     QByteArray reply;
     QString unavailableReason() override { return QString(); }
     int write(const QByteArray& frame) override { return frame.size(); }
-    void read(unsigned char* buffer, int capacity) override {
-        std::memcpy(buffer, reply.constData(), std::min<int>(capacity, reply.size()));
+    int read(unsigned char* buffer, int capacity) override {
+        const int count = std::min<int>(capacity, reply.size());
+        std::memcpy(buffer, reply.constData(), count);
+        return count;
     }
     bool simulated() override { return true; }
 };

@@ -1,6 +1,17 @@
 #include "reader_device.h"
 
+#include <QFileInfo>
 #include <dlfcn.h>
+
+QString simulatedLibraryPath(const QString& programDir) {
+    for (const char* relative :
+         {"/../lib/rfid-setup/sim/libreaderhid.so", "/../sim/libreaderhid.so"}) {
+        const QFileInfo file(programDir + QLatin1String(relative));
+        if (file.isFile())
+            return file.canonicalFilePath();
+    }
+    return QString();
+}
 
 LibraryDevice::LibraryDevice(QString fileName) : fileName_(std::move(fileName)) {}
 
@@ -41,9 +52,8 @@ int LibraryDevice::write(const QByteArray& frame) {
     return write_(0, copy.size(), reinterpret_cast<unsigned char*>(copy.data()));
 }
 
-void LibraryDevice::read(unsigned char* buffer, int capacity) {
-    if (load())
-        read_(0, capacity, buffer);
+int LibraryDevice::read(unsigned char* buffer, int capacity) {
+    return load() ? read_(0, capacity, buffer) : 0;
 }
 
 bool LibraryDevice::simulated() {

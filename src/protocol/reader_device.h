@@ -11,11 +11,17 @@ class ReaderDevice {
     virtual QString unavailableReason() = 0;
     // Number of bytes written; the write counts as done only when it equals the size.
     virtual int write(const QByteArray& frame) = 0;
-    // Fills the start of the buffer with the reply frame, or leaves it as it is.
-    virtual void read(unsigned char* buffer, int capacity) = 0;
+    // Fills the start of the buffer with the reply frame and returns the number
+    // of bytes read; 0 (or less) when nothing came, the buffer left as it is.
+    virtual int read(unsigned char* buffer, int capacity) = 0;
     // True when the simulated reader answers instead of a real one.
     virtual bool simulated() = 0;
 };
+
+// The simulated reader's library that goes with the program in programDir:
+// lib/rfid-setup/sim/ beside bin/ once installed, sim/ in the build tree.
+// Empty when neither is there.
+QString simulatedLibraryPath(const QString& programDir);
 
 // The reader library loaded with the dynamic loader by file name, so that
 // LD_LIBRARY_PATH, then the program's RUNPATH, then the system decide which
@@ -25,7 +31,7 @@ class LibraryDevice : public ReaderDevice {
     explicit LibraryDevice(QString fileName = QStringLiteral("libreaderhid.so"));
     QString unavailableReason() override;
     int write(const QByteArray& frame) override;
-    void read(unsigned char* buffer, int capacity) override;
+    int read(unsigned char* buffer, int capacity) override;
     bool simulated() override;
 
   private:

@@ -70,7 +70,12 @@ void ReaderLink::SendHex(const QString& frame) {
         return;
     }
     unsigned char buffer[receiveCapacity] = {};
-    device_.read(buffer, receiveCapacity);
+    // A reader that took the frame and said nothing has not succeeded: the
+    // reply stays empty, so the wait runs its time and the page reports no reply.
+    if (device_.read(buffer, receiveCapacity) <= 0) {
+        setReplyText(QString());
+        return;
+    }
     // A length byte that claims more than the buffer holds is cut to what was read.
     const int count = qMin(int(buffer[2]) + 5, receiveCapacity);
     setReplyText(hex::fromBytes(QByteArray(reinterpret_cast<const char*>(buffer), count)));

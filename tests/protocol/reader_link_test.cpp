@@ -52,9 +52,11 @@ class ReaderLinkTest : public QObject {
         QCOMPARE(device->written, QStringList{"AA0008CEBB00220000227E03BB"});
     }
 
-    void noReplyBytesReadAsTenZeroDigits() {
+    void noReplyBytesLeaveTheReplyEmpty() {
+        link->setReplyText("AA0001000055BB");
         link->Send("83");
-        QCOMPARE(link->ReplyText(), QString("0000000000"));
+        QCOMPARE(link->ReplyText(), QString());
+        QCOMPARE(link->judge(ReplyTexts("ok", "bad")), ReplyStatus::NoReply);
     }
 
     void lengthBeyondTheReceiveBufferIsCut() {

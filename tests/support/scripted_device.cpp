@@ -13,9 +13,11 @@ int ScriptedDevice::write(const QByteArray& frame) {
     return writeResult < 0 ? frame.size() : writeResult;
 }
 
-void ScriptedDevice::read(unsigned char* buffer, int capacity) {
+int ScriptedDevice::read(unsigned char* buffer, int capacity) {
     if (replies.isEmpty())
-        return;
+        return 0;
     const QByteArray next = replies.takeFirst();
-    std::memcpy(buffer, next.constData(), qMin<int>(capacity, next.size()));
+    const int count = qMin<int>(capacity, next.size());
+    std::memcpy(buffer, next.constData(), count);
+    return count;
 }

@@ -18,6 +18,6 @@ class ScriptedDevice : public ReaderDevice {
     void reply(const QString& hexText);
     QString unavailableReason() override { return unavailable; }
     int write(const QByteArray& frame) override;
-    void read(unsigned char* buffer, int capacity) override;
+    int read(unsigned char* buffer, int capacity) override;
     bool simulated() override { return false; }
 };

@@ -10,7 +10,9 @@ int SimDevice::write(const QByteArray& frame) {
     return frame.size();
 }
 
-void SimDevice::read(unsigned char* buffer, int capacity) {
-    std::copy_n(reply_.begin(), std::min<std::size_t>(reply_.size(), capacity), buffer);
+int SimDevice::read(unsigned char* buffer, int capacity) {
+    const std::size_t count = std::min<std::size_t>(reply_.size(), capacity);
+    std::copy_n(reply_.begin(), count, buffer);
     reply_.clear();
+    return int(count);
 }

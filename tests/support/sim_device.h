@@ -17,7 +17,7 @@ class SimDevice : public ReaderDevice {
 
     QString unavailableReason() override { return QString(); }
     int write(const QByteArray& frame) override;
-    void read(unsigned char* buffer, int capacity) override;
+    int read(unsigned char* buffer, int capacity) override;
     bool simulated() override { return true; }
 
   private:

@@ -285,8 +285,8 @@ QString OutputFormatPage::formatDescription(const QString& code) {
 void OutputFormatPage::logFormat(const QString& reply, const QString& time) {
     ReaderLink& link = context_.link;
     link.log(QStringLiteral("读取输出格式成功   ") + time);
-    // A reply too short for the layout (a reader that answered nothing reads as
-    // status 00 with no data) would read as made-up settings.
+    // A reply too short for the layout (status 00 with little or no data)
+    // would read as made-up settings.
     if (dataLength(reply) < 9) {
         link.log(QStringLiteral("读回的格式数据不完整：") +
                  hex::mid(reply, 9, 2 * dataLength(reply)) + crlf);

@@ -234,13 +234,13 @@ class OutputFormatPageTest : public QObject {
                                "最后面加回车", "自定义字节输出数据为：  2B"));
     }
 
-    // A reader that answers nothing reads as status 00 without data.
+    // A reader that answers nothing has not succeeded; a short answer is cut.
     void readBackTooShortForTheLayout() {
         ScriptedDevice device;
         FormFixture form(device);
         form.click("Button25");
-        QCOMPARE(form.lines(), (QStringList{"读取输出格式成功   " + FormFixture::time(),
-                                            "读回的格式数据不完整：", ""}));
+        QCOMPARE(form.lines(),
+                 (QStringList{"通讯错误，没有接收到数据..   " + FormFixture::time(), ""}));
         form.clearLog();
         device.reply(replyFrame("00 01 0F 00"));
         form.click("Button25");
