@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -31,6 +32,12 @@ QString fieldBytes(const QString& text, const QString& field) {
 
 QString characters(const QString& digits) {
     return fromGbk(Getchr(digits));
+}
+
+// The data bytes between the status and the XOR byte; a reply too short to
+// have any gives none (a negative count would read to the end).
+QString replyData(const QString& reply) {
+    return hex::mid(reply, 9, std::max(0, int(reply.size()) - 12));
 }
 
 } // namespace
@@ -67,8 +74,7 @@ QWidget* WifiPage::makeSettingsGroup() {
     ReplyTexts ipTexts(QString(), QStringLiteral("读取IP地址失败   "));
     ipTexts.successLines = [this](const QString& reply, const QString& time) {
         context_.link.log(QStringLiteral("读取IP地址成功   ") + time);
-        context_.link.log(QStringLiteral("IP地址为：") +
-                          characters(hex::mid(reply, 9, reply.size() - 12)) + crlf);
+        context_.link.log(QStringLiteral("IP地址为：") + characters(replyData(reply)) + crlf);
     };
     const CommandButton readIp{"Button79", QStringLiteral("读IP地址"),
                                [] { return QStringLiteral("8b"); }, 300,
@@ -134,7 +140,7 @@ void WifiPage::Button80Click() {
     const QString reply = context_.link.ReplyText();
     if (context_.link.judge(ReplyTexts(QStringLiteral("读取Wifi成功   "),
                                        QStringLiteral("读取Wifi失败   "))) == ReplyStatus::Success)
-        fillGrid(hex::mid(reply, 9, reply.size() - 12));
+        fillGrid(replyData(reply));
 }
 
 // Entries are name bytes, 2C, strength bytes, 3B; bytes after the last 3B are

@@ -162,6 +162,17 @@ class WifiPageTest : public QObject {
         QCOMPARE(clickWithReply(device, form, button, reply), lines);
     }
 
+    // Status 00 with no room for data (length byte 0): an empty address, not
+    // the bytes after it.
+    void readIpWithoutData() {
+        ScriptedDevice device;
+        FormFixture form(device);
+        device.reply("AA 00 00 00 00");
+        form.click("Button79");
+        QCOMPARE(form.lines(),
+                 (QStringList{"读取IP地址成功   " + FormFixture::time(), "IP地址为：", ""}));
+    }
+
     void joinThenReadTheAddress() {
         SimDevice device;
         FormFixture form(device);
