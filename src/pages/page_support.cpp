@@ -31,6 +31,8 @@ QRadioButton* makeRadio(QWidget* parent, const char* name, const QString& captio
 QComboBox* makeCombo(QWidget* parent, const char* name, const QStringList& items, bool editable) {
     auto* combo = named(new QComboBox(parent), name);
     combo->setEditable(editable);
+    // The lists are fixed: Enter keeps what is typed as the text, not as an item.
+    combo->setInsertPolicy(QComboBox::NoInsert);
     combo->addItems(items);
     return combo;
 }

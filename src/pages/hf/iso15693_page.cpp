@@ -58,9 +58,8 @@ QComboBox* makeFlagsBox(QWidget* parent, const char* name, const char* selected)
     for (const auto& item : flagItems)
         items << QLatin1String(item.item);
     auto* box = makeCombo(parent, name, items, true);
-    // The text is taken as typed: no completion to an item, no new items.
+    // The text is taken as typed: no completion to an item.
     box->setCompleter(nullptr);
-    box->setInsertPolicy(QComboBox::NoInsert);
     box->setCurrentText(QLatin1String(selected));
     box->setFixedWidth(72);
     return box;

@@ -64,6 +64,28 @@ class S50S70PageTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // The lists of the editable boxes are fixed: Enter keeps the typed text
+    // as the box's text without adding it to the list (ComboBox5 is on the
+    // system commands page).
+    void typedTextIsNotAddedToTheList_data() {
+        QTest::addColumn<QByteArray>("box");
+        for (const char* box : {"ComboBox3", "ComboBox4", "ComboBox6", "ComboBox7", "ComboBox8",
+                                "ComboBox9", "ComboBox5"})
+            QTest::newRow(box) << QByteArray(box);
+    }
+    void typedTextIsNotAddedToTheList() {
+        QFETCH(QByteArray, box);
+        ScriptedDevice device;
+        FormFixture form(device);
+        auto* combo = form.find<QComboBox>(box.constData());
+        const int count = combo->count();
+        combo->clearEditText();
+        QTest::keyClicks(combo->lineEdit(), "7e");
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        QCOMPARE(combo->currentText(), QString("7e"));
+        QCOMPARE(combo->count(), count);
+    }
+
     void defaultFrames_data() {
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<QString>("frame");
