@@ -303,6 +303,17 @@ class S50S70PageTest : public QObject {
                                                                   << "02" << zeros << QString();
         QTest::newRow("all zeros on trailer 03") << "03"
                                                  << "01" << zeros << refused.arg("03", "00 00 00");
+        // Transport access bytes FF 07 80 with one rule broken: C1 in byte 8
+        // that does not match its inverse in byte 6, or C3 in byte 8 that does
+        // not match its inverse in byte 7.
+        QTest::newRow("byte 8 low nibble against byte 6")
+            << "13"
+            << "01"
+            << "FF FF FF FF FF FF FF 07 81 69 FF FF FF FF FF FF" << refused.arg("13", "FF 07 81");
+        QTest::newRow("byte 8 high nibble against byte 7")
+            << "13"
+            << "01"
+            << "FF FF FF FF FF FF FF 07 00 69 FF FF FF FF FF FF" << refused.arg("13", "FF 07 00");
         QTest::newRow("S70 block 87 holds data") << "87"
                                                  << "01" << ff << QString();
         QTest::newRow("S70 trailer 8F") << "8F"
