@@ -10,14 +10,15 @@ namespace {
 
 constexpr int maxBytes = 64;
 
-// The bytes of the text, least significant first.
-std::vector<int> bytesOf(QString text, bool littleEndian) {
-    text.remove(QLatin1Char(' '));
-    if (text.size() % 2 || text.size() / 2 > maxBytes || hex::digitsOf(text) != text)
+// The bytes of the text zero-filled to width characters, least significant
+// first. A failure quotes the text as the operator typed it.
+std::vector<int> bytesOf(const QString& text, int width, bool littleEndian) {
+    const QString digits = text.rightJustified(width, QLatin1Char('0')).remove(QLatin1Char(' '));
+    if (digits.size() % 2 || digits.size() / 2 > maxBytes || hex::digitsOf(digits) != digits)
         throw ConversionError(text);
     std::vector<int> bytes;
-    for (int i = 0; i < text.size(); i += 2)
-        bytes.push_back(text.mid(i, 2).toInt(nullptr, 16));
+    for (int i = 0; i < digits.size(); i += 2)
+        bytes.push_back(digits.mid(i, 2).toInt(nullptr, 16));
     if (!littleEndian)
         std::reverse(bytes.begin(), bytes.end());
     return bytes;
@@ -27,8 +28,8 @@ std::vector<int> bytesOf(QString text, bool littleEndian) {
 
 QString addhex(const QString& number, const QString& step, bool littleEndian) {
     const int width = std::max(number.size(), step.size());
-    std::vector<int> sum = bytesOf(number.rightJustified(width, QLatin1Char('0')), littleEndian);
-    const std::vector<int> add = bytesOf(step.rightJustified(width, QLatin1Char('0')), false);
+    std::vector<int> sum = bytesOf(number, width, littleEndian);
+    const std::vector<int> add = bytesOf(step, width, false);
     sum.resize(std::max(sum.size(), add.size()), 0);
     int carry = 0;
     for (std::size_t i = 0; i < sum.size(); ++i) {

@@ -275,11 +275,11 @@ class EpcGroupTest : public QObject {
                                     << "00011";
         QTest::newRow("odd step after zero fill") << "00000001"
                                                   << "1 1"
-                                                  << "'0000011' is not a valid integer value"
+                                                  << "'1 1' is not a valid integer value"
                                                   << "00000001";
         QTest::newRow("step not hex") << "00000001"
                                       << "1G"
-                                      << "'0000001G' is not a valid integer value"
+                                      << "'1G' is not a valid integer value"
                                       << "00000001";
         QTest::newRow("odd byte count")
             << "000001"

@@ -56,16 +56,17 @@ class EpcNumberTest : public QObject {
         QTest::newRow("odd number") << "001"
                                     << "1"
                                     << "'001' is not a valid integer value";
-        // Zero-filled to the longer text's length, counted before blanks go.
+        // Zero-filled to the longer text's length, counted before blanks go;
+        // the message quotes the text that failed as typed.
         QTest::newRow("odd after zero fill") << "00 01"
                                              << "1"
-                                             << "'00001' is not a valid integer value";
+                                             << "'1' is not a valid integer value";
         QTest::newRow("odd step") << "0001"
                                   << "1 1"
-                                  << "'011' is not a valid integer value";
+                                  << "'1 1' is not a valid integer value";
         QTest::newRow("not hex") << "00000001"
                                  << "0x1"
-                                 << "'000000x1' is not a valid integer value";
+                                 << "'0x1' is not a valid integer value";
         QTest::newRow("65 bytes")
             << QString(130, '0') << "1"
             << QString("'%1' is not a valid integer value").arg(QString(130, '0'));
