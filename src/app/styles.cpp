@@ -26,6 +26,13 @@ const Look startupLook = {"startup", "Fusion", 0xefefef, 0x000000, 0xffffff, 0xe
 
 QString currentName = QStringLiteral("startup");
 
+// Halfway between the text and the ground it stands on: dim enough to read as
+// disabled, still legible.
+QColor faded(QRgb text, QRgb ground) {
+    return QColor((qRed(text) + qRed(ground)) / 2, (qGreen(text) + qGreen(ground)) / 2,
+                  (qBlue(text) + qBlue(ground)) / 2);
+}
+
 void apply(const Look& look) {
     QApplication::setStyle(QStyleFactory::create(QLatin1String(look.style)));
     QPalette palette;
@@ -40,6 +47,13 @@ void apply(const Look& look) {
     palette.setColor(QPalette::HighlightedText, QColor(0xffffff));
     palette.setColor(QPalette::ToolTipBase, QColor(look.base));
     palette.setColor(QPalette::ToolTipText, QColor(look.text));
+    // The calls above set every group; disabled controls get faded text and,
+    // for edit fields, the window's ground instead of the edit colour.
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, faded(look.text, look.window));
+    palette.setColor(QPalette::Disabled, QPalette::Text, faded(look.text, look.window));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, faded(look.text, look.button));
+    palette.setColor(QPalette::Disabled, QPalette::Base, QColor(look.window));
+    palette.setColor(QPalette::Disabled, QPalette::Highlight, faded(look.highlight, look.window));
     QApplication::setPalette(palette);
     currentName = QLatin1String(look.name);
 }

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QMenu>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -133,6 +134,26 @@ class MainWindowTest : public QObject {
                  (QStringList{"Skin5", "skin1", "skin2", "skin3", "skin4", "Skin6"}));
         styles::applyStored(6);
         QCOMPARE(styles::current(), QString("Skin6"));
+    }
+
+    // After "COM打开" the open button is disabled: in every look it must not
+    // read as clickable.
+    void everyLookShowsDisabledControlsAsDisabled() {
+        for (int look = -1; look < int(styles::storedNames().size()); ++look) {
+            if (look < 0)
+                styles::applyStartup();
+            else
+                styles::applyStored(look);
+            QPushButton button;
+            button.setEnabled(false);
+            const QPalette palette = button.palette();
+            for (QPalette::ColorRole role :
+                 {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+                QVERIFY2(palette.color(QPalette::Disabled, role) !=
+                             palette.color(QPalette::Active, role),
+                         qPrintable(styles::current() + " role " + QString::number(role)));
+        }
+        styles::applyStartup();
     }
 
     void savedLogIsRtfAndAFailureKeepsThePane() {
