@@ -2,6 +2,7 @@
 
 #include "card_memory_window.h"
 #include "log_pane.h"
+#include "page_control.h"
 #include "rtf_writer.h"
 #include "styles.h"
 #include "version_window.h"
@@ -48,7 +49,7 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
                                    },
                                    [this] { Button72Click(); },
                                    [this] { return systemCommands_->interval(); }},
-      pages_(new QTabWidget) {
+      pages_(new PageControl) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("设置输出格式软件 V2.9"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

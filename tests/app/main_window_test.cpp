@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -152,6 +153,29 @@ class MainWindowTest : public QObject {
                 QVERIFY2(palette.color(QPalette::Disabled, role) !=
                              palette.color(QPalette::Active, role),
                          qPrintable(styles::current() + " role " + QString::number(role)));
+        }
+        styles::applyStartup();
+    }
+
+    // While a page without a tab is current, no tab is drawn as selected: the
+    // first tab looks as it does beside another page's selected tab, in every
+    // look, with no sliver of a hidden tab over it.
+    void aPageWithoutATabSelectsNoTab() {
+        TForm1 form(device, clock);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTabBar* bar = form.pageControl()->tabBar();
+        const QRect firstTabLeftHalf(0, 0, bar->tabRect(0).width() / 2, bar->height());
+        for (int look = -1; look < int(styles::storedNames().size()); ++look) {
+            if (look < 0)
+                styles::applyStartup();
+            else
+                styles::applyStored(look);
+            form.pageControl()->setCurrentIndex(6);
+            const QImage unselected = bar->grab(firstTabLeftHalf).toImage();
+            form.pageControl()->setCurrentIndex(2);
+            QVERIFY2(bar->grab(firstTabLeftHalf).toImage() == unselected,
+                     qPrintable(styles::current()));
         }
         styles::applyStartup();
     }
