@@ -35,7 +35,6 @@ TForm2::TForm2(QWidget* parent)
 
     auto* text = new QTextEdit(this);
     text->setObjectName(QStringLiteral("RichEdit1"));
-    text->setMinimumSize(717, 476);
     text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text->setLineWrapMode(QTextEdit::NoWrap);
@@ -52,8 +51,10 @@ TForm2::TForm2(QWidget* parent)
     text->setPalette(palette);
     text->setEnabled(false);
 
+    // At the designed size the box is 717 x 476 with a margin all round; it
+    // follows the window when that is resized.
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(11, 26, 11, 26);
     layout->addWidget(text);
     resize(739, 528);
 }
