@@ -1,5 +1,6 @@
 #include "main_window.h"
 #include "protocol/reader_device.h"
+#include "qt_translation.h"
 #include "styles.h"
 
 #include <QApplication>
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RFID"));
+    installQtTranslation();
     styles::applyStartup();
 
     SystemClock clock;
