@@ -248,6 +248,20 @@ class SerialPageTest : public QObject {
         QCOMPARE(s.form.lines(), QStringList({noReplyLine, ""}));
     }
 
+    // A silent USB HID reader is no reply on the HID button of this page, and
+    // leaves the serial commands judging their own replies.
+    void aSilentUsbReaderLeavesTheSerialCommandsAlone() {
+        ScriptedSerialReader reader;
+        reader.reply = QByteArray::fromHex("BB01C1000101C47E");
+        SerialForm s(reader.terminal.path());
+        s.form.click("Button71");
+        QCOMPARE(s.device.written, QStringList{"AA0001B8B9BB"});
+        QCOMPARE(s.form.lines(), QStringList({noReplyLine, ""}));
+        QCOMPARE(clickAnswered(s.form, "Button75"),
+                 received("BB01C1000101C47E") +
+                     QStringList{QString("设置 主动寻单卡EPC号 成功   ") + FormFixture::time()});
+    }
+
     void aClosedPortGivesNoReply() {
         ScriptedDevice device;
         FormFixture f(device);

@@ -3,6 +3,7 @@
 #include "support/sim_device.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 
 namespace {
@@ -156,6 +157,21 @@ class SystemCommandsPageTest : public QObject {
             device.reply(reply);
         form.click(button);
         QCOMPARE(form.lines(), lines);
+    }
+
+    // A reader that takes the frame and answers nothing has not succeeded: the
+    // wait runs its full time and the common check reports no reply.
+    void silentReaderIsNoReply() {
+        ScriptedDevice device;
+        FormFixture form(device);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        form.click("Button11");
+        QVERIFY(elapsed.elapsed() >= 300);
+        QCOMPARE(device.written.size(), 1);
+        QCOMPARE(form.lines(),
+                 (QStringList{"通讯错误，没有接收到数据..   " + FormFixture::time(), crlfLine}));
+        QCOMPARE(form.form.link().ReplyText(), QString());
     }
 
     // Only the address read starts from an empty ReplyText.
