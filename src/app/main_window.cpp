@@ -17,6 +17,7 @@
 #include "pages/hf/s50_s70_page.h"
 #include "pages/hf/system_commands_page.h"
 #include "pages/hf/ultralight_page.h"
+#include "pages/page_support.h"
 #include "pages/uhf/epc_group.h"
 
 #include <QActionGroup>
@@ -33,7 +34,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
@@ -299,11 +299,5 @@ void TForm1::MenuItem2Click() {
 }
 
 bool TForm1::saveLog(const QString& fileName) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(linesToRtf(log_->lines())) < 0 ||
-        !file.commit()) {
-        context_.showError(QStringLiteral("无法保存文件 %1：%2").arg(fileName, file.errorString()));
-        return false;
-    }
-    return true;
+    return saveFile(context_, fileName, linesToRtf(log_->lines()));
 }

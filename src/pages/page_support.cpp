@@ -3,6 +3,7 @@
 #include "protocol/conversion.h"
 
 #include <QPointer>
+#include <QSaveFile>
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
     return named(new QPushButton(caption, parent), name);
@@ -53,4 +54,22 @@ void repeatWhileChecked(QCheckBox* box, const std::function<void()>& pass) {
     const QPointer<QCheckBox> alive(box);
     while (alive && alive->isChecked())
         pass();
+}
+
+bool saveFile(const PageContext& context, const QString& fileName, const QByteArray& bytes) {
+    QSaveFile file(fileName);
+    // Unbuffered, so that every write reaches the device and is seen to.
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // A device that took only part of the bytes is asked again for the rest,
+    // so that its refusal names the reason.
+    for (qint64 done = 0; written && done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        written = n > 0;
+        done += n;
+    }
+    if (!written || !file.commit()) {
+        context.showError(QStringLiteral("无法保存文件 %1：%2").arg(fileName, file.errorString()));
+        return false;
+    }
+    return true;
 }

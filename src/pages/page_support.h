@@ -28,6 +28,11 @@ QComboBox* makeCombo(QWidget* parent, const char* name, const QStringList& items
                      bool editable = false);
 QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption);
 
+// Replaces the file with the bytes only when every byte went in: a short
+// write (a full disk) cancels the save and keeps the old file. False, with
+// the error box saying why, on any failure.
+bool saveFile(const PageContext& context, const QString& fileName, const QByteArray& bytes);
+
 // Runs a handler; a conversion error stops it and shows the error box.
 void guarded(const PageContext& context, const std::function<void()>& handler);
 

@@ -34,3 +34,11 @@ QString tunnelFrame(const QString& address, const QString& uhfFrame, QString* er
 QString uhfChecksum(const QString& typeToLastParameter) {
     return hex::byte(adddate(typeToLastParameter) & 0xFF);
 }
+
+bool holdsWholeUhfFrame(const QString& hexText) {
+    const QByteArray bytes = hex::toBytes(hexText);
+    if (bytes.size() < 7 || quint8(bytes[0]) != 0xBB)
+        return false;
+    const int parameters = quint8(bytes[3]) << 8 | quint8(bytes[4]);
+    return bytes.size() >= 7 + parameters;
+}

@@ -13,3 +13,8 @@ QString tunnelFrame(const QString& address, const QString& uhfFrame, QString* er
 
 // Checksum byte of a UHF module frame, from the type byte to the last parameter.
 QString uhfChecksum(const QString& typeToLastParameter);
+
+// Whether compact hex text holds a whole UHF module frame from its start: BB,
+// type, command, two length bytes (high first), that many parameters,
+// checksum and 7E. A reply that comes in several pieces is judged only then.
+bool holdsWholeUhfFrame(const QString& hexText);

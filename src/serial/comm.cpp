@@ -21,6 +21,13 @@ void TComm::OpenPort() {
     switch (Port::open(QFile::encodeName(commName_), &port_)) {
     case OpenResult::Missing:
         throw ECommsError("the com is not exist!...");
+    case OpenResult::Denied:
+        throw ECommsError("the com is not allowed!... You have no permission to use it.\n"
+                          "没有使用该串口的权限：请把用户加入 dialout 组"
+                          "（sudo usermod -aG dialout 用户名），重新登录后再打开。");
+    case OpenResult::Busy:
+        throw ECommsError("the com is busy!... Another program is using it.\n"
+                          "该串口正被其他程序使用：请先关闭那个程序再打开。");
     case OpenResult::NotTerminal:
         throw ECommsError("File handle is not a comm handle ");
     case OpenResult::NoSetup:
@@ -28,6 +35,7 @@ void TComm::OpenPort() {
     case OpenResult::Opened:
         break;
     }
+    openedName_ = commName_;
     port_->purge(true, true);
     sendQueueEmpty_ = true;
     ApplyTimeouts();
@@ -81,7 +89,11 @@ void TComm::ClosePort() {
 bool TComm::WritePortData(const char* bytes, quint16 count) {
     if (!writer_ || count == 0)
         return false;
-    return writer_->queue(QByteArray(bytes, count));
+    return writer_->queue(QByteArray(bytes, count), kTransmitQueueLimit);
+}
+
+qsizetype TComm::transmitBacklog() const {
+    return writer_ ? writer_->backlog() : 0;
 }
 
 void TComm::ApplyLineSettings() {

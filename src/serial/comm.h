@@ -13,11 +13,12 @@ class CommWindow;
 class TReadThread;
 class TWriteThread;
 
-// The serial port component's failures, with their English messages.
+// The serial port component's failures, with their English messages (UTF-8:
+// some carry a Chinese hint for the operator).
 class ECommsError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
-    QString message() const { return QString::fromLatin1(what()); }
+    QString message() const { return QString::fromUtf8(what()); }
 };
 
 enum class TParity { None, Odd, Even, Mark, Space };
@@ -41,12 +42,21 @@ class TComm {
     void OpenPort();
     // Stops both threads and closes the port; nothing when it is closed.
     void ClosePort();
-    // Queues a copy of the bytes; false when closed, count is 0, or the
-    // transmit thread has ended.
+    // Queues a copy of the bytes; false when closed, count is 0, the
+    // transmit thread has ended, or the queue has no room for them.
     bool WritePortData(const char* bytes, quint16 count);
+
+    // Bytes the transmit queue holds at most: a device that takes nothing
+    // must not grow it without bound.
+    static constexpr qsizetype kTransmitQueueLimit = 1024 * 1024;
+    // Bytes queued and not yet written; 0 while closed.
+    qsizetype transmitBacklog() const;
 
     bool isOpen() const { return port_ != nullptr; }
     bool sendQueueEmpty() const { return sendQueueEmpty_; }
+    // The device the open port was opened from; CommName may point elsewhere
+    // since.
+    const QString& openedName() const { return openedName_; }
 
     // CommName takes effect at the next OpenPort; every other property is
     // re-applied at once while the port is open, if its value changed.
@@ -138,6 +148,7 @@ class TComm {
     [[noreturn]] void abandonOpen(const char* message);
 
     QString commName_ = QStringLiteral("COM2");
+    QString openedName_;
     Line line_;
     Times timeouts_;
     std::unique_ptr<serialplatform::Port> port_;

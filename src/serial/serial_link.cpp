@@ -1,10 +1,12 @@
 #include "serial_link.h"
 
+#include "protocol/frames.h"
 #include "protocol/hex_text.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 
 SerialLink::SerialLink(ReaderLink& link, QObject* parent) : QObject(parent), link_(link) {
     comm1_.setCommName(QStringLiteral("COM1"));
@@ -30,7 +32,7 @@ void SerialLink::Comm1RequestHangup(TComm*) {
     if (!comm1_.isOpen())
         return;
     link_.log(QStringLiteral("串口 %1 的连接已断开（设备已拔出或已切换模式），串口已关闭   ")
-                  .arg(comm1_.CommName()) +
+                  .arg(comm1_.openedName()) +
               link_.time() + QStringLiteral("\r\n"));
     comm1_.ClosePort();
     emit connectionLost();
@@ -45,19 +47,39 @@ void SerialLink::Send232HEX(const QString& text) {
                   link_.time());
         return;
     }
-    comm1_.WritePortData(bytes.constData(), quint16(bytes.size()));
+    if (comm1_.WritePortData(bytes.constData(), quint16(bytes.size()))) {
+        backlogReported_ = false;
+        return;
+    }
+    const bool full = comm1_.isOpen() && !bytes.isEmpty() &&
+                      comm1_.transmitBacklog() + bytes.size() > TComm::kTransmitQueueLimit;
+    if (full && !backlogReported_) {
+        backlogReported_ = true;
+        link_.log(QStringLiteral("串口 %1 没有取走已发送的数据（发送队列已满 %2 字节），"
+                                 "数据未发送   ")
+                      .arg(comm1_.openedName())
+                      .arg(TComm::kTransmitQueueLimit) +
+                  link_.time());
+    }
 }
 
-void SerialLink::waitForReply(int ms) {
-    QCoreApplication::processEvents();
-    if (!serialReplyText_.isEmpty() || aborted_ || ms <= 0)
-        return;
+QString SerialLink::collectReply(int ms) {
+    QString collected;
+    const auto take = [this, &collected] { collected += serialReplyText_; };
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(this, &SerialLink::replyReceived, &loop, &QEventLoop::quit);
+    connect(this, &SerialLink::replyReceived, &loop, [&] {
+        take();
+        if (holdsWholeUhfFrame(collected))
+            loop.quit();
+    });
     connect(&link_, &ReaderLink::waitsAborted, &loop, &QEventLoop::quit);
-    timer.start(ms);
-    loop.exec();
+    timer.start(std::max(ms, 0));
+    // What arrived before the wait belongs to it as well.
+    QCoreApplication::processEvents();
+    if (!holdsWholeUhfFrame(collected) && !aborted_ && timer.isActive())
+        loop.exec();
+    return collected;
 }

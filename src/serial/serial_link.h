@@ -21,17 +21,16 @@ class SerialLink : public QObject {
 
     // Compact upper-case hex of the bytes of the latest receive event.
     const QString& SerialReplyText() const { return serialReplyText_; }
-    // Forgets the latest reception, so that a command judges its own reply
-    // and not one that came before it was sent.
-    void clearSerialReply() { serialReplyText_.clear(); }
 
     // Writes the bytes of the hex text to the port; nothing is sent and
     // nothing reported while the port is closed. Text of more bytes than the
-    // transmit buffer holds is refused with a log line.
+    // transmit buffer holds is refused with a log line, and so is text for
+    // which the transmit queue has no room (one line until it has again).
     void Send232HEX(const QString& text);
-    // Waits up to ms in the event loop, returning as soon as a reception has
-    // filled SerialReplyText (or the program is closing).
-    void waitForReply(int ms);
+    // Collects the receptions of up to ms in the event loop, returning as
+    // soon as they hold a whole UHF module frame (or the program is closing):
+    // the hex of every byte received meanwhile, empty without any.
+    QString collectReply(int ms);
 
     // Comm1's handlers.
     void Comm1ReceiveData(TComm* sender, const char* buffer, quint16 length);
@@ -47,4 +46,6 @@ class SerialLink : public QObject {
     TComm comm1_;
     QString serialReplyText_;
     bool aborted_ = false;
+    // The port was found not draining; said once until it takes bytes again.
+    bool backlogReported_ = false;
 };

@@ -99,7 +99,10 @@ struct IoResult {
     std::size_t count;
 };
 
-enum class OpenResult { Opened, Missing, NotTerminal, NoSetup };
+// Missing covers every name that is no device to open: absent, unplugged, or
+// not an absolute path. Denied: the user may not use it; Busy: another
+// program holds it.
+enum class OpenResult { Opened, Missing, Denied, Busy, NotTerminal, NoSetup };
 
 class Port {
   public:

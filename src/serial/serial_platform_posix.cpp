@@ -128,14 +128,20 @@ void Signal::lower() {
 }
 
 OpenResult Port::open(const QByteArray& path, std::unique_ptr<Port>* port) {
-    const int fd = ::open(path.constData(), kOpenFlags);
-    if (fd < 0)
+    // A bare name would be resolved in the working directory.
+    if (!path.startsWith('/'))
         return OpenResult::Missing;
+    const int fd = ::open(path.constData(), kOpenFlags);
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM)
+            return OpenResult::Denied;
+        return errno == EBUSY ? OpenResult::Busy : OpenResult::Missing;
+    }
     // TIOCEXCL keeps other users out, except root; the lock keeps out root
     // too, and any second open of our own.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return OpenResult::Missing;
+        return OpenResult::Busy;
     }
     if (!isatty(fd)) {
         ::close(fd);
@@ -151,6 +157,12 @@ OpenResult Port::open(const QByteArray& path, std::unique_ptr<Port>* port) {
 }
 
 Port::~Port() {
+    // The exclusive flag belongs to the device, not to this descriptor: where
+    // the device stays open elsewhere (a pseudo-terminal) it would outlive
+    // the close and keep every ordinary user out. The lock is released
+    // explicitly, as a forked child may still share the descriptor.
+    ioctl(fd_, TIOCNXCL);
+    flock(fd_, LOCK_UN);
     ::close(fd_);
 }
 

@@ -16,11 +16,12 @@ void TWriteThread::start() {
     }
 }
 
-bool TWriteThread::queue(QByteArray bytes) {
+bool TWriteThread::queue(QByteArray bytes, qsizetype limit) {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        if (!running_)
+        if (!running_ || backlog_ + bytes.size() > limit)
             return false;
+        backlog_ += bytes.size();
         queue_.push_back(std::move(bytes));
         // Under the lock, so that the thread cannot find the queue empty and
         // set the flag after this request went in.
@@ -47,6 +48,7 @@ void TWriteThread::run() {
         const std::lock_guard<std::mutex> lock(mutex_);
         running_ = false;
         queue_.clear();
+        backlog_ = 0;
         sendQueueEmpty_ = true;
     };
     if (!work_.valid()) {
@@ -74,6 +76,7 @@ void TWriteThread::run() {
             end();
             return;
         }
+        backlog_ -= request.size();
     }
 }
 

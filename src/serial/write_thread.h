@@ -27,8 +27,11 @@ class TWriteThread {
             thread_.join();
     }
 
-    // Queues a request (the thread's own copy); false once the thread has ended.
-    bool queue(QByteArray bytes);
+    // Queues a request (the thread's own copy); false once the thread has
+    // ended, or when the backlog would grow beyond limit bytes.
+    bool queue(QByteArray bytes, qsizetype limit);
+    // Bytes queued and not yet written, the request being written included.
+    qsizetype backlog() const { return backlog_; }
 
   private:
     void run();
@@ -43,5 +46,6 @@ class TWriteThread {
     std::mutex mutex_;
     std::deque<QByteArray> queue_;
     bool running_ = false; // guarded by mutex_
+    std::atomic<qsizetype> backlog_{0};
     std::thread thread_;
 };

@@ -3,12 +3,14 @@
 #include "app/styles.h"
 #include "app/version_window.h"
 #include "pages/page_support.h"
+#include "support/file_size_limit.h"
 #include "support/scripted_device.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
@@ -17,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -198,6 +201,25 @@ class MainWindowTest : public QObject {
         QVERIFY(!form.saveLog(dir.filePath("missing/folder/log.txt")));
         QVERIFY(error.contains("missing/folder/log.txt"));
         QCOMPARE(form.logPane()->lines().size(), 2);
+    }
+
+    void aLogSaveThatDoesNotFitKeepsTheOldFile() {
+        TForm1 form(device, clock);
+        QStringList errors;
+        form.context().showError = [&](const QString& message) { errors << message; };
+        for (int i = 0; i < 2000; ++i)
+            form.logPane()->appendLine(QString::fromUtf8("读写器地址设置成功   12:04:09 AM"));
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, "log.txt", "the log saved before");
+        {
+            const FileSizeLimit limit(4096);
+            QVERIFY(!form.saveLog(path));
+        }
+        QCOMPARE(readFile(path), QByteArray("the log saved before"));
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains(path) && errors[0].contains(qt_error_string(EFBIG)),
+                 qPrintable(errors[0]));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"log.txt"});
     }
 
     void versionWindowIsFreshOnEachRequest() {

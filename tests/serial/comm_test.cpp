@@ -4,11 +4,15 @@
 #include "serial/comm.h"
 #include "serial/pseudo_terminal.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
 #include <functional>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 
 using serialplatform::canOpenExclusively;
@@ -53,6 +57,42 @@ QString openError(TComm& comm) {
         return error.message();
     }
     return QString();
+}
+
+const QString busy = QString::fromUtf8("the com is busy!... Another program is using it.\n"
+                                       "该串口正被其他程序使用：请先关闭那个程序再打开。");
+
+// The open error that an ordinary user meets; as root, in a child process
+// that has given up its privileges first.
+QString openErrorAsUser(const QString& path) {
+    const auto attempt = [&path] {
+        TComm comm;
+        comm.setCommName(path);
+        return openError(comm);
+    };
+    if (geteuid() != 0)
+        return attempt();
+    int fds[2];
+    if (pipe(fds) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        QByteArray message = "privileges not given up";
+        if (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)
+            message = attempt().toUtf8();
+        [[maybe_unused]] const ssize_t n = ::write(fds[1], message.constData(), message.size());
+        _exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray message;
+    char buffer[512];
+    ssize_t n;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
+        message.append(buffer, n);
+    ::close(fds[0]);
+    waitpid(child, nullptr, 0);
+    return QString::fromUtf8(message);
 }
 
 } // namespace
@@ -146,10 +186,19 @@ class CommTest : public QObject {
         QFile plain(dir.filePath("plain"));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
+        // The name a failed discovery leaves, with a file of that name in the
+        // working directory: a bare name is no device path.
+        QFile none(dir.filePath("none"));
+        QVERIFY(none.open(QIODevice::WriteOnly));
+        none.close();
+        const QString workingDirectory = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
         const struct {
             QString name;
             const char* message;
         } cases[] = {{"/dev/no-such-port", "the com is not exist!..."},
+                     {"none", "the com is not exist!..."},
+                     {"", "the com is not exist!..."},
                      {plain.fileName(), "File handle is not a comm handle "}};
         for (const auto& c : cases) {
             TComm comm;
@@ -158,6 +207,57 @@ class CommTest : public QObject {
             QVERIFY(!comm.isOpen());
             QVERIFY(!comm.WritePortData("x", 1));
         }
+        QDir::setCurrent(workingDirectory);
+    }
+
+    void aPortTheUserMayNotUseSaysHowToGetPermission() {
+        PseudoTerminal terminal;
+        QCOMPARE(chmod(terminal.path().toLocal8Bit().constData(), 0), 0);
+        QCOMPARE(openErrorAsUser(terminal.path()),
+                 QString::fromUtf8("the com is not allowed!... You have no permission to use "
+                                   "it.\n没有使用该串口的权限：请把用户加入 dialout 组"
+                                   "（sudo usermod -aG dialout 用户名），重新登录后再打开。"));
+    }
+
+    void aClosedPortIsNoLongerExclusive() {
+        // The device side stays open elsewhere, as the simulated reader holds
+        // it: the exclusive mark must not outlive the port.
+        OpenPort port;
+        QVERIFY(!port.terminal.exclusive());
+        port.open();
+        QVERIFY(port.terminal.exclusive());
+        port.comm.ClosePort();
+        QVERIFY(!port.terminal.exclusive());
+        // Open, close and open again, as an ordinary user does.
+        port.open();
+        port.comm.ClosePort();
+        port.open();
+        QVERIFY(port.comm.isOpen());
+    }
+
+    void theTransmitQueueIsBounded() {
+        OpenPort port;
+        port.open();
+        // Nobody reads the reader's end: the line fills, then the queue.
+        const QByteArray big = pattern(65535, 7);
+        qsizetype accepted = 0;
+        int refusedAt = -1;
+        for (int i = 0; i < 64 && refusedAt < 0; ++i) {
+            if (port.comm.WritePortData(big.constData(), quint16(big.size())))
+                accepted += big.size();
+            else
+                refusedAt = i;
+        }
+        QVERIFY2(refusedAt > 0, "a port that takes nothing queued 4 MiB");
+        QVERIFY(port.comm.transmitBacklog() <= TComm::kTransmitQueueLimit);
+        QVERIFY(port.comm.transmitBacklog() > TComm::kTransmitQueueLimit - big.size());
+        QVERIFY(!port.comm.WritePortData(big.constData(), quint16(big.size())));
+
+        // Once the line drains, the queue takes bytes again.
+        QCOMPARE(port.terminal.read(accepted).size(), accepted);
+        QTRY_COMPARE_WITH_TIMEOUT(port.comm.transmitBacklog(), qsizetype(0), 10000);
+        QVERIFY(port.comm.WritePortData(big.constData(), quint16(big.size())));
+        QCOMPARE(port.terminal.read(big.size()), big);
     }
 
     void theOpenPortIsExclusive() {
@@ -169,7 +269,7 @@ class CommTest : public QObject {
         QCOMPARE(openError(port.comm), QString("This serial port already opened"));
         TComm second;
         second.setCommName(port.terminal.path());
-        QCOMPARE(openError(second), QString("the com is not exist!..."));
+        QCOMPARE(openError(second), busy);
         QVERIFY(!second.isOpen());
 
         // The first opening still works.

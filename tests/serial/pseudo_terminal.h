@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -78,6 +79,14 @@ class PseudoTerminal {
         return t;
     }
     void setSettings(const termios& t) { tcsetattr(master_, TCSANOW, &t); }
+
+    // Whether the device is marked for exclusive use (TIOCEXCL): then nobody
+    // but root can open it.
+    bool exclusive() const {
+        int flag = 0;
+        ioctl(held_, TIOCGEXCL, &flag);
+        return flag != 0;
+    }
 
     // The reader goes away: the device side hangs up.
     void hangUp() {

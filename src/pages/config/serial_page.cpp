@@ -5,18 +5,21 @@
 #include "protocol/hex_text.h"
 #include "serial/port_discovery.h"
 #include "serial/serial_link.h"
+#include "terminal_memo.h"
 
 #include <QButtonGroup>
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -198,7 +201,14 @@ QGroupBox* SerialPage::createTerminalGroup() {
     auto* layout = new QVBoxLayout(group);
     layout->setContentsMargins(6, 2, 6, 4);
     layout->setSpacing(3);
-    memo_ = named(new QPlainTextEdit(QStringLiteral("BB 00 C3 00 00 C3 7E"), group), "Memo1");
+    memo_ =
+        named(new TerminalMemo(kLoadLimit, QStringLiteral("BB 00 C3 00 00 C3 7E"), group), "Memo1");
+    connect(memo_, &TerminalMemo::insertionCut, this, [this](qsizetype dropped) {
+        log(QStringLiteral("发送框最多容纳 %1 个字符，粘贴的数据多出的 %2 个字符未放入   ")
+                .arg(kLoadLimit)
+                .arg(dropped) +
+            context_.link.time());
+    });
     memo_->setFixedHeight(110);
     layout->addWidget(memo_);
 
@@ -308,13 +318,12 @@ void SerialPage::Button74Click() {
 }
 
 QString SerialPage::serialExchange(const QString& frame, bool logFrame) {
-    // An earlier reception is no answer to this frame.
-    serial_.clearSerialReply();
     serial_.Send232HEX(frame);
     if (logFrame)
         log(frame);
-    serial_.waitForReply(kReplyWaitMs);
-    return serial_.SerialReplyText();
+    // Only what arrives after the frame answers it; a slow adapter may hand
+    // the reply over in pieces.
+    return serial_.collectReply(kReplyWaitMs);
 }
 
 void SerialPage::Button76Click() {
@@ -441,33 +450,44 @@ void SerialPage::Button7Click() {
 }
 
 bool SerialPage::loadTerminalText(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        context_.showError(QStringLiteral("无法打开文件 %1：%2").arg(fileName, file.errorString()));
+    const auto notText = [&] {
+        context_.showError(QStringLiteral("文件 %1 不是文本文件，未载入").arg(fileName));
+        return false;
+    };
+    // Regular files only, looked at before opening: opening a FIFO waits for
+    // a writer, and opening a device may act on it. Opened without blocking
+    // and looked at again, in case the name was given another file meanwhile.
+    const QByteArray path = QFile::encodeName(fileName);
+    struct stat info {};
+    if (::stat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return notText();
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        context_.showError(
+            QStringLiteral("无法打开文件 %1：%2").arg(fileName, qt_error_string(errno)));
         return false;
     }
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return notText();
+    }
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     // Read one byte past the limit: devices and pipes report no size.
     const QByteArray bytes = file.read(kLoadLimit + 1);
     if (bytes.size() > kLoadLimit) {
         context_.showError(QStringLiteral("文件 %1 大于 1 MB，未载入").arg(fileName));
         return false;
     }
-    if (!isText(bytes)) {
-        context_.showError(QStringLiteral("文件 %1 不是文本文件，未载入").arg(fileName));
-        return false;
-    }
-    memo_->setPlainText(decodeText(bytes));
+    if (!isText(bytes))
+        return notText();
+    memo_->setPlainText(TerminalMemo::brokenLines(decodeText(bytes)));
     return true;
 }
 
 bool SerialPage::saveTerminalText(const QString& fileName) {
-    QSaveFile file(fileName);
     QByteArray text = memo_->toPlainText().toUtf8();
     if (!text.isEmpty())
         text += '\n';
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0 || !file.commit()) {
-        context_.showError(QStringLiteral("无法保存文件 %1：%2").arg(fileName, file.errorString()));
-        return false;
-    }
-    return true;
+    return saveFile(context_, fileName, text);
 }

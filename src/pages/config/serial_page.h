@@ -8,10 +8,10 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class SerialLink;
+class TerminalMemo;
 
 // Page TabSheet9: the serial port choice, the reader's USB personality and
 // read mode, the hex terminal, and the debug switch that logs every USB HID
@@ -77,7 +77,7 @@ class SerialPage : public QWidget {
     QLineEdit* password_;
     QLineEdit* address_;
     QLineEdit* length_;
-    QPlainTextEdit* memo_;
+    TerminalMemo* memo_;
     QRadioButton* serialTransport_;
     QLineEdit* period_;
     QCheckBox* autoSend_;

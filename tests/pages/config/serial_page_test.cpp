@@ -5,8 +5,11 @@
 #include "pages/config/serial_page.h"
 #include "reply_outcomes.h"
 #include "serial/pseudo_terminal.h"
+#include "support/file_size_limit.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
@@ -18,6 +21,9 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <atomic>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -218,6 +224,37 @@ class SerialPageTest : public QObject {
         QCOMPARE(reader.frames.last(), frames[radio.right(2).toInt() - 39]);
     }
 
+    void aReplyInPiecesIsJudgedWhole_data() {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QStringList>("outcome");
+        const QString time = FormFixture::time();
+        QTest::newRow("read mode")
+            << QByteArray("Button75") << "BB01C1"
+            << "000101C47E" << QStringList{"设置 主动寻单卡EPC号 成功   " + time};
+        QTest::newRow("to USB HID") << QByteArray("Button76") << "BB01C20001"
+                                    << "00C47E" << QStringList{"USB_HID模式设置成功   " + time, ""};
+    }
+    void aReplyInPiecesIsJudgedWhole() {
+        QFETCH(QByteArray, button);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QStringList, outcome);
+        ScriptedDevice device;
+        FormFixture f(device);
+        SerialLink& serial = f.form.serialLink();
+        // A slow adapter hands the reply over in two receptions 120 ms apart.
+        const auto receive = [&serial](const QString& hex) {
+            const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+            serial.Comm1ReceiveData(&serial.Comm1(), bytes.constData(), quint16(bytes.size()));
+        };
+        QTimer::singleShot(0, [&] { receive(first); });
+        QTimer::singleShot(120, [&] { receive(second); });
+        f.click(button.constData());
+        QCOMPARE(f.lines(), received(first) + received(second) + outcome);
+    }
+
     void theMemoryAreaFrameIsSentAndLoggedAsBuilt() {
         ScriptedSerialReader reader;
         SerialForm s(reader.terminal.path());
@@ -370,6 +407,29 @@ class SerialPageTest : public QObject {
         QCOMPARE(reader.received, QByteArray(50000, 0x5A));
     }
 
+    void aPortThatDoesNotDrainIsReportedOnce() {
+        PseudoTerminal terminal; // nobody reads the reader's end
+        SerialForm s(terminal.path());
+        SerialLink& serial = s.form.form.serialLink();
+        const QString text = QString("A5").repeated(SerialLink::kTransmitCapacity);
+        const QString full = QString("串口 %1 没有取走已发送的数据（发送队列已满 1048576 "
+                                     "字节），数据未发送   ")
+                                 .arg(terminal.path()) +
+                             FormFixture::time();
+        for (int round = 1; round <= 2; ++round) {
+            for (int i = 0; i < 40; ++i)
+                serial.Send232HEX(text);
+            QCOMPARE(s.form.lines(), QStringList(round, full));
+            QVERIFY(serial.Comm1().transmitBacklog() <= TComm::kTransmitQueueLimit);
+            // The line drains; the next send goes out, and a new backlog is
+            // reported again.
+            terminal.read(2 * TComm::kTransmitQueueLimit, 1500);
+            QTRY_COMPARE_WITH_TIMEOUT(serial.Comm1().transmitBacklog(), qsizetype(0), 10000);
+            serial.Send232HEX(text);
+            QCOMPARE(s.form.lines().size(), round);
+        }
+    }
+
     void aPeriodThatIsNotANumberStopsAfterTheSend() {
         ScriptedSerialReader reader;
         SerialForm s(reader.terminal.path());
@@ -451,9 +511,87 @@ class SerialPageTest : public QObject {
         QCOMPARE(f.errors.size(), 1);
     }
 
+    void aSaveThatDoesNotFitKeepsTheOldFile() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        auto* page = f.find<SerialPage>("TabSheet9");
+        f.find<QPlainTextEdit>("Memo1")->setPlainText(
+            QString("BB 00 22 00 00 22 7E\n").repeated(5000));
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, "frames.txt", "BB 00 C3 00 00 C3 7E\n");
+        {
+            const FileSizeLimit limit(4096);
+            QVERIFY(!page->saveTerminalText(path));
+        }
+        QCOMPARE(readFile(path), QByteArray("BB 00 C3 00 00 C3 7E\n"));
+        QCOMPARE(f.errors.size(), 1);
+        QVERIFY2(f.errors[0].contains(path) && f.errors[0].contains(qt_error_string(EFBIG)),
+                 qPrintable(f.errors[0]));
+    }
+
+    void onlyRegularFilesAreLoadedAndNoneBlocks() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        auto* page = f.find<SerialPage>("TabSheet9");
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("fifo");
+        QCOMPARE(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        // A load that waits in open() for a writer is let go, and found out.
+        std::atomic<bool> done{false}, waited{false};
+        std::thread watchdog([&] {
+            while (!done) {
+                const int fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    waited = true;
+                    ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+        for (const QString& file : {fifo, dir.path()}) {
+            f.errors.clear();
+            QVERIFY(!page->loadTerminalText(file));
+            QCOMPARE(f.errors, QStringList{QString("文件 %1 不是文本文件，未载入").arg(file)});
+        }
+        done = true;
+        watchdog.join();
+        QVERIFY(!waited);
+        QCOMPARE(f.find<QPlainTextEdit>("Memo1")->toPlainText(), QString("BB 00 C3 00 00 C3 7E"));
+    }
+
+    void aLongPasteIsCutAndItsLinesBroken() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        auto* memo = f.find<QPlainTextEdit>("Memo1");
+        const qsizetype limit = SerialPage::kLoadLimit;
+        QApplication::clipboard()->setText(QString("0123456789ABCDEF").repeated(limit / 16 + 2));
+        memo->selectAll();
+        memo->paste();
+        const QStringList lines = memo->toPlainText().split('\n');
+        QCOMPARE(lines.join(QString()), QString("0123456789ABCDEF").repeated(limit / 16));
+        for (const QString& line : lines)
+            QVERIFY(line.size() <= 1024);
+        QCOMPARE(f.lines(), QStringList{"发送框最多容纳 1048576 个字符，粘贴的数据多出的 32 "
+                                        "个字符未放入   " +
+                                        FormFixture::time()});
+
+        // A full memo takes nothing more; a paste that fits is taken whole.
+        memo->moveCursor(QTextCursor::End);
+        memo->paste();
+        QCOMPARE(f.lines().size(), 2);
+        f.click("Button7");
+        f.clearLog();
+        QApplication::clipboard()->setText("BB 00 C3\n00 00 C3 7E");
+        memo->paste();
+        QCOMPARE(memo->toPlainText(), QString("BB 00 C3\n00 00 C3 7E"));
+        QCOMPARE(f.lines(), QStringList());
+    }
+
     void losingTheDeviceClosesThePort() {
         ScriptedSerialReader reader;
         SerialForm s(reader.terminal.path());
+        // A page change points CommName at another port; the open one is named.
+        s.form.form.serialLink().Comm1().setCommName("/dev/ttyS9");
         reader.hangUp();
         QTRY_COMPARE_WITH_TIMEOUT(
             s.form.lines(),
