@@ -24,6 +24,11 @@ namespace {
 
 constexpr int kOpenFlags = O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
 
+// A bare name would be resolved in the working directory: no device.
+bool isDevicePath(const QByteArray& path) {
+    return path.startsWith('/');
+}
+
 speed_t speedOf(std::uint32_t baudRate, bool* known) {
     static const struct {
         std::uint32_t rate;
@@ -128,8 +133,7 @@ void Signal::lower() {
 }
 
 OpenResult Port::open(const QByteArray& path, std::unique_ptr<Port>* port) {
-    // A bare name would be resolved in the working directory.
-    if (!path.startsWith('/'))
+    if (!isDevicePath(path))
         return OpenResult::Missing;
     const int fd = ::open(path.constData(), kOpenFlags);
     if (fd < 0) {
@@ -289,6 +293,8 @@ Wait waitForWork(const Signal& stop, const Signal& work) {
 }
 
 bool canOpenExclusively(const QByteArray& path) {
+    if (!isDevicePath(path))
+        return false;
     const int fd = ::open(path.constData(), kOpenFlags);
     if (fd < 0)
         return false;

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -77,11 +78,16 @@ class PortDiscoveryTest : public QObject {
         TComm holder;
         holder.setCommName(held.path());
         holder.OpenPort();
+        // A bare name is no device, even where the working directory has one.
+        const QString bare = first.path().mid(1);
         const PortsVariable ports(
-            {first.path(), "", "/dev/no-such-port", held.path(), third.path()});
+            {first.path(), "", "/dev/no-such-port", held.path(), bare, third.path()});
         QCOMPARE(serialPortCandidates(),
-                 QStringList({first.path(), "/dev/no-such-port", held.path(), third.path()}));
+                 QStringList({first.path(), "/dev/no-such-port", held.path(), bare, third.path()}));
+        const QString workingDirectory = QDir::currentPath();
+        QVERIFY(QDir::setCurrent("/"));
         QCOMPARE(availableSerialPorts(), QStringList({first.path(), third.path()}));
+        QDir::setCurrent(workingDirectory);
     }
 
     void aPageChangeListsTheFreePortsAndChoosesTheFirst() {
