@@ -467,13 +467,14 @@ bool SerialPage::loadTerminalText(const QString& fileName) {
             QStringLiteral("无法打开文件 %1：%2").arg(fileName, qt_error_string(errno)));
         return false;
     }
-    QFile file;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return notText();
     }
+    QFile file;
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    // Read one byte past the limit: devices and pipes report no size.
+    // Read one byte past the limit rather than trust the size, which may
+    // change meanwhile.
     const QByteArray bytes = file.read(kLoadLimit + 1);
     if (bytes.size() > kLoadLimit) {
         context_.showError(QStringLiteral("文件 %1 大于 1 MB，未载入").arg(fileName));
