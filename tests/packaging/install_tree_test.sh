@@ -19,6 +19,8 @@ lib/rfid-setup/libreaderhid.so
 lib/rfid-setup/sim/libreaderhid.so
 lib/udev/rules.d/70-rfid-setup.rules
 share/applications/rfid-setup.desktop
+share/doc/rfid-setup/changelog.gz
+share/doc/rfid-setup/copyright
 share/icons/hicolor/scalable/apps/rfid-setup.svg
 share/man/man1/rfid-setup.1.gz
 share/metainfo/io.github.rfid_setup.RfidSetup.metainfo.xml"
