@@ -4,6 +4,8 @@
 #include "styles.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,21 +24,53 @@ bool displayAvailable() {
     return false;
 }
 
+// Handles --help, --version and unknown options (each ends the program) and
+// tells whether the simulated reader was asked for.
+bool parseCommandLine(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Set up and try out RFID card readers."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Use the simulated reader that comes with the program."));
+    parser.addOption(simulate);
+    parser.process(app);
+    return parser.isSet(simulate);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("rfid-setup"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RFID_SETUP_VERSION));
     if (!displayAvailable()) {
+        // --help and --version need no display.
+        const QCoreApplication console(argc, argv);
+        parseCommandLine(console);
         std::fprintf(stderr, "rfid-setup: no display found; run it under a virtual one: "
-                             "xvfb-run -a build/bin/rfid-setup\n");
+                             "xvfb-run -a scripts/run (or xvfb-run -a rfid-setup --simulate)\n");
         return 1;
     }
     QApplication app(argc, argv);
+    const bool simulate = parseCommandLine(app);
     QApplication::setApplicationName(QStringLiteral("RFID"));
     installQtTranslation();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/rfid-setup.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("rfid-setup"));
     styles::applyStartup();
 
+    QString library = QStringLiteral("libreaderhid.so");
+    if (simulate) {
+        library = simulatedLibraryPath(QCoreApplication::applicationDirPath());
+        if (library.isEmpty()) {
+            std::fprintf(stderr, "rfid-setup: the simulated reader library is not installed "
+                                 "beside the program\n");
+            return 1;
+        }
+    }
     SystemClock clock;
-    LibraryDevice device;
+    LibraryDevice device(library);
     TForm1 form(device, clock);
     form.createSecondaryWindows();
     form.show();

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
@@ -74,6 +75,14 @@ class MainWindowTest : public QObject {
         QCOMPARE(setadd->currentText(), QString("00"));
         QCOMPARE(setadd->itemText(10), QString("0a"));
         QCOMPARE(setadd->itemText(32), QString("20"));
+    }
+
+    // The window icon is the desktop entry's SVG, drawn by Qt's SVG plugin.
+    void programIconRenders() {
+        const QImage icon =
+            QIcon(QStringLiteral(":/assets/rfid-setup.svg")).pixmap(64, 64).toImage();
+        QCOMPARE(icon.size(), QSize(64, 64));
+        QCOMPARE(icon.pixelColor(25, 40), QColor(0x2b, 0x6c, 0xb0));
     }
 
     void statusBarShowsPanelsAndTicksTheClock() {
