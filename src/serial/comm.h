@@ -10,6 +10,7 @@
 
 class CommEvent;
 class CommWindow;
+class ReceiveBacklog;
 class TReadThread;
 class TWriteThread;
 
@@ -47,6 +48,9 @@ class TComm {
 
     bool isOpen() const { return port_ != nullptr; }
     bool sendQueueEmpty() const { return sendQueueEmpty_; }
+    // Received bytes of the open port posted to the main thread and not yet
+    // handled; the receive thread keeps them within ReceiveBacklog::kLimit.
+    std::size_t receiveBacklog() const;
 
     // CommName takes effect at the next OpenPort; every other property is
     // re-applied at once while the port is open, if its value changed.
@@ -142,6 +146,8 @@ class TComm {
     Times timeouts_;
     std::unique_ptr<serialplatform::Port> port_;
     std::unique_ptr<serialplatform::Signal> close_;
+    // One per opening: events of a port closed since still release into theirs.
+    std::shared_ptr<ReceiveBacklog> backlog_;
     std::unique_ptr<TReadThread> reader_;
     std::unique_ptr<TWriteThread> writer_;
     std::unique_ptr<CommWindow> window_;
