@@ -33,7 +33,9 @@ void LogPane::appendLine(const QString& text) {
         pendingCharacters_ += line.size() + 1;
     }
     dropOldestPending();
-    if (!frame_.isActive())
+    if (pendingCharacters_ >= burstCharacters)
+        flush();
+    else if (!frame_.isActive())
         frame_.start();
 }
 

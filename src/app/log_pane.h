@@ -11,8 +11,9 @@
 // either the oldest lines go, so a continuous mode left running for days, or
 // a device flooding the serial port, keeps appending fast in bounded memory.
 //
-// Appended lines are shown together once per display frame, so that a burst
-// of lines costs one update of the pane, not one each. Whatever reads the
+// Appended lines are shown together once per display frame (or once per
+// burstCharacters), so that a burst of lines costs one update of the pane,
+// not one each. Whatever reads the
 // pane through this class sees every line at once.
 class LogPane : public QPlainTextEdit, public LogSink {
     Q_OBJECT
@@ -23,6 +24,9 @@ class LogPane : public QPlainTextEdit, public LogSink {
     static constexpr qsizetype characterBudget = 16 * 1024 * 1024;
     // Twenty updates a second read as live, and a burst costs one layout.
     static constexpr int frameMs = 50;
+    // A flood is shown in updates of this size, sooner than the frame, so
+    // that no single update keeps the window from answering for long.
+    static constexpr qsizetype burstCharacters = 128 * 1024;
 
     explicit LogPane(QWidget* parent = nullptr);
 

@@ -24,12 +24,13 @@ enum CommMessage : int {
 // limit, so a device faster than the main thread waits in the kernel's buffer
 // (and is held back by flow control) instead of piling up in the event queue.
 //
-// 256 KiB is 128 full chunks: the main thread turns it into the log in a small
-// fraction of a second, and it is far more than any reader sends at its serial
-// speeds in the time the main thread may be busy with one command.
+// Whatever the main thread is asked to do waits behind these bytes, so the
+// limit is a delay: 64 KiB (32 full chunks) become 128 K characters of hex in
+// the log, some 15 ms of the main thread's work on a small machine, while at
+// 115 200 baud they are more than five seconds of data.
 class ReceiveBacklog {
   public:
-    static constexpr std::size_t kLimit = 256 * 1024;
+    static constexpr std::size_t kLimit = 64 * 1024;
 
     bool valid() const { return room_.valid(); }
     std::size_t pending() const { return pending_; }
