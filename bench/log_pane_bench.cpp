@@ -1,5 +1,5 @@
-// Time per appended line and resident memory of the log pane after 10 k,
-// 100 k and 1 M lines.
+// Time per appended line (until shown) and resident memory of the log pane
+// after 10 k, 100 k and 1 M lines.
 #include "app/log_pane.h"
 
 #include <QApplication>
@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
         timer.start();
         for (int i = 0; i < count; ++i)
             pane.appendLine(QStringLiteral("读写器地址设置成功   %1 09:30:00 AM\r\n").arg(i));
+        pane.flush();
         const double seconds = timer.nsecsElapsed() / 1e9;
         std::printf("%10d %14.2f %14.0f %12.1f %10d\n", count, 1e6 * seconds / count,
                     count / seconds, residentKiB() / 1024.0, pane.document()->blockCount());

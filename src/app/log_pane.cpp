@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 
 LogPane::LogPane(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("RichEdit1"));
@@ -14,23 +16,89 @@ LogPane::LogPane(QWidget* parent) : QPlainTextEdit(parent) {
     setFont(font);
     setMaximumBlockCount(capacity);
     // Limiting the block count switches undo off; undo stays for the
-    // operator's own edits and is dropped at each appended line, so that the
+    // operator's own edits and is dropped at each appended batch, so that the
     // undo history cannot grow with the log.
     document()->setUndoRedoEnabled(true);
+    frame_.setSingleShot(true);
+    frame_.setInterval(frameMs);
+    connect(&frame_, &QTimer::timeout, this, &LogPane::flush);
 }
 
 void LogPane::appendLine(const QString& text) {
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r"));
     QString normalised = text;
     normalised.replace(lineBreak, QStringLiteral("\n"));
+    for (const QString& line : normalised.split(QLatin1Char('\n'))) {
+        pending_ << line;
+        pendingCharacters_ += line.size() + 1;
+    }
+    dropOldestPending();
+    if (pendingCharacters_ >= burstCharacters)
+        flush();
+    else if (!frame_.isActive())
+        frame_.start();
+}
+
+// Lines that could not stay in the pane anyway are not kept waiting for it.
+void LogPane::dropOldestPending() {
+    while (pending_.size() > 1 &&
+           (pending_.size() > capacity || pendingCharacters_ > characterBudget)) {
+        pendingCharacters_ -= pending_.constFirst().size() + 1;
+        pending_.removeFirst();
+    }
+}
+
+void LogPane::flush() {
+    frame_.stop();
+    if (pending_.isEmpty())
+        return;
+    QString text = pending_.join(QLatin1Char('\n'));
+    pending_.clear();
+    pendingCharacters_ = 0;
     document()->setUndoRedoEnabled(false);
-    appendPlainText(normalised);
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    if (!document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    trimDocument();
     document()->setUndoRedoEnabled(true);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
-QStringList LogPane::lines() const {
+// The line count is bounded by the document itself; this bounds the
+// characters, taking whole lines from the top and keeping at least the last.
+void LogPane::trimDocument() {
+    qsizetype excess = document()->characterCount() - characterBudget;
+    if (excess <= 0)
+        return;
+    QTextBlock block = document()->firstBlock();
+    while (excess > 0 && block.next().isValid()) {
+        excess -= block.length();
+        block = block.next();
+    }
+    QTextCursor cursor(document());
+    cursor.setPosition(block.position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+QStringList LogPane::lines() {
+    flush();
     if (document()->isEmpty())
         return {};
     return toPlainText().split(QLatin1Char('\n'));
+}
+
+void LogPane::clear() {
+    pending_.clear();
+    pendingCharacters_ = 0;
+    frame_.stop();
+    QPlainTextEdit::clear();
+}
+
+void LogPane::selectAll() {
+    flush();
+    QPlainTextEdit::selectAll();
 }

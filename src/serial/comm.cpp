@@ -42,11 +42,12 @@ void TComm::OpenPort() {
     ApplyLineSettings();
 
     close_ = std::make_unique<Signal>();
-    if (!close_->valid())
+    backlog_ = std::make_shared<ReceiveBacklog>();
+    if (!close_->valid() || !backlog_->valid())
         abandonOpen("Unable to create event");
     const CommPoster poster{window_.get(), session_};
     try {
-        reader_ = std::make_unique<TReadThread>(*port_, *close_, poster);
+        reader_ = std::make_unique<TReadThread>(*port_, *close_, poster, backlog_);
         reader_->start();
     } catch (const std::system_error&) {
         abandonOpen("Unable to create read thread");
@@ -65,6 +66,7 @@ void TComm::abandonOpen(const char* message) {
     reader_.reset();
     writer_.reset();
     close_.reset();
+    backlog_.reset();
     port_.reset();
     ++session_;
     throw ECommsError(message);
@@ -82,8 +84,13 @@ void TComm::ClosePort() {
     sendQueueEmpty_ = true;
     writer_.reset();
     close_.reset();
+    backlog_.reset();
     port_.reset();
     ++session_;
+}
+
+std::size_t TComm::receiveBacklog() const {
+    return backlog_ ? backlog_->pending() : 0;
 }
 
 bool TComm::WritePortData(const char* bytes, quint16 count) {

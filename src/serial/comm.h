@@ -10,6 +10,7 @@
 
 class CommEvent;
 class CommWindow;
+class ReceiveBacklog;
 class TReadThread;
 class TWriteThread;
 
@@ -57,6 +58,9 @@ class TComm {
     // The device the open port was opened from; CommName may point elsewhere
     // since.
     const QString& openedName() const { return openedName_; }
+    // Received bytes of the open port posted to the main thread and not yet
+    // handled; the receive thread keeps them within ReceiveBacklog::kLimit.
+    std::size_t receiveBacklog() const;
 
     // CommName takes effect at the next OpenPort; every other property is
     // re-applied at once while the port is open, if its value changed.
@@ -153,6 +157,8 @@ class TComm {
     Times timeouts_;
     std::unique_ptr<serialplatform::Port> port_;
     std::unique_ptr<serialplatform::Signal> close_;
+    // One per opening: events of a port closed since still release into theirs.
+    std::shared_ptr<ReceiveBacklog> backlog_;
     std::unique_ptr<TReadThread> reader_;
     std::unique_ptr<TWriteThread> writer_;
     std::unique_ptr<CommWindow> window_;

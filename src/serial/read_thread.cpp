@@ -37,12 +37,17 @@ void TReadThread::run() {
 
     const auto deliver = [&] {
         if (count > 0)
-            post_(ReceiveDataMessage, quint32(count), QByteArray(buffer, int(count)));
+            post_(ReceiveDataMessage, quint32(count), QByteArray(buffer, int(count)), backlog_);
         count = 0;
         readStart = SteadyClock::now();
     };
 
     for (;;) {
+        // Only between chunks, so that a pause never splits one. The stop
+        // signal ends the pause; a hang-up is seen once reading resumes,
+        // after the bytes before it.
+        if (count == 0 && !backlog_->waitForRoom(kReadSize, stop_))
+            return;
         const std::uint32_t interval = port_.readInterval();
         const std::uint64_t total = port_.readTotal(kReadSize);
         int timeout = counted ? kLineCheckMs : -1;

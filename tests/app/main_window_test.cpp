@@ -110,6 +110,34 @@ class MainWindowTest : public QObject {
         QCOMPARE(pane->lines(), QStringList());
         pane->appendLine("again");
         QCOMPARE(pane->lines(), QStringList{"again"});
+        // A line not yet shown goes with the rest.
+        pane->appendLine("not yet shown");
+        form.MenuItem1Click();
+        QCOMPARE(pane->lines(), QStringList());
+    }
+
+    void logPaneKeepsTheNewestWholeLinesWithinItsCharacterBudget_data() {
+        QTest::addColumn<int>("linesPerFrame");
+        QTest::newRow("one burst") << 0;
+        QTest::newRow("shown in two frames") << 10;
+    }
+    void logPaneKeepsTheNewestWholeLinesWithinItsCharacterBudget() {
+        QFETCH(int, linesPerFrame);
+        LogPane pane;
+        constexpr int kLength = 1 << 20;
+        for (int i = 0; i < 20; ++i) {
+            pane.appendLine(QString(kLength, QChar('a' + i)));
+            if (linesPerFrame && i % linesPerFrame == linesPerFrame - 1)
+                pane.flush();
+        }
+        pane.appendLine("last");
+        // Each line takes its length and a line break.
+        const int kept = int((LogPane::characterBudget - 5) / (kLength + 1));
+        const QStringList lines = pane.lines();
+        QCOMPARE(lines.size(), kept + 1);
+        for (int i = 0; i < kept; ++i)
+            QVERIFY(lines[i] == QString(kLength, QChar('a' + 20 - kept + i)));
+        QCOMPARE(lines.last(), QString("last"));
     }
 
     void logPaneDropsTheOldestLinesBeyondItsCapacity() {

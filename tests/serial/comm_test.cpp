@@ -2,7 +2,9 @@
 // chunking of received bytes by the read interval, closing while busy, and
 // the device going away.
 #include "serial/comm.h"
+#include "serial/comm_window.h"
 #include "serial/pseudo_terminal.h"
+#include "serial/read_thread.h"
 
 #include <QDir>
 #include <QFile>
@@ -389,6 +391,56 @@ class CommTest : public QObject {
         port.terminal.read(1 << 20, 300); // whatever the stream left
         QVERIFY(port.comm.WritePortData("ok", 2));
         QCOMPARE(port.terminal.read(2), QByteArray("ok"));
+    }
+
+    // The reader sends faster than the main thread takes the bytes: what
+    // waits in posted events stays within the limit, the sender is held back,
+    // and every byte arrives in order. A close while the receive thread waits
+    // for room ends it at once.
+    void aFastSenderIsHeldBackWithoutLoss() {
+        OpenPort port;
+        port.open();
+        constexpr int kTotal = 2 << 20;
+        QByteArray sent(kTotal, Qt::Uninitialized);
+        for (int i = 0; i < kTotal; ++i)
+            sent[i] = char(i % 251);
+        std::thread reader([&] { port.terminal.write(sent); });
+
+        // The main thread is busy for 100 ms after each further 256 KiB.
+        std::size_t mostPending = 0;
+        qsizetype received = 0;
+        port.comm.OnReceiveData = [&](TComm*, const char* buffer, quint16 length) {
+            port.chunks << QByteArray(buffer, length);
+            const qsizetype before = received;
+            received += length;
+            if (received / (256 << 10) != before / (256 << 10)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                mostPending = std::max(mostPending, port.comm.receiveBacklog());
+            }
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(received >= kTotal, 60000);
+        reader.join();
+        QVERIFY(port.received() == sent);
+        QVERIFY2(mostPending <= ReceiveBacklog::kLimit,
+                 QByteArray::number(qulonglong(mostPending)));
+        // The backlog did fill: the receive thread was the faster one.
+        QVERIFY2(mostPending > ReceiveBacklog::kLimit / 2,
+                 QByteArray::number(qulonglong(mostPending)));
+
+        std::atomic<bool> streaming{true};
+        std::thread flood([&] {
+            while (streaming)
+                if (::write(port.terminal.readerEnd(), sent.constData(), 65536) < 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        QVERIFY(port.comm.receiveBacklog() + TReadThread::kReadSize > ReceiveBacklog::kLimit);
+        QElapsedTimer timer;
+        timer.start();
+        port.comm.ClosePort();
+        QVERIFY(timer.elapsed() < 8000);
+        streaming = false;
+        flood.join();
     }
 
     void theDeviceGoingAwayAsksForAHangUp() {
