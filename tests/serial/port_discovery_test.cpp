@@ -1,5 +1,6 @@
 // Port discovery: the probe list, RFID_SERIAL_PORTS, and what a page change
 // does with the port list and Comm1.
+#include "app/device_monitor.h"
 #include "serial/comm.h"
 #include "serial/port_discovery.h"
 #include "serial/pseudo_terminal.h"
@@ -201,6 +202,63 @@ class PortDiscoveryTest : public QObject {
         QVERIFY(!boxes[1]->isChecked());
         QVERIFY(boxes[2]->isChecked());
         QVERIFY(boxes[3]->isChecked());
+    }
+
+    // A tty coming: the list is rebuilt around the port in use, which stays
+    // chosen, listed in its place and open.
+    void aPortPluggedInKeepsTheChoice() {
+        PseudoTerminal com1, com3;
+        TComm holder;
+        holder.setCommName(com1.path());
+        holder.OpenPort();
+        const PortsVariable ports({com1.path(), com3.path()});
+        FormFixture f(device);
+        DeviceMonitor monitor;
+        f.form.watch(monitor);
+        switchPages(f);
+        auto* list = f.find<QComboBox>("ComboBox21");
+        emit list->activated(0);
+        TComm& comm = f.form.serialLink().Comm1();
+        QVERIFY(comm.isOpen());
+        QCOMPARE(comm.CommName(), com3.path());
+
+        holder.ClosePort();
+        monitor.handle({"tty", "add", com1.path()});
+        QCOMPARE(items(list), QStringList({com1.path(), com3.path()}));
+        QCOMPARE(list->currentText(), com3.path());
+        QCOMPARE(comm.CommName(), com3.path());
+        QVERIFY(comm.isOpen());
+    }
+
+    // The chosen port gone: the first one left is taken, as after a page
+    // change, but the baud rate is not touched.
+    void aChosenPortUnpluggedGivesWayToTheFirst() {
+        PseudoTerminal com1;
+        auto com3 = std::make_unique<PseudoTerminal>();
+        const QString gone = com3->path();
+        const PortsVariable ports({com1.path(), gone});
+        FormFixture f(device);
+        DeviceMonitor monitor;
+        f.form.watch(monitor);
+        switchPages(f);
+        auto* list = f.find<QComboBox>("ComboBox21");
+        list->setCurrentIndex(1);
+        TComm& comm = f.form.serialLink().Comm1();
+        comm.setCommName(gone);
+        comm.setBaudRate(115200);
+
+        com3.reset();
+        monitor.handle({"tty", "remove", gone});
+        QCOMPARE(items(list), QStringList({com1.path()}));
+        QCOMPARE(list->currentText(), com1.path());
+        QCOMPARE(comm.CommName(), com1.path());
+        QCOMPARE(comm.BaudRate(), 115200u);
+
+        // Another kind of event leaves the list alone.
+        list->clear();
+        monitor.handle({"tty", "change", com1.path()});
+        monitor.handle({"usb", "add", "/dev/bus/usb/001/004"});
+        QCOMPARE(list->count(), 0);
     }
 };
 
