@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <memory>
+#include <sys/file.h>
 
 namespace {
 
@@ -208,9 +209,9 @@ class PortDiscoveryTest : public QObject {
     // chosen, listed in its place and open.
     void aPortPluggedInKeepsTheChoice() {
         PseudoTerminal com1, com3;
-        TComm holder;
-        holder.setCommName(com1.path());
-        holder.OpenPort();
+        // Another program holds COM1 until it is "plugged in".
+        int holder = ::open(com1.path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(holder >= 0 && flock(holder, LOCK_EX | LOCK_NB) == 0);
         const PortsVariable ports({com1.path(), com3.path()});
         FormFixture f(device);
         DeviceMonitor monitor;
@@ -222,7 +223,7 @@ class PortDiscoveryTest : public QObject {
         QVERIFY(comm.isOpen());
         QCOMPARE(comm.CommName(), com3.path());
 
-        holder.ClosePort();
+        ::close(holder);
         monitor.handle({"tty", "add", com1.path()});
         QCOMPARE(items(list), QStringList({com1.path(), com3.path()}));
         QCOMPARE(list->currentText(), com3.path());
