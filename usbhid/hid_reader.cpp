@@ -1,7 +1,6 @@
 #include "hid_reader.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>

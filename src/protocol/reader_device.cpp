@@ -119,13 +119,16 @@ bool LibraryDevice::listsReaders() {
 QList<ReaderInfo> LibraryDevice::readers() {
     if (!listsReaders())
         return {};
-    // The count may change between two calls (a reader plugged in): ask until it fits.
+    // More readers than room: ask once more with room for all of them. The
+    // count may change in between (a reader plugged in); what does not fit then
+    // is left out rather than asked for again and again.
     std::vector<ReaderHidInfo> found(4);
     int count = list_(found.data(), int(found.size()));
-    while (count > int(found.size())) {
+    if (count > int(found.size())) {
         found.resize(std::size_t(count));
         count = list_(found.data(), int(found.size()));
     }
+    count = qBound(0, count, int(found.size()));
     QList<ReaderInfo> readers;
     for (int i = 0; i < count; ++i)
         readers << ReaderInfo{found[i].vendorId,      found[i].productId,   field(found[i].product),
