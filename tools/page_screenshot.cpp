@@ -1,6 +1,8 @@
 // page_screenshot INDEX OUT.png: the main window showing page INDEX, saved as
-// a picture. Run it under xvfb-run (or with QT_QPA_PLATFORM=offscreen).
+// a picture; with INDEX "reader", the reader dialog instead. Run it under
+// xvfb-run (or with QT_QPA_PLATFORM=offscreen).
 #include "app/main_window.h"
+#include "app/reader_dialog.h"
 #include "app/styles.h"
 #include "protocol/reader_device.h"
 
@@ -19,11 +21,15 @@ int main(int argc, char** argv) {
     SystemClock clock;
     LibraryDevice device;
     TForm1 form(device, clock);
-    form.pageControl()->setCurrentIndex(QString::fromLocal8Bit(argv[1]).toInt());
+    const QString page = QString::fromLocal8Bit(argv[1]);
+    form.pageControl()->setCurrentIndex(page.toInt());
     form.show();
+    ReaderDialog dialog(device, &form);
+    if (page == QLatin1String("reader"))
+        dialog.show();
     const QString out = QString::fromLocal8Bit(argv[2]);
     QTimer::singleShot(500, &form, [&] {
-        form.grab().save(out);
+        (dialog.isVisible() ? static_cast<QWidget&>(dialog) : form).grab().save(out);
         app.quit();
     });
     return app.exec();

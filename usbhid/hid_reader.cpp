@@ -1,19 +1,17 @@
 #include "hid_reader.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-// The id of the STM32 custom HID class that readers of this kind commonly enumerate with.
-constexpr std::uint16_t kDefaultVendorId = 0x0483;
-constexpr std::uint16_t kDefaultProductId = 0x5750;
 constexpr int kDefaultTimeoutMs = 1000;
 constexpr int kMaxTimeoutMs = 60000;
 
@@ -28,34 +26,6 @@ constexpr int kMaxStaleReports = 64;
 
 void warn(const char* variable, const char* value) {
     std::fprintf(stderr, "libreaderhid: ignoring %s=\"%s\", using the default\n", variable, value);
-}
-
-// "vvvv:pppp" in hex. Zero is refused: hidapi takes a zero id as "any device", and the
-// library must not open a keyboard in place of the reader.
-bool parseDeviceId(const std::string& text, std::uint16_t& vendorId, std::uint16_t& productId) {
-    if (text.size() != 9 || text[4] != ':')
-        return false;
-    std::uint16_t ids[2];
-    for (int part = 0; part < 2; ++part) {
-        const std::string digits = text.substr(part * 5, 4);
-        if (!std::all_of(digits.begin(), digits.end(),
-                         [](unsigned char c) { return std::isxdigit(c); }))
-            return false;
-        ids[part] = static_cast<std::uint16_t>(std::stoul(digits, nullptr, 16));
-        if (ids[part] == 0)
-            return false;
-    }
-    vendorId = ids[0];
-    productId = ids[1];
-    return true;
-}
-
-void readDeviceId(std::uint16_t& vendorId, std::uint16_t& productId) {
-    vendorId = kDefaultVendorId;
-    productId = kDefaultProductId;
-    const char* value = std::getenv("READERHID_DEVICE");
-    if (value && !parseDeviceId(value, vendorId, productId))
-        warn("READERHID_DEVICE", value);
 }
 
 int readTimeout() {
@@ -76,10 +46,62 @@ std::size_t frameLength(const std::vector<unsigned char>& bytes) {
     return bytes.size() < 3 ? 0 : bytes[2] + kFrameOverhead;
 }
 
+// hidapi hands strings out as wchar_t, UTF-32 on Linux.
+std::string utf8(const wchar_t* text) {
+    std::string out;
+    for (; text && *text; ++text) {
+        const auto c = static_cast<std::uint32_t>(*text);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x110000) {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Copies text NUL-terminated into a field of capacity bytes, cut at a character boundary.
+void copyText(char* field, int capacity, const std::string& text) {
+    if (capacity <= 0)
+        return;
+    std::size_t length = std::min(text.size(), static_cast<std::size_t>(capacity - 1));
+    while (length > 0 && length < text.size() && (text[length] & 0xC0) == 0x80)
+        --length;
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+// Why a device node cannot be used, judged by the node itself: hidapi's own messages
+// differ between versions.
+int nodeError(const std::string& path) {
+    if (::access(path.c_str(), R_OK | W_OK) == 0)
+        return READERHID_NO_ERROR;
+    if (errno == EACCES || errno == EPERM)
+        return READERHID_NO_PERMISSION;
+    return errno == ENOENT ? READERHID_DEVICE_GONE : READERHID_NO_ERROR;
+}
+
 } // namespace
 
 HidReader::HidReader() : initialised_(hid_init() == 0), timeoutMs_(readTimeout()) {
-    readDeviceId(vendorId_, productId_);
+    const char* value = std::getenv("READERHID_DEVICE");
+    if (value && parseDeviceIds(value, ids_)) {
+        idsFixed_ = true;
+        return;
+    }
+    if (value)
+        warn("READERHID_DEVICE", value);
+    ids_.assign(std::begin(knownReaderIds), std::end(knownReaderIds));
 }
 
 HidReader::~HidReader() {
@@ -96,7 +118,7 @@ int HidReader::write(const unsigned char* data, int count) {
         unsigned char report[kReportSize + 1] = {};
         std::memcpy(report + 1, data + offset, std::min(kReportSize, count - offset));
         if (hid_write(device_, report, sizeof report) < 0) {
-            close();
+            fail();
             return 0;
         }
     }
@@ -118,7 +140,7 @@ int HidReader::read(unsigned char* buffer, int capacity) {
         const int received =
             hid_read_timeout(device_, report, sizeof report, static_cast<int>(left));
         if (received < 0) {
-            close();
+            fail();
             return 0;
         }
         frame.insert(frame.end(), report, report + received);
@@ -131,16 +153,49 @@ int HidReader::read(unsigned char* buffer, int capacity) {
     return static_cast<int>(length);
 }
 
+std::vector<HidInterface> HidReader::findReaders() const {
+    std::vector<HidInterface> enumerated;
+    hid_device_info* all = hid_enumerate(0, 0);
+    for (const hid_device_info* d = all; d; d = d->next)
+        enumerated.push_back({d->vendor_id, d->product_id, d->usage_page, d->interface_number,
+                              d->path ? d->path : "", utf8(d->product_string),
+                              utf8(d->serial_number)});
+    hid_free_enumeration(all);
+    return readerInterfaces(enumerated, ids_);
+}
+
 bool HidReader::open() {
-    if (!device_ && initialised_)
-        device_ = hid_open(vendorId_, productId_, nullptr);
-    return device_ != nullptr;
+    if (device_ || !initialised_)
+        return device_ != nullptr;
+    error_ = READERHID_NO_ERROR;
+    errorPath_.clear();
+    const std::vector<HidInterface> readers = findReaders();
+    const int index = pickReader(readers, pick_);
+    if (index < 0)
+        return false;
+    const std::string& path = readers[index].path;
+    device_ = hid_open_path(path.c_str());
+    if (device_) {
+        openPath_ = path;
+        return true;
+    }
+    error_ = nodeError(path);
+    errorPath_ = path;
+    return false;
 }
 
 void HidReader::close() {
     if (device_)
         hid_close(device_);
     device_ = nullptr;
+    openPath_.clear();
+}
+
+void HidReader::fail() {
+    const std::string path = openPath_;
+    close();
+    error_ = nodeError(path);
+    errorPath_ = path;
 }
 
 bool HidReader::discardStaleInput() {
@@ -152,6 +207,67 @@ bool HidReader::discardStaleInput() {
         if (received < 0)
             break;
     }
-    close();
+    fail();
     return false;
+}
+
+int HidReader::list(ReaderHidInfo* readers, int capacity) {
+    if (!initialised_)
+        return -1;
+    const std::vector<HidInterface> found = findReaders();
+    // The reader in use, or the one the next command will open.
+    const auto open = std::find_if(found.begin(), found.end(),
+                                   [&](const HidInterface& r) { return r.path == openPath_; });
+    const int inUse =
+        open != found.end() ? static_cast<int>(open - found.begin()) : pickReader(found, pick_);
+    for (int i = 0; readers && i < capacity && i < static_cast<int>(found.size()); ++i) {
+        readers[i].vendorId = found[i].vendorId;
+        readers[i].productId = found[i].productId;
+        readers[i].inUse = i == inUse;
+        copyText(readers[i].product, READERHID_TEXT, found[i].product);
+        copyText(readers[i].serial, READERHID_TEXT, found[i].serial);
+        copyText(readers[i].path, READERHID_TEXT, found[i].path);
+    }
+    return static_cast<int>(found.size());
+}
+
+bool HidReader::choose(const ReaderHidInfo* reader) {
+    pick_ = ReaderPick();
+    if (reader && (reader->vendorId != 0 || reader->productId != 0)) {
+        // The caller's fields may lack their NUL: read no further than the field.
+        auto text = [](const char* field) {
+            return std::string(field, strnlen(field, READERHID_TEXT));
+        };
+        pick_ = {reader->vendorId, reader->productId, text(reader->serial), text(reader->path)};
+    }
+    close();
+    const std::vector<HidInterface> found = findReaders();
+    const bool automatic = pick_.vendorId == 0 && pick_.productId == 0;
+    const bool present = std::any_of(found.begin(), found.end(), [&](const HidInterface& r) {
+        return automatic || isPicked(r, pick_);
+    });
+    open();
+    return present;
+}
+
+bool HidReader::addId(unsigned int vendorId, unsigned int productId) {
+    if (vendorId == 0 || productId == 0 || vendorId > 0xFFFF || productId > 0xFFFF)
+        return false;
+    const ReaderUsbId id{static_cast<std::uint16_t>(vendorId),
+                         static_cast<std::uint16_t>(productId)};
+    const bool listed = std::any_of(ids_.begin(), ids_.end(), [&](const ReaderUsbId& known) {
+        return known.vendorId == id.vendorId && known.productId == id.productId;
+    });
+    if (listed)
+        return true;
+    if (idsFixed_)
+        return false;
+    ids_.push_back(id);
+    return true;
+}
+
+int HidReader::lastError(char* path, int capacity) const {
+    if (path)
+        copyText(path, capacity, errorPath_);
+    return error_;
 }

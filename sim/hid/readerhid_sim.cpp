@@ -2,9 +2,11 @@
 // the real one and cannot tell the difference, except by asking readerSimulated().
 
 #include "sim/simulated_reader.h"
+#include "usbhid/readerhid_api.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <random>
 
@@ -63,4 +65,33 @@ READERHID_EXPORT int hidReadData(int, int capacity, unsigned char* buffer) {
 
 READERHID_EXPORT int readerSimulated(void) {
     return 1;
+}
+
+// One simulated reader, always present and always in use.
+READERHID_EXPORT int readerList(ReaderHidInfo* readers, int capacity) {
+    if (readers && capacity > 0) {
+        ReaderHidInfo& info = readers[0];
+        info = ReaderHidInfo();
+        info.vendorId = 0x0483;
+        info.productId = 0x5750;
+        info.inUse = 1;
+        std::strcpy(info.product, "模拟读卡器");
+        std::strcpy(info.serial, "SIM0001");
+        std::strcpy(info.path, "simulated");
+    }
+    return 1;
+}
+
+READERHID_EXPORT int readerChoose(const ReaderHidInfo*) {
+    return 1;
+}
+
+READERHID_EXPORT int readerAddId(unsigned int vendorId, unsigned int productId) {
+    return vendorId != 0 && productId != 0 && vendorId <= 0xFFFF && productId <= 0xFFFF;
+}
+
+READERHID_EXPORT int readerLastError(char* path, int capacity) {
+    if (path && capacity > 0)
+        path[0] = '\0';
+    return READERHID_NO_ERROR;
 }

@@ -1,3 +1,4 @@
+#include "device_monitor.h"
 #include "main_window.h"
 #include "protocol/reader_device.h"
 #include "qt_translation.h"
@@ -73,6 +74,9 @@ int main(int argc, char** argv) {
     LibraryDevice device(library);
     TForm1 form(device, clock);
     form.createSecondaryWindows();
+    DeviceMonitor monitor;
+    if (monitor.start())
+        form.watch(monitor);
     form.show();
     return app.exec();
 }

@@ -1,8 +1,10 @@
 #include "main_window.h"
 
 #include "card_memory_window.h"
+#include "device_monitor.h"
 #include "log_pane.h"
 #include "page_control.h"
+#include "reader_dialog.h"
 #include "rtf_writer.h"
 #include "styles.h"
 #include "version_window.h"
@@ -19,6 +21,7 @@
 #include "pages/hf/ultralight_page.h"
 #include "pages/page_support.h"
 #include "pages/uhf/epc_group.h"
+#include "protocol/reader_settings.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -40,9 +43,11 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
-    : QMainWindow(parent), clock_(clock), log_(new LogPane), link_(device, *log_, clock),
+    : QMainWindow(parent), device_(device), clock_(clock), log_(new LogPane),
+      link_(device, *log_, clock),
       serialLink_(link_), context_{link_, [this](QCheckBox* box) { registerLoopBox(box); },
                                    [this](const QString& message) {
                                        QMessageBox::critical(this, QStringLiteral("RFID"), message);
@@ -99,8 +104,8 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
 
     createMenus();
     createStatusBar();
-    if (device.simulated())
-        panels_[2]->setText(QStringLiteral("RFID   模拟读卡器（没有连接真实设备）"));
+    readersettings::apply(device_);
+    showReader();
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
@@ -144,6 +149,8 @@ void TForm1::createMenus() {
     };
 
     QMenu* system = bar->addMenu(QStringLiteral("系统"));
+    addItem(system, "ChooseReader", QStringLiteral("选择读卡器..."),
+            [this] { chooseReaderClick(); });
     addItem(system, "N4", QStringLiteral("退出"), [this] { N4Click(); });
 
     QMenu* looks = bar->addMenu(QStringLiteral("风格选择"));
@@ -213,6 +220,50 @@ void TForm1::createStatusBar() {
         bar->addWidget(label);
         panels_ << label;
     }
+}
+
+// Panel 2 names the reader: the simulated one, the one in use, or none found.
+// A library that cannot list its readers leaves the panel as it was.
+void TForm1::showReader() {
+    if (device_.simulated()) {
+        panels_[2]->setText(QStringLiteral("RFID   模拟读卡器（没有连接真实设备）"));
+        return;
+    }
+    if (!device_.listsReaders())
+        return;
+    const QList<ReaderInfo> readers = device_.readers();
+    const auto inUse = std::find_if(readers.begin(), readers.end(),
+                                    [](const ReaderInfo& reader) { return reader.inUse; });
+    if (inUse == readers.end()) {
+        panels_[2]->setText(QStringLiteral("RFID   未找到读卡器"));
+        return;
+    }
+    const QString product =
+        inUse->product.isEmpty() ? QStringLiteral("USB HID 读卡器") : inUse->product;
+    panels_[2]->setText(QStringLiteral("RFID   %1 (%2)").arg(product, inUse->id()));
+}
+
+void TForm1::watch(DeviceMonitor& monitor) {
+    connect(&monitor, &DeviceMonitor::readersChanged, this, &TForm1::readersChanged);
+    connect(&monitor, &DeviceMonitor::serialPortsChanged, serial_, &SerialPage::portsChanged);
+}
+
+void TForm1::readersChanged() {
+    if (!device_.simulated() && device_.listsReaders())
+        device_.chooseReader(readersettings::savedChoice());
+    showReader();
+}
+
+void TForm1::chooseReaderClick() {
+    ReaderDialog dialog(device_, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const ReaderInfo chosen = dialog.chosen();
+    if (chosen.vendorId == 0 && chosen.productId == 0)
+        return;
+    readersettings::saveChoice(chosen);
+    device_.chooseReader(chosen);
+    showReader();
 }
 
 QString TForm1::panelText(int panel) const {

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class DeviceMonitor;
 class LogPane;
 class QCheckBox;
 class QLabel;
@@ -53,6 +54,14 @@ class TForm1 : public QMainWindow {
     TForm2* versionWindow() const;
     TForm3* cardMemoryWindow() const;
 
+    // Follows readers and serial ports coming and going.
+    void watch(DeviceMonitor& monitor);
+    // A reader came or went: the chosen one is taken again, and the status
+    // bar shows the reader in use.
+    void readersChanged();
+    // "选择读卡器...": the dialog, then the choice kept for later runs.
+    void chooseReaderClick();
+
     void Timer1Timer();
     void N4Click();
     void MenuItem1Click();
@@ -68,7 +77,9 @@ class TForm1 : public QMainWindow {
     void createMenus();
     void createStatusBar();
     void addPage(QWidget* page, const QString& caption, bool tabShown);
+    void showReader();
 
+    ReaderDevice& device_;
     const Clock& clock_;
     LogPane* log_;
     ReaderLink link_;

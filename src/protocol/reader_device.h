@@ -1,7 +1,34 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+
+struct ReaderHidInfo;
+
+// A reader the library found. An entry with a zero id stands for "no choice".
+struct ReaderInfo {
+    quint16 vendorId = 0;
+    quint16 productId = 0;
+    QString product;
+    QString serial;
+    QString path;
+    bool inUse = false;
+
+    // "vvvv:pppp", lower-case hex as lsusb prints it.
+    QString id() const;
+    bool operator==(const ReaderInfo& other) const;
+};
+
+// Why the last transfer failed, when the library can tell.
+struct ReaderFailure {
+    enum Kind { None, NoPermission, DeviceGone };
+    Kind kind = None;
+    QString path;
+};
+
+// What the operator reads about the failure and how to fix it; empty for None.
+QString readerFailureText(const ReaderFailure& failure);
 
 // One USB HID exchange with the reader: write a frame, then read the reply.
 class ReaderDevice {
@@ -16,6 +43,16 @@ class ReaderDevice {
     virtual int read(unsigned char* buffer, int capacity) = 0;
     // True when the simulated reader answers instead of a real one.
     virtual bool simulated() = 0;
+
+    // The optional part: a device that cannot list readers says so, and the
+    // rest then does nothing.
+    virtual bool listsReaders() { return false; }
+    virtual QList<ReaderInfo> readers() { return {}; }
+    // Makes the reader the one to use (an empty one: the automatic choice) and
+    // reopens; true when it is present now.
+    virtual bool chooseReader(const ReaderInfo&) { return false; }
+    virtual bool addReaderId(quint16, quint16) { return false; }
+    virtual ReaderFailure lastFailure() { return {}; }
 };
 
 // The simulated reader's library that goes with the program in programDir:
@@ -33,6 +70,11 @@ class LibraryDevice : public ReaderDevice {
     int write(const QByteArray& frame) override;
     int read(unsigned char* buffer, int capacity) override;
     bool simulated() override;
+    bool listsReaders() override;
+    QList<ReaderInfo> readers() override;
+    bool chooseReader(const ReaderInfo& reader) override;
+    bool addReaderId(quint16 vendorId, quint16 productId) override;
+    ReaderFailure lastFailure() override;
 
   private:
     bool load();
@@ -43,4 +85,9 @@ class LibraryDevice : public ReaderDevice {
     int (*write_)(int, int, unsigned char*) = nullptr;
     int (*read_)(int, int, unsigned char*) = nullptr;
     int (*simulated_)() = nullptr;
+    // Optional exports, each null when the library lacks it.
+    int (*list_)(ReaderHidInfo*, int) = nullptr;
+    int (*choose_)(const ReaderHidInfo*) = nullptr;
+    int (*addId_)(unsigned int, unsigned int) = nullptr;
+    int (*lastError_)(char*, int) = nullptr;
 };

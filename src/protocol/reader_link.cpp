@@ -66,6 +66,9 @@ void ReaderLink::SendHex(const QString& frame) {
     }
     if (device_.write(bytes) != bytes.size()) {
         log(QStringLiteral("无有效数据，请检查设备是否联接...."));
+        const QString reason = readerFailureText(device_.lastFailure());
+        if (!reason.isEmpty())
+            log(reason);
         setReplyText(QString());
         return;
     }

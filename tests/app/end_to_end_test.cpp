@@ -31,7 +31,7 @@ class EndToEndTest : public QObject {
     void realLibraryWithoutADeviceReportsNoData() {
         LibraryDevice device(QStringLiteral(REAL_LIBRARY));
         TForm1 form(device, clock);
-        QCOMPARE(form.panelText(2), QString("RFID"));
+        QCOMPARE(form.panelText(2), QString::fromUtf8("RFID   未找到读卡器"));
         form.link().command("83", 300, ReplyTexts(QString(), QString()));
         const QStringList expected = {QString::fromUtf8("无有效数据，请检查设备是否联接...."),
                                       QString::fromUtf8("通讯错误，没有接收到数据..   09:30:00 AM"),

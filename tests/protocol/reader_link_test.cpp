@@ -76,6 +76,32 @@ class ReaderLinkTest : public QObject {
         QCOMPARE(log->texts, QStringList{QString::fromUtf8("无有效数据，请检查设备是否联接....")});
     }
 
+    // The library's reason follows the usual line; with none, the log is as it always was.
+    void failedWriteSaysWhyWhenTheLibraryKnows_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("lines");
+        const QString usual = QString::fromUtf8("无有效数据，请检查设备是否联接....");
+        QTest::newRow("no device") << int(ReaderFailure::None) << QStringList{usual};
+        QTest::newRow("no permission")
+            << int(ReaderFailure::NoPermission)
+            << QStringList{usual, QString::fromUtf8(
+                                      "没有读写 /dev/hidraw3 的权限：请安装本程序的 udev "
+                                      "规则（或把用户加入 plugdev 组），然后拔下读卡器再插上")};
+        QTest::newRow("unplugged")
+            << int(ReaderFailure::DeviceGone)
+            << QStringList{usual,
+                           QString::fromUtf8("读卡器 /dev/hidraw3 已断开：请重新插上读卡器")};
+    }
+    void failedWriteSaysWhyWhenTheLibraryKnows() {
+        QFETCH(int, kind);
+        QFETCH(QStringList, lines);
+        device->writeResult = 0;
+        device->failure = {ReaderFailure::Kind(kind), QStringLiteral("/dev/hidraw3")};
+        link->Send("83");
+        QCOMPARE(log->texts, lines);
+        QCOMPARE(link->ReplyText(), QString());
+    }
+
     void unavailableLibraryIsOneLine() {
         device->unavailable = QString::fromUtf8("无法加载读卡器库 libreaderhid.so：not found");
         link->setReplyText("AA0001000055BB");

@@ -1,5 +1,6 @@
 // Port discovery: the probe list, RFID_SERIAL_PORTS, and what a page change
 // does with the port list and Comm1.
+#include "app/device_monitor.h"
 #include "serial/comm.h"
 #include "serial/port_discovery.h"
 #include "serial/pseudo_terminal.h"
@@ -13,6 +14,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <memory>
+#include <sys/file.h>
 
 namespace {
 
@@ -201,6 +203,63 @@ class PortDiscoveryTest : public QObject {
         QVERIFY(!boxes[1]->isChecked());
         QVERIFY(boxes[2]->isChecked());
         QVERIFY(boxes[3]->isChecked());
+    }
+
+    // A tty coming: the list is rebuilt around the port in use, which stays
+    // chosen, listed in its place and open.
+    void aPortPluggedInKeepsTheChoice() {
+        PseudoTerminal com1, com3;
+        // Another program holds COM1 until it is "plugged in".
+        int holder = ::open(com1.path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(holder >= 0 && flock(holder, LOCK_EX | LOCK_NB) == 0);
+        const PortsVariable ports({com1.path(), com3.path()});
+        FormFixture f(device);
+        DeviceMonitor monitor;
+        f.form.watch(monitor);
+        switchPages(f);
+        auto* list = f.find<QComboBox>("ComboBox21");
+        emit list->activated(0);
+        TComm& comm = f.form.serialLink().Comm1();
+        QVERIFY(comm.isOpen());
+        QCOMPARE(comm.CommName(), com3.path());
+
+        ::close(holder);
+        monitor.handle({"tty", "add", com1.path()});
+        QCOMPARE(items(list), QStringList({com1.path(), com3.path()}));
+        QCOMPARE(list->currentText(), com3.path());
+        QCOMPARE(comm.CommName(), com3.path());
+        QVERIFY(comm.isOpen());
+    }
+
+    // The chosen port gone: the first one left is taken, as after a page
+    // change, but the baud rate is not touched.
+    void aChosenPortUnpluggedGivesWayToTheFirst() {
+        PseudoTerminal com1;
+        auto com3 = std::make_unique<PseudoTerminal>();
+        const QString gone = com3->path();
+        const PortsVariable ports({com1.path(), gone});
+        FormFixture f(device);
+        DeviceMonitor monitor;
+        f.form.watch(monitor);
+        switchPages(f);
+        auto* list = f.find<QComboBox>("ComboBox21");
+        list->setCurrentIndex(1);
+        TComm& comm = f.form.serialLink().Comm1();
+        comm.setCommName(gone);
+        comm.setBaudRate(115200);
+
+        com3.reset();
+        monitor.handle({"tty", "remove", gone});
+        QCOMPARE(items(list), QStringList({com1.path()}));
+        QCOMPARE(list->currentText(), com1.path());
+        QCOMPARE(comm.CommName(), com1.path());
+        QCOMPARE(comm.BaudRate(), 115200u);
+
+        // Another kind of event leaves the list alone.
+        list->clear();
+        monitor.handle({"tty", "change", com1.path()});
+        monitor.handle({"usb", "add", "/dev/bus/usb/001/004"});
+        QCOMPARE(list->count(), 0);
     }
 };
 

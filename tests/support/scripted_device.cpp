@@ -21,3 +21,13 @@ int ScriptedDevice::read(unsigned char* buffer, int capacity) {
     std::memcpy(buffer, next.constData(), count);
     return count;
 }
+
+bool ScriptedDevice::chooseReader(const ReaderInfo& reader) {
+    chosen << reader;
+    return listing;
+}
+
+bool ScriptedDevice::addReaderId(quint16 vendorId, quint16 productId) {
+    addedIds << ReaderInfo{vendorId, productId, {}, {}, {}, false}.id();
+    return listing;
+}

@@ -1,3 +1,5 @@
+#include "usbhid/readerhid_api.h"
+
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -50,6 +52,32 @@ class RealHidLibraryTest : public QObject {
         QVERIFY(timer.elapsed() < kHangMs);
         QVERIFY(std::all_of(std::begin(buffer), std::end(buffer),
                             [](unsigned char b) { return b == 0x5A; }));
+    }
+
+    // With no reader at all the library has nothing to explain: the log stays as it was.
+    void optionalPartWithoutDevice() {
+        auto list = reinterpret_cast<int (*)(ReaderHidInfo*, int)>(dlsym(library_, "readerList"));
+        auto choose =
+            reinterpret_cast<int (*)(const ReaderHidInfo*)>(dlsym(library_, "readerChoose"));
+        auto addId = reinterpret_cast<int (*)(unsigned, unsigned)>(dlsym(library_, "readerAddId"));
+        auto lastError = reinterpret_cast<int (*)(char*, int)>(dlsym(library_, "readerLastError"));
+        QVERIFY(list && choose && addId && lastError);
+
+        ReaderHidInfo found[4];
+        QCOMPARE(list(found, 4), 0);
+        QCOMPARE(list(nullptr, 0), 0);
+        QCOMPARE(choose(nullptr), 0);
+        unsigned char frame[] = {0xAA, 0x00, 0x01, 0x83, 0x82, 0xBB};
+        QCOMPARE(write_(0, sizeof frame, frame), 0);
+        char path[8] = "junk";
+        QCOMPARE(lastError(path, sizeof path), int(READERHID_NO_ERROR));
+        QCOMPARE(path[0], '\0');
+
+        // READERHID_DEVICE names the only ids looked for.
+        QCOMPARE(addId(0xffff, 0xfffe), 1);
+        QCOMPARE(addId(0x1a86, 0xe010), 0);
+        QCOMPARE(addId(0, 0x5750), 0);
+        QCOMPARE(addId(0x10000, 0x5750), 0);
     }
 
   private:

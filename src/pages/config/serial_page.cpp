@@ -10,6 +10,7 @@
 #include <QButtonGroup>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPointer>
@@ -278,14 +279,38 @@ void SerialPage::GetCom() {
 
 void SerialPage::refreshPorts() {
     GetCom();
-    TComm& comm = serial_.Comm1();
-    comm.setCommName(portName_);
+    selectFirstPort();
+    serial_.Comm1().setBaudRate(9600);
+}
+
+void SerialPage::selectFirstPort() {
+    serial_.Comm1().setCommName(portName_);
     ports_->setCurrentIndex(ports_->findText(portName_));
     if (portName_ == QLatin1String("none")) {
         ports_->addItem(noPort);
         ports_->setCurrentIndex(ports_->count() - 1);
     }
-    comm.setBaudRate(9600);
+}
+
+void SerialPage::portsChanged() {
+    const QString current = ports_->currentText();
+    GetCom();
+    // The port open here is not listed by discovery, which cannot open it a
+    // second time, but it is still there: it keeps its place in the list.
+    const TComm& comm = serial_.Comm1();
+    if (ports_->findText(current) < 0 && comm.isOpen() && comm.CommName() == current &&
+        QFileInfo::exists(current)) {
+        const QStringList order = serialPortCandidates();
+        int at = 0;
+        while (at < ports_->count() && order.indexOf(ports_->itemText(at)) < order.indexOf(current))
+            ++at;
+        ports_->insertItem(at, current);
+    }
+    const int kept = ports_->findText(current);
+    if (kept >= 0)
+        ports_->setCurrentIndex(kept);
+    else
+        selectFirstPort();
 }
 
 void SerialPage::ComboBox21Change() {

@@ -29,6 +29,10 @@ class SerialPage : public QWidget {
     // After a page change: the port list is rebuilt and Comm1 pointed at the
     // first free port, at 9600 baud. The port is neither opened nor closed.
     void refreshPorts();
+    // After a serial device came or went: the list is rebuilt, and the port
+    // chosen stays chosen while it is there; otherwise as after a page change,
+    // the baud rate left alone.
+    void portsChanged();
     void GetCom();
     const QString& PortName() const { return portName_; }
 
@@ -53,6 +57,8 @@ class SerialPage : public QWidget {
 
   private:
     QGroupBox* createPortGroup();
+    // Points Comm1 and the list at the first port found, or at none.
+    void selectFirstPort();
     QGroupBox* createLinkModeGroup();
     QGroupBox* createTerminalGroup();
     QGroupBox* createStateGroup();

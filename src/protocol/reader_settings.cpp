@@ -1,0 +1,80 @@
+#include "reader_settings.h"
+
+#include <QSettings>
+#include <algorithm>
+
+namespace readersettings {
+
+namespace {
+
+const QString kOrganisation = QStringLiteral("rfid-setup");
+const QString kChoice = QStringLiteral("reader/");
+const QString kAddedIds = QStringLiteral("reader/addedIds");
+
+} // namespace
+
+ReaderInfo savedChoice() {
+    const QSettings settings(kOrganisation, kOrganisation);
+    ReaderInfo reader;
+    if (!parseId(settings.value(kChoice + "id").toString(), reader.vendorId, reader.productId))
+        return ReaderInfo();
+    reader.product = settings.value(kChoice + "product").toString();
+    reader.serial = settings.value(kChoice + "serial").toString();
+    reader.path = settings.value(kChoice + "path").toString();
+    return reader;
+}
+
+void saveChoice(const ReaderInfo& reader) {
+    QSettings settings(kOrganisation, kOrganisation);
+    const char* keys[] = {"id", "product", "serial", "path"};
+    if (reader.vendorId == 0 && reader.productId == 0) {
+        for (const char* key : keys)
+            settings.remove(kChoice + key);
+        return;
+    }
+    const QString values[] = {reader.id(), reader.product, reader.serial, reader.path};
+    for (int i = 0; i < 4; ++i)
+        settings.setValue(kChoice + keys[i], values[i]);
+}
+
+QStringList addedIds() {
+    return QSettings(kOrganisation, kOrganisation).value(kAddedIds).toStringList();
+}
+
+void saveAddedIds(const QStringList& ids) {
+    QSettings(kOrganisation, kOrganisation).setValue(kAddedIds, ids);
+}
+
+bool parseId(const QString& text, quint16& vendorId, quint16& productId) {
+    const QStringList parts = text.trimmed().split(QLatin1Char(':'));
+    if (parts.size() != 2)
+        return false;
+    quint16 ids[2];
+    for (int i = 0; i < 2; ++i) {
+        const bool hex =
+            parts[i].size() == 4 && std::all_of(parts[i].begin(), parts[i].end(), [](QChar c) {
+                return c.isDigit() || QStringLiteral("abcdefABCDEF").contains(c);
+            });
+        const uint value = hex ? parts[i].toUInt(nullptr, 16) : 0;
+        if (value == 0)
+            return false;
+        ids[i] = quint16(value);
+    }
+    vendorId = ids[0];
+    productId = ids[1];
+    return true;
+}
+
+void apply(ReaderDevice& device) {
+    if (!device.listsReaders())
+        return;
+    for (const QString& id : addedIds()) {
+        quint16 vendorId = 0;
+        quint16 productId = 0;
+        if (parseId(id, vendorId, productId))
+            device.addReaderId(vendorId, productId);
+    }
+    device.chooseReader(savedChoice());
+}
+
+} // namespace readersettings
