@@ -42,3 +42,35 @@ bool holdsWholeUhfFrame(const QString& hexText) {
     const int parameters = quint8(bytes[3]) << 8 | quint8(bytes[4]);
     return bytes.size() >= 7 + parameters;
 }
+
+QString uhfFrame(const QString& typeToLastParameter) {
+    return QStringLiteral("BB ") + typeToLastParameter + ' ' + uhfChecksum(typeToLastParameter) +
+           QStringLiteral(" 7E");
+}
+
+namespace {
+
+// A 16-bit field as two bytes, high first, blank-separated.
+QString word(int value) {
+    return hex::byte(value >> 8 & 0xFF) + ' ' + hex::byte(value & 0xFF);
+}
+
+} // namespace
+
+QString uhfSelectFrame(int bank, int bitPointer, const QString& mask) {
+    const int bytes = int(hex::digitsOf(mask).size()) / 2;
+    return uhfFrame(QStringLiteral("00 0C ") + word(bytes + 7) + ' ' + hex::byte(bank) + ' ' +
+                    word(bitPointer >> 16) + ' ' + word(bitPointer) + ' ' + hex::byte(bytes * 8) +
+                    QStringLiteral(" 00 ") + mask);
+}
+
+QString uhfReadFrame(const QString& password, int bank, int wordAddress, int words) {
+    return uhfFrame(QStringLiteral("00 39 00 09 ") + password + ' ' + hex::byte(bank) + ' ' +
+                    word(wordAddress) + ' ' + word(words));
+}
+
+QString uhfWriteFrame(const QString& password, int bank, int wordAddress, const QString& data) {
+    const int bytes = int(hex::digitsOf(data).size()) / 2;
+    return uhfFrame(QStringLiteral("00 49 ") + word(bytes + 9) + ' ' + password + ' ' +
+                    hex::byte(bank) + ' ' + word(wordAddress) + ' ' + word(bytes / 2) + ' ' + data);
+}

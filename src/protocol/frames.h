@@ -18,3 +18,16 @@ QString uhfChecksum(const QString& typeToLastParameter);
 // type, command, two length bytes (high first), that many parameters,
 // checksum and 7E. A reply that comes in several pieces is judged only then.
 bool holdsWholeUhfFrame(const QString& hexText);
+
+// UHF module frames as hex text, type 00: BB, the text from the type byte to
+// the last parameter, its checksum, 7E. The builders below take their byte
+// fields as hex text and compute the lengths from the digits they are given.
+QString uhfFrame(const QString& typeToLastParameter);
+// Select (0C): the tags whose memory bank holds the mask at the bit pointer;
+// target and action 0, truncation off.
+QString uhfSelectFrame(int bank, int bitPointer, const QString& mask);
+// Read memory (39): words from the word address of a bank.
+QString uhfReadFrame(const QString& password, int bank, int wordAddress, int words);
+// Write memory (49): the data words from the word address of a bank. The
+// password text is taken as it is; the lengths count the data only.
+QString uhfWriteFrame(const QString& password, int bank, int wordAddress, const QString& data);

@@ -1,10 +1,10 @@
 #include "epc_group.h"
 
-#include "epc_number.h"
 #include "pages/page_support.h"
 #include "protocol/conversion.h"
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
+#include "uhf/epc_number.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -19,34 +19,16 @@ const QString crlf = QStringLiteral("\r\n");
 const QString notExist = QStringLiteral("The card is not exist..!   ");
 const QString noData = QStringLiteral("error,no data  receive..   ");
 
-const QString inventoryFrame = QStringLiteral("bb 00 22 00 00 22 7e ");
-// Eight words of the EPC bank from word 0: StoredCRC, PC word and a 12-byte EPC.
-const QString readEpcMemoryFrame =
-    QStringLiteral("BB 00 39 00 09 00 00 00 00 01 00 00 00 08 4B 7E");
-
-// Every tag command waits this long for the module's reply.
-constexpr int replyWait = 500;
 // Automatic issuing pauses Edit61 plus this many milliseconds between attempts.
 constexpr int pauseExtra = 100;
 // The PC word's five length bits count at most 31 words.
 constexpr int maxEpcBytes = 62;
 
-// A UHF module frame around the text from the type byte to the last parameter.
-QString uhfFrame(const QString& typeToLastParameter) {
-    return QStringLiteral("BB ") + typeToLastParameter + ' ' + uhfChecksum(typeToLastParameter) +
-           QStringLiteral(" 7E");
-}
-
-// The low byte of the parameter length of an inventory reply, less RSSI, PC and
-// CRC words: the EPC's length in bytes.
-int epcBytesOf(const QString& inventoryReply) {
-    return std::max(0, hex::mid(inventoryReply, 9, 2).toInt(nullptr, 16) - 5);
-}
-
 } // namespace
 
 EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
-    : QGroupBox(QStringLiteral("EPC自动写卡"), parent), context_(context) {
+    : QGroupBox(QStringLiteral("EPC自动写卡"), parent), context_(context),
+      operations_(context.link) {
     setObjectName(QStringLiteral("GroupBox35"));
 
     number_ = makeEdit(this, "Edit54", QStringLiteral("000000000000000000000001"));
@@ -124,30 +106,20 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     column->addLayout(buttonRow);
 }
 
-QString EpcGroup::exchange(const QString& frame) {
-    ReaderLink& link = context_.link;
-    link.SendUHF(frame);
-    link.Delay(replyWait);
-    // The HF reply carries the module's frame between its status byte and its XOR.
-    const QString reply = link.ReplyText();
-    link.setReplyText(hex::mid(reply, 9, std::max(0, int(reply.size()) - 12)));
-    return link.ReplyText();
-}
-
 void EpcGroup::Button65Click() {
     ReaderLink& link = context_.link;
-    const QString reply = exchange(inventoryFrame);
+    const QString reply = operations_.exchange(EpcOperations::inventoryFrame);
     if (reply.size() == 16)
         link.log(notExist + link.time() + crlf);
     else if (reply.isEmpty())
         link.log(noData + link.time() + crlf);
     else if (reply.size() > 20)
-        link.log(QStringLiteral("the epc is: ") + hex::mid(reply, 17, 2 * epcBytesOf(reply)));
+        link.log(QStringLiteral("the epc is: ") + uhfReply::epc(reply));
 }
 
 void EpcGroup::Button67Click() {
     ReaderLink& link = context_.link;
-    const QString reply = exchange(inventoryFrame);
+    const QString reply = operations_.exchange(EpcOperations::inventoryFrame);
     if (reply.size() == 16) {
         link.log(notExist + link.time() + crlf);
         return;
@@ -164,8 +136,8 @@ void EpcGroup::Button67Click() {
     const QString select =
         QStringLiteral(" 00 0c 00  13 01 00 00  00 20 60 00 ") + readEpc_->text();
     link.SendHex(uhfFrame(select));
-    link.Delay(replyWait);
-    exchange(readEpcMemoryFrame);
+    link.Delay(EpcOperations::replyWait);
+    operations_.exchange(uhfReadFrame(QStringLiteral("00 00 00 00"), gen2::epcBank, 0, 8));
 }
 
 void EpcGroup::Button66Click() {
@@ -199,7 +171,7 @@ bool EpcGroup::writeCard() {
     if (!numberCanBeWritten())
         return false;
 
-    const QString tag = exchange(inventoryFrame);
+    const QString tag = operations_.exchange(EpcOperations::inventoryFrame);
     if (tag.size() == 16) {
         link.log(notExist + link.time());
         return true;
@@ -208,28 +180,17 @@ bool EpcGroup::writeCard() {
         link.log(noData + link.time() + crlf);
         return true;
     }
-    const int k = epcBytesOf(tag);
-    foundEpc_->setText(hex::mid(tag, 17, 2 * k));
+    foundEpc_->setText(uhfReply::epc(tag));
     // The tag already carries the number written last. Typed numbers may be
     // lower case, while the tag reads back in upper case.
     if (epcbuf_->text().compare(foundEpc_->text(), Qt::CaseInsensitive) == 0)
         return true;
-    // The tag's StoredCRC, the two bytes before the checksum.
-    const QString crc = hex::mid(tag, tag.size() - 7, 4);
-
-    exchange(uhfFrame(QStringLiteral("00 0C 00 ") + hex::byte(k + 7) +
-                      QStringLiteral(" 01 00 00 00 20 ") + hex::byte(k * 8) +
-                      QStringLiteral(" 00 ") + foundEpc_->text()));
-
-    // Words from 0: the StoredCRC as read, the PC word with the EPC's length
-    // in words in its top five bits, the EPC.
+    operations_.selectEpc(foundEpc_->text());
+    // Words from 0: the StoredCRC as read, the PC word, the EPC.
     const QString epc = number_->text();
-    const int m = epc.size() / 2;
-    const QString written = exchange(
-        uhfFrame(QStringLiteral("00 49 00 ") + hex::byte(m + 13) + ' ' + password_->text() +
-                 QStringLiteral(" 01 00 00 00 ") + hex::byte((m + 4) / 2) + ' ' + crc + ' ' +
-                 hex::byte(m * 4) + QStringLiteral(" 00 ") + epc));
-    const QString command = hex::mid(written, 5, 2);
+    operations_.writeEpc(password_->text(), uhfReply::storedCrc(tag), epc);
+    const QString written = context_.link.ReplyText();
+    const QString command = uhfReply::command(written);
     if (written.isEmpty()) {
         link.log(noData + link.time() + crlf);
     } else if (command == QLatin1String("49")) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pages/page_context.h"
+#include "uhf/epc_operations.h"
 
 #include <QGroupBox>
 
@@ -29,11 +30,10 @@ class EpcGroup : public QGroupBox {
     // Refuses a number or step that would misalign the write frame or cannot
     // be advanced, before anything is sent.
     bool numberCanBeWritten();
-    // SendUHF, Delay, then ReplyText cut down to the module's reply frame.
-    QString exchange(const QString& uhfFrame);
     void showIssuingCaption();
 
     PageContext& context_;
+    EpcOperations operations_;
     QLineEdit* number_;   // Edit54: the EPC to write next
     QLineEdit* step_;     // Edit62: added after each write
     QLineEdit* password_; // Edit63: access password

@@ -1,4 +1,4 @@
-#include "pages/uhf/epc_number.h"
+#include "uhf/epc_number.h"
 #include "protocol/conversion.h"
 
 #include <QTest>
