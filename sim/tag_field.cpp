@@ -61,6 +61,12 @@ void TagField::replaceWrittenTags(Milliseconds after, Now now, unsigned seed) {
 }
 
 void TagField::written(const Gen2Tag* tag) {
+    if (tag && onWritten)
+        onWritten(*tag);
+    leaveLater(tag);
+}
+
+void TagField::leaveLater(const Gen2Tag* tag) {
     if (!now_)
         return;
     for (Entry& entry : entries_)

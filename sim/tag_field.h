@@ -43,8 +43,19 @@ class TagField {
     void replaceWrittenTags(Milliseconds after, Now now, unsigned seed);
     // Called when a tag in the field has been written.
     void written(const Gen2Tag* tag);
-    // Brings in the fresh tags whose time has come; called before each command.
+    // The installer takes the tag away as if it had been written: the
+    // issuing program has no use for it.
+    void takeAway(const Gen2Tag* tag) { leaveLater(tag); }
+    // Brings in the fresh tags whose time has come; called before each
+    // inventory, so a tag stays for the commands that follow finding it.
     void update();
+    // TID serial numbers of the fresh tags count up from here. The program's
+    // simulated reader starts each process elsewhere, so that TIDs stay unique
+    // across processes, as factory-set TIDs are.
+    void numberSerialsFrom(std::uint64_t first) { nextSerial_ = first; }
+    std::uint64_t nextSerial() { return nextSerial_++; }
+    // Called with every tag written, after the write.
+    std::function<void(const Gen2Tag&)> onWritten;
 
   private:
     struct Entry {
@@ -54,6 +65,7 @@ class TagField {
     };
 
     Gen2Tag freshTag();
+    void leaveLater(const Gen2Tag* tag);
 
     std::vector<Entry> entries_;
     bool selectMade_ = false;

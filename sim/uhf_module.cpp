@@ -7,6 +7,7 @@ namespace sim {
 namespace {
 
 constexpr std::uint8_t kErrorCommand = 0xFF;
+constexpr std::uint8_t kInventory = 0x22;
 // Select: bank byte, 32-bit bit pointer, mask length in bits, truncation flag.
 constexpr std::size_t kSelectHeader = 7;
 // Read and write: access password (4), bank, word address (2), word count (2).
@@ -49,17 +50,18 @@ MemoryRequest memoryRequest(const Bytes& parameters) {
 } // namespace
 
 const UhfModule::Command UhfModule::kCommands[] = {
-    {0x22, &UhfModule::inventory},   // single inventory
-    {0x0C, &UhfModule::select},      // select
-    {0x39, &UhfModule::readMemory},  // read memory
-    {0x49, &UhfModule::writeMemory}, // write memory
+    {kInventory, &UhfModule::inventory}, // single inventory
+    {0x0C, &UhfModule::select},          // select
+    {0x39, &UhfModule::readMemory},      // read memory
+    {0x49, &UhfModule::writeMemory},     // write memory
 };
 
 Bytes UhfModule::answer(const Bytes& frame) {
     const auto request = UhfFrame::parse(frame);
     if (!request || request->type != UhfFrame::kCommand)
         return errorResponse(kBadCommand);
-    field_.update();
+    if (request->command == kInventory)
+        field_.update();
     for (const Command& command : kCommands)
         if (command.code == request->command)
             return (this->*command.run)(request->parameters);

@@ -82,6 +82,7 @@ bool LibraryDevice::load() {
     choose_ = lookUp<decltype(choose_)>(handle_, "readerChoose");
     addId_ = lookUp<decltype(addId_)>(handle_, "readerAddId");
     lastError_ = lookUp<decltype(lastError_)>(handle_, "readerLastError");
+    takeTagAway_ = lookUp<decltype(takeTagAway_)>(handle_, "readerTakeTagAway");
     if (!write_ || !read_) {
         error_ = QStringLiteral("读卡器库 %1 缺少函数 %2")
                      .arg(fileName_, QLatin1String(write_ ? "hidReadData" : "hidWriteData"));
@@ -166,4 +167,8 @@ ReaderFailure LibraryDevice::lastFailure() {
     default:
         return {};
     }
+}
+
+bool LibraryDevice::takeTagAway() {
+    return load() && takeTagAway_ && takeTagAway_() == 1;
 }

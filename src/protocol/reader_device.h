@@ -53,6 +53,10 @@ class ReaderDevice {
     virtual bool chooseReader(const ReaderInfo&) { return false; }
     virtual bool addReaderId(quint16, quint16) { return false; }
     virtual ReaderFailure lastFailure() { return {}; }
+    // Has the tag in the field taken away: the simulated reader plays the
+    // operator who does it; with a real reader the operator does it, and this
+    // returns false.
+    virtual bool takeTagAway() { return false; }
 };
 
 // The simulated reader's library that goes with the program in programDir:
@@ -75,6 +79,7 @@ class LibraryDevice : public ReaderDevice {
     bool chooseReader(const ReaderInfo& reader) override;
     bool addReaderId(quint16 vendorId, quint16 productId) override;
     ReaderFailure lastFailure() override;
+    bool takeTagAway() override;
 
   private:
     bool load();
@@ -90,4 +95,5 @@ class LibraryDevice : public ReaderDevice {
     int (*choose_)(const ReaderHidInfo*) = nullptr;
     int (*addId_)(unsigned int, unsigned int) = nullptr;
     int (*lastError_)(char*, int) = nullptr;
+    int (*takeTagAway_)() = nullptr;
 };

@@ -16,3 +16,9 @@ int SimDevice::read(unsigned char* buffer, int capacity) {
     reply_.clear();
     return int(count);
 }
+
+bool SimDevice::takeTagAway() {
+    sim::TagField& field = reader.uhfModule().field();
+    field.takeAway(field.strongest());
+    return true;
+}

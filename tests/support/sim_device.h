@@ -19,6 +19,7 @@ class SimDevice : public ReaderDevice {
     int write(const QByteArray& frame) override;
     int read(unsigned char* buffer, int capacity) override;
     bool simulated() override { return true; }
+    bool takeTagAway() override;
 
   private:
     sim::Bytes reply_;
