@@ -1,0 +1,75 @@
+#pragma once
+
+#include "protocol/clock.h"
+#include "protocol/log_sink.h"
+#include "protocol/reader_device.h"
+#include "protocol/reader_link.h"
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// Exit codes of every subcommand.
+enum ExitCode {
+    exitOk = 0,
+    exitIncomplete = 1,      // issue: stopped before all tags were issued
+    exitUsage = 2,           // bad arguments or options
+    exitReaderError = 3,     // the reader refused, or its library cannot be used
+    exitNoReply = 4,         // the reader did not answer, or no tag was in the field
+    exitJournalConflict = 5, // a number or tag held twice, or the journal check failed
+    exitJournalError = 6,    // the journal cannot be opened, read or written
+};
+
+// One line on stderr, "rfid-setup-cli: " first.
+void printError(const QString& text);
+void printOut(const QString& text);
+// printError, then the exit code.
+int failWith(int exitCode, const QString& text);
+
+// A subcommand's own parser: help, a one-line description, the arguments it
+// takes. parse() answers help itself and reports bad options as usage errors.
+class CommandParser {
+  public:
+    CommandParser(const QString& command, const QString& description);
+    QCommandLineParser& parser() { return parser_; }
+    // -1 to go on, or the exit code.
+    int parse(const QStringList& arguments, int minPositional, int maxPositional);
+    QStringList positional() const { return parser_.positionalArguments(); }
+    bool isSet(const QString& option) const { return parser_.isSet(option); }
+    QString value(const QString& option) const { return parser_.value(option); }
+
+  private:
+    QString command_;
+    QCommandLineParser parser_;
+};
+
+// The log lines of the reader link: kept, and shown on stderr with --debug.
+class CliLog : public LogSink {
+  public:
+    bool echo = false;
+    void appendLine(const QString& text) override;
+};
+
+// The reader a command talks to: --simulate or --library choose the library,
+// --address the reader address, --debug shows every frame.
+class CliReader {
+  public:
+    static void addOptions(QCommandLineParser& parser);
+    // False with the exit code when the library cannot be used.
+    bool open(const CommandParser& options, int* exitCode);
+    ReaderLink& link() { return *link_; }
+    ReaderDevice& device() { return *device_; }
+
+    // Send, Delay and the reply judged: success gives the data bytes after the
+    // status as hex text; a failure prints the reader's message and gives the
+    // exit code.
+    int command(const QString& payload, QString* data);
+
+  private:
+    std::unique_ptr<ReaderDevice> device_;
+    CliLog log_;
+    SystemClock clock_;
+    std::unique_ptr<ReaderLink> link_;
+    QString address_;
+};

@@ -1,0 +1,62 @@
+// rfid-setup-cli: the reader commands, EPC operations and journal-backed
+// issuing of rfid-setup, from a shell or a script.
+
+#include "cli_support.h"
+#include "issue_command.h"
+#include "reader_commands.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+const struct {
+    const char* name;
+    const char* summary;
+    int (*run)(const QStringList& arguments);
+} commands[] = {
+    {"version", "read the reader's version text", versionCommand},
+    {"format", "show | set CODE: the output format of an output-format reader", formatCommand},
+    {"read-mode", "set MODE: the UHF machine's read mode", readModeCommand},
+    {"relay", "on | off: the UHF machine's relay output", relayCommand},
+    {"epc", "read | write EPC: the EPC of the tag in the field", epcCommand},
+    {"tid", "read: the TID of the tag in the field", tidCommand},
+    {"issue", "issue a series of EPC numbers, one per tag, recorded in the journal", issueCommand},
+    {"journal", "list | export --csv | check: the issuing journal", journalCommand},
+    {"raw", "HEX: send one HF payload and print the reply", rawCommand},
+};
+
+void printUsage() {
+    QTextStream out(stdout);
+    out << "Usage: rfid-setup-cli COMMAND [options]\n"
+           "Sets up RFID readers and issues UHF tags from the command line.\n\nCommands:\n";
+    for (const auto& command : commands)
+        out << "  " << QString::fromLatin1(command.name).leftJustified(11) << command.summary
+            << '\n';
+    out << "\n'rfid-setup-cli COMMAND --help' describes a command and its options.\n"
+           "Exit codes: 0 done, 1 not all tags issued, 2 usage, 3 reader error,\n"
+           "4 no reply or no tag, 5 journal conflict, 6 journal cannot be used.\n";
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("rfid-setup-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.9"));
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString first = arguments.value(1);
+    if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
+        printOut(QStringLiteral("rfid-setup-cli 2.9"));
+        return exitOk;
+    }
+    if (first.isEmpty() || first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        printUsage();
+        return first.isEmpty() ? exitUsage : exitOk;
+    }
+    for (const auto& command : commands)
+        if (first == QLatin1String(command.name))
+            return command.run(arguments.mid(1));
+    printError(QStringLiteral("unknown command '%1' (see --help)").arg(first));
+    return exitUsage;
+}
