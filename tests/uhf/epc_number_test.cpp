@@ -1,5 +1,5 @@
-#include "uhf/epc_number.h"
 #include "protocol/conversion.h"
+#include "uhf/epc_number.h"
 
 #include <QTest>
 

@@ -1,0 +1,216 @@
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+// The number n of the series that starts at 1 and steps by 1.
+QString number(int n) {
+    return QString::number(n, 16).toUpper().rightJustified(24, QLatin1Char('0'));
+}
+
+// rfid-setup-cli against its own simulated reader, whose installer swaps a
+// written tag within a millisecond and logs every tag written to a file that
+// outlives the process.
+class Cli {
+  public:
+    explicit Cli(const QTemporaryDir& dir) : dir_(dir) {}
+
+    QString journal() const { return dir_.filePath(QStringLiteral("journal.sqlite")); }
+    QString writeLog() const { return dir_.filePath(QStringLiteral("writes.log")); }
+
+    void start(QProcess& process, const QStringList& arguments) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("READERHID_SIM_SWAP_MS"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("READERHID_SIM_WRITE_LOG"), writeLog());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dir_.filePath(QStringLiteral("data")));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(CLI_PROGRAM), arguments);
+    }
+
+    // Runs to the end; the exit code, stdout in *out.
+    int run(const QStringList& arguments, QByteArray* out = nullptr) const {
+        QProcess process;
+        start(process, arguments);
+        if (!process.waitForFinished(60000))
+            return -1;
+        if (out)
+            *out = process.readAllStandardOutput();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QStringList issue(const QStringList& more) const {
+        return QStringList{QStringLiteral("issue"),     QStringLiteral("--simulate"),
+                           QStringLiteral("--pause"),   QStringLiteral("0"),
+                           QStringLiteral("--journal"), journal()} +
+               more;
+    }
+
+    // Records as "epc tid outcome".
+    QStringList records() const {
+        QByteArray out;
+        run({QStringLiteral("journal"), QStringLiteral("list"), QStringLiteral("--journal"),
+             journal()},
+            &out);
+        QStringList lines;
+        for (const QByteArray& line : out.split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() == 7)
+                lines << QString::fromLatin1(fields[2] + ' ' + fields[3] + ' ' + fields[6]);
+        }
+        return lines;
+    }
+
+    // The tags the simulated readers wrote, as "TID EPC".
+    QStringList writes() const {
+        QFile file(writeLog());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLatin1(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+
+  private:
+    const QTemporaryDir& dir_;
+};
+
+} // namespace
+
+// The command-line tool issuing against the simulated reader, as a script runs it.
+class IssueCliTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void issuesConsecutiveNumbersEachOnceAllRecorded() {
+        QTemporaryDir dir;
+        Cli cli(dir);
+        QByteArray out;
+        QCOMPARE(cli.run(cli.issue({"--start", number(1), "--count", "20", "--json"}), &out), 0);
+        QStringList issued;
+        for (const QByteArray& line : out.split('\n')) {
+            const QJsonObject event = QJsonDocument::fromJson(line).object();
+            if (event.value("event") == QLatin1String("issued"))
+                issued << event.value("epc").toString();
+        }
+        QStringList expected;
+        for (int n = 1; n <= 20; ++n)
+            expected << number(n);
+        QCOMPARE(issued, expected);
+
+        QStringList written;
+        for (const QString& record : cli.records()) {
+            QVERIFY2(record.endsWith(QLatin1String(" written")), qPrintable(record));
+            written << record.section(' ', 0, 0);
+        }
+        QCOMPARE(written, expected);
+        QCOMPARE(cli.writes().size(), 20);
+
+        // Without --start the series goes on after its last number.
+        QCOMPARE(cli.run(cli.issue({"--count", "2", "--json"}), &out), 0);
+        QVERIFY(out.contains(number(21).toLatin1()));
+        QVERIFY(out.contains(number(22).toLatin1()));
+        QCOMPARE(cli.run({"journal", "check", "--journal", cli.journal()}), 0);
+    }
+
+    // The exit codes that scripts rely on.
+    void exitCodes() {
+        QTemporaryDir dir;
+        Cli cli(dir);
+        QCOMPARE(cli.run({"issue", "--count", "0"}), 2);
+        QCOMPARE(cli.run({"nonsense"}), 2);
+        QCOMPARE(cli.run(cli.issue({"--count", "1"})), 2); // no series yet
+        QCOMPARE(cli.run({"epc", "read", "--library", "/nonexistent/libreaderhid.so"}), 3);
+        QCOMPARE(cli.run({"issue", "--help"}), 0);
+    }
+
+    // kill -9 at random moments, again and again: no tag written without its
+    // record, no number on two tags, nothing left pending.
+    void killedAtRandomLosesNothingAndReusesNothing() {
+        QTemporaryDir dir;
+        Cli cli(dir);
+        QCOMPARE(cli.run(cli.issue({"--start", number(1), "--count", "1"})), 0);
+        int kills = 0;
+        QElapsedTimer bound;
+        bound.start();
+        while (kills < 25 && bound.elapsed() < 90000) {
+            QProcess process;
+            cli.start(process, cli.issue({"--count", "1000"}));
+            QVERIFY(process.waitForStarted());
+            QTest::qWait(int(QRandomGenerator::global()->bounded(30, 400)));
+            if (process.state() != QProcess::Running)
+                break;
+            ::kill(pid_t(process.processId()), SIGKILL);
+            QVERIFY(process.waitForFinished(10000));
+            ++kills;
+        }
+        QVERIFY2(kills >= 20, qPrintable(QString::number(kills)));
+        // A last run settles what the last kill left pending.
+        QCOMPARE(cli.run(cli.issue({"--count", "3"})), 0);
+
+        const QStringList writes = cli.writes();
+        QVERIFY(writes.size() > 20);
+        QSet<QString> written;
+        for (const QString& write : writes)
+            written << write.section(' ', 1, 1);
+        QCOMPARE(written.size(), writes.size()); // no number on two tags
+
+        QHash<QString, QString> recorded; // "tid epc" → outcome
+        for (const QString& record : cli.records()) {
+            const QStringList f = record.split(' ');
+            recorded.insert(f[1] + ' ' + f[0], f[2]);
+            QVERIFY2(f[2] != QLatin1String("pending"), qPrintable(record));
+        }
+        for (const QString& write : writes) {
+            const QString outcome = recorded.value(write);
+            QVERIFY2(outcome == QLatin1String("written") || outcome == QLatin1String("uncertain"),
+                     qPrintable(write + " → " + outcome));
+        }
+        QCOMPARE(cli.run({"journal", "check", "--journal", cli.journal()}), 0);
+    }
+
+    // Two stations on one PostgreSQL journal, 50 tags each: 100 numbers, none twice.
+    void twoStationsShareOneRangeOnPostgres() {
+        const QByteArray url = qgetenv("RFID_TEST_POSTGRES_URL");
+        if (url.isEmpty())
+            QSKIP("RFID_TEST_POSTGRES_URL is not set (scripts/test starts a server)");
+        QTemporaryDir dir;
+        Cli cli(dir);
+        // A database of this test's own, so that runs do not meet.
+        const QString database =
+            QStringLiteral("issuing_%1").arg(QRandomGenerator::global()->generate());
+        QProcess psql;
+        psql.start(QStringLiteral("psql"),
+                   {QString::fromLatin1(url), "-c", "CREATE DATABASE " + database});
+        QVERIFY(psql.waitForFinished(30000));
+        QCOMPARE(psql.exitCode(), 0);
+        const QString journal = QString::fromLatin1(url).section('/', 0, -2) + '/' + database;
+
+        QProcess stations[2];
+        const char* names[] = {"a", "b"};
+        for (int i = 0; i < 2; ++i)
+            cli.start(stations[i], {"issue", "--simulate", "--pause", "0", "--journal", journal,
+                                    "--station", names[i], "--start", number(1), "--count", "50"});
+        for (QProcess& station : stations) {
+            QVERIFY(station.waitForFinished(120000));
+            QCOMPARE(station.exitCode(), 0);
+        }
+        QByteArray out;
+        QCOMPARE(cli.run({"journal", "export", "--csv", "--journal", journal}, &out), 0);
+        QSet<QString> numbers;
+        for (const QByteArray& line : out.split('\n').mid(1))
+            if (!line.isEmpty())
+                numbers << QString::fromLatin1(line.split(',').at(2));
+        QCOMPARE(numbers.size(), 100);
+        for (int n = 1; n <= 100; ++n)
+            QVERIFY(numbers.contains(number(n)));
+        QCOMPARE(cli.run({"journal", "check", "--journal", journal}), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(IssueCliTest)
+#include "issue_cli_test.moc"
