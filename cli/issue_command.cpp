@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSysInfo>
 #include <QTextStream>
 #include <csignal>
@@ -348,23 +347,19 @@ int journalCommand(const QStringList& arguments) {
         return exitUsage;
     }
     QTextStream out(&file);
-    const bool csv = action == QLatin1String("export");
-    if (csv)
-        out << "id,series,epc,tid,station,time,outcome\n";
-    for (const IssuingJournal::Record& r : records) {
-        const QStringList fields = {
-            QString::number(r.id), QString::number(r.series), r.epc, r.tid, r.station, r.time,
-            outcomeName(r.outcome)};
-        if (csv) {
-            QStringList quoted;
-            for (QString field : fields)
-                quoted << (field.contains(QRegularExpression(QStringLiteral("[\",\\n]")))
-                               ? '"' + field.replace('"', QStringLiteral("\"\"")) + '"'
-                               : field);
-            out << quoted.join(',') << '\n';
-        } else {
-            out << fields.join(QLatin1String("  ")) << '\n';
-        }
+    if (action == QLatin1String("export")) {
+        out << IssuingJournal::csv(records);
+        return exitOk;
     }
+    for (const IssuingJournal::Record& r : records)
+        out << QStringList{QString::number(r.id),
+                           QString::number(r.series),
+                           r.epc,
+                           r.tid,
+                           r.station,
+                           r.time,
+                           outcomeName(r.outcome)}
+                   .join(QLatin1String("  "))
+            << '\n';
     return exitOk;
 }

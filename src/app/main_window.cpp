@@ -2,6 +2,7 @@
 
 #include "card_memory_window.h"
 #include "device_monitor.h"
+#include "journal_window.h"
 #include "log_pane.h"
 #include "page_control.h"
 #include "reader_dialog.h"
@@ -22,6 +23,7 @@
 #include "pages/page_support.h"
 #include "pages/uhf/epc_group.h"
 #include "protocol/reader_settings.h"
+#include "uhf/issuing_journal.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -38,6 +40,7 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -92,7 +95,8 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
     addPage(new Iso15693Page(context_), QStringLiteral("ISO15693"), false);
     addPage(new PrefixSuffixPage(context_), QStringLiteral("前后缀数据输入"), true);
     auto* readMode = new ReadModePage(context_);
-    readMode->addEpcGroup(new EpcGroup(context_));
+    epcGroup_ = new EpcGroup(context_);
+    readMode->addEpcGroup(epcGroup_);
     addPage(readMode, QStringLiteral("配置读卡模式"), true);
     addPage(serial_, QStringLiteral("串口功能"), true);
     addPage(new WifiPage(context_), QStringLiteral("Wifi功能"), true);
@@ -151,6 +155,12 @@ void TForm1::createMenus() {
     QMenu* system = bar->addMenu(QStringLiteral("系统"));
     addItem(system, "ChooseReader", QStringLiteral("选择读卡器..."),
             [this] { chooseReaderClick(); });
+    addItem(system, "JournalOptIn", QStringLiteral("自动发卡使用发卡记录"), [] {});
+    QAction* optIn = system->actions().constLast();
+    optIn->setCheckable(true);
+    connect(optIn, &QAction::toggled, this, &TForm1::useJournal);
+    addItem(system, "JournalView", QStringLiteral("发卡记录..."), [this] { showJournal(); });
+    system->addSeparator();
     addItem(system, "N4", QStringLiteral("退出"), [this] { N4Click(); });
 
     QMenu* looks = bar->addMenu(QStringLiteral("风格选择"));
@@ -351,4 +361,43 @@ void TForm1::MenuItem2Click() {
 
 bool TForm1::saveLog(const QString& fileName) {
     return saveFile(context_, fileName, linesToRtf(log_->lines()));
+}
+
+void TForm1::useJournal(bool on) {
+    QAction* optIn = findChild<QAction*>(QStringLiteral("JournalOptIn"));
+    // The journal may not change under an issuing attempt.
+    if (epcGroup_->issuing()) {
+        const QSignalBlocker blocker(optIn);
+        optIn->setChecked(!on);
+        context_.showError(QStringLiteral("自动发卡进行中，请先停止发卡"));
+        return;
+    }
+    epcGroup_->useJournal(nullptr);
+    journal_.reset();
+    if (!on)
+        return;
+    auto journal = std::make_unique<IssuingJournal>();
+    if (!journal->open(QString())) {
+        context_.showError(journal->errorText());
+        const QSignalBlocker blocker(optIn);
+        optIn->setChecked(false);
+        return;
+    }
+    journal_ = std::move(journal);
+    epcGroup_->useJournal(journal_.get());
+}
+
+void TForm1::showJournal() {
+    // The journal in use, or the default one opened for the view only.
+    IssuingJournal own;
+    IssuingJournal* journal = journal_.get();
+    if (!journal) {
+        if (!own.open(QString())) {
+            context_.showError(own.errorText());
+            return;
+        }
+        journal = &own;
+    }
+    JournalWindow window(*journal, context_.showError, this);
+    window.exec();
 }

@@ -8,8 +8,11 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class DeviceMonitor;
+class EpcGroup;
+class IssuingJournal;
 class LogPane;
 class QCheckBox;
 class QLabel;
@@ -66,6 +69,10 @@ class TForm1 : public QMainWindow {
     void N4Click();
     void MenuItem1Click();
     void MenuItem2Click();
+    // Automatic issuing through the issuing journal (off at start), and the
+    // journal's last records.
+    void useJournal(bool on);
+    void showJournal();
     // Writes the log pane to a file as RTF; false (and the error box) on failure.
     bool saveLog(const QString& fileName);
 
@@ -95,4 +102,6 @@ class TForm1 : public QMainWindow {
     OutputFormatPage* outputFormat_;
     SystemCommandsPage* systemCommands_;
     SerialPage* serial_;
+    EpcGroup* epcGroup_;
+    std::unique_ptr<IssuingJournal> journal_;
 };

@@ -45,6 +45,7 @@ class EpcIssuer {
     Settlement settlePending();
     // One cycle: find the tag in the field and issue it the next number.
     Attempt attempt();
+    const IssuingJournal::Series& series() const { return series_; }
 
     // Called for a tag that has been handled (issued, skipped or failed) and
     // should leave the field; a simulated reader takes it away.

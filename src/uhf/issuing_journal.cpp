@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -344,7 +345,8 @@ IssuingJournal::Check IssuingJournal::check() {
         }
         while (query.next())
             result.problems << QStringLiteral("%1 %2 出现 %3 次")
-                                   .arg(QString::fromLatin1(column).toUpper(), query.value(0).toString())
+                                   .arg(QString::fromLatin1(column).toUpper(),
+                                        query.value(0).toString())
                                    .arg(query.value(1).toInt());
     }
     QSqlQuery counts(db_);
@@ -357,4 +359,19 @@ IssuingJournal::Check IssuingJournal::check() {
             result.uncertain = counts.value(1).toInt();
     }
     return result;
+}
+
+QString IssuingJournal::csv(const QList<Record>& records) {
+    static const QRegularExpression needsQuotes(QStringLiteral("[\",\r\n]"));
+    QString text = QStringLiteral("id,series,epc,tid,station,time,outcome\n");
+    for (const Record& r : records) {
+        QStringList fields = {
+            QString::number(r.id), QString::number(r.series), r.epc, r.tid, r.station, r.time,
+            outcomeName(r.outcome)};
+        for (QString& field : fields)
+            if (field.contains(needsQuotes))
+                field = '"' + field.replace('"', QStringLiteral("\"\"")) + '"';
+        text += fields.join(',') + '\n';
+    }
+    return text;
 }

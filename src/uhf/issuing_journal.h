@@ -86,6 +86,8 @@ class IssuingJournal {
     // The last `count` records, oldest first; every record when count <= 0.
     QList<Record> records(int count = 0);
     Check check();
+    // The records as CSV with a header line.
+    static QString csv(const QList<Record>& records);
 
     // The time of new records; tests put a fixed one in.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };

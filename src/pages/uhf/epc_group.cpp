@@ -4,11 +4,13 @@
 #include "protocol/conversion.h"
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
+#include "uhf/epc_issuer.h"
 #include "uhf/epc_number.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QPointer>
+#include <QSysInfo>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
@@ -45,7 +47,8 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     auto* order = makeGroup(this, "GroupBox37", QString());
     auto* orderRow = new QHBoxLayout(order);
     orderRow->setContentsMargins(6, 2, 6, 2);
-    orderRow->addWidget(makeRadio(order, "Forward", QStringLiteral("正加"), true));
+    forward_ = makeRadio(order, "Forward", QStringLiteral("正加"), true);
+    orderRow->addWidget(forward_);
     reverse_ = makeRadio(order, "reverse", QStringLiteral("反加"));
     orderRow->addWidget(reverse_);
 
@@ -215,7 +218,7 @@ void EpcGroup::CheckBox20Click() {
     const QPointer<EpcGroup> alive(this);
     showIssuingCaption();
     repeatWhileChecked(issuing_, [this] {
-        if (!writeCard()) {
+        if (!(journal_ ? issueWithJournal() : writeCard())) {
             issuing_->setChecked(false);
             return;
         }
@@ -242,4 +245,101 @@ void EpcGroup::showIssuingCaption() {
 
 void EpcGroup::Button70Click() {
     context_.clearLog();
+}
+
+EpcGroup::~EpcGroup() = default;
+
+bool EpcGroup::issuing() const {
+    return attempting_ || issuing_->isChecked();
+}
+
+void EpcGroup::useJournal(IssuingJournal* journal) {
+    issuer_.reset();
+    journal_ = journal;
+    if (!journal_)
+        return;
+    ReaderLink& link = context_.link;
+    if (const std::optional<IssuingJournal::Series> series = journal_->lastSeries()) {
+        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series,
+                                              QSysInfo::machineHostName());
+        issuer_->tagDone = [&link] { link.device().takeTagAway(); };
+        const EpcIssuer::Settlement settled = issuer_->settlePending();
+        for (const IssuingJournal::Record& record : settled.uncertain)
+            link.log(QStringLiteral("卡号 %1 写卡结果不明（标签 %2 不在场），此号不再使用   ")
+                         .arg(record.epc, record.tid) +
+                     link.time() + crlf);
+        step_->setText(series->step);
+        (series->reverse ? reverse_ : forward_)->setChecked(true);
+    }
+    showSeries();
+}
+
+// Edit54 shows the number the journal's series gives next.
+void EpcGroup::showSeries() {
+    if (!issuer_)
+        return;
+    if (const std::optional<QString> next = journal_->nextNumber(issuer_->series()))
+        number_->setText(*next);
+}
+
+bool EpcGroup::issueWithJournal() {
+    ReaderLink& link = context_.link;
+    number_->setText(hex::digitsOf(number_->text()).toUpper());
+    if (!numberCanBeWritten())
+        return false;
+    // The series goes on while the controls show its next number; anything
+    // else typed there begins a series of its own.
+    const bool sameSeries = issuer_ && issuer_->series().step == step_->text().toUpper() &&
+                            issuer_->series().reverse == reverse_->isChecked() &&
+                            journal_->nextNumber(issuer_->series()) == number_->text();
+    if (!sameSeries) {
+        const std::optional<IssuingJournal::Series> series =
+            journal_->openSeries(number_->text(), step_->text(), reverse_->isChecked());
+        if (!series) {
+            context_.showError(journal_->errorText());
+            return false;
+        }
+        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series,
+                                              QSysInfo::machineHostName());
+        issuer_->tagDone = [&link] { link.device().takeTagAway(); };
+    }
+
+    attempting_ = true;
+    const EpcIssuer::Attempt attempt = issuer_->attempt();
+    attempting_ = false;
+    switch (attempt.event) {
+    case EpcIssuer::Event::NoTag:
+        link.log(notExist + link.time());
+        break;
+    case EpcIssuer::Event::NoReply:
+        link.log(noData + link.time() + crlf);
+        break;
+    case EpcIssuer::Event::SameTag:
+        break;
+    case EpcIssuer::Event::Unreadable:
+        link.log(QStringLiteral("读标签TID失败：") + attempt.detail + QStringLiteral("   ") +
+                 link.time() + crlf);
+        break;
+    case EpcIssuer::Event::Skipped:
+        link.log(QStringLiteral("标签 %1 已发卡号 %2，不再写   ").arg(attempt.tid, attempt.epc) +
+                 link.time() + crlf);
+        break;
+    case EpcIssuer::Event::Issued:
+        link.log(QStringLiteral("写卡成功,卡号") + attempt.epc);
+        epcbuf_->setText(attempt.epc);
+        break;
+    case EpcIssuer::Event::NotWritten:
+        link.log(QStringLiteral("写卡失败   ") + link.time() + crlf);
+        break;
+    case EpcIssuer::Event::Uncertain:
+        link.log(QStringLiteral("卡号 %1 写卡结果不明，此号不再使用   ").arg(attempt.epc) +
+                 link.time() + crlf);
+        break;
+    case EpcIssuer::Event::Conflict:
+    case EpcIssuer::Event::JournalFailed:
+        context_.showError(attempt.detail);
+        return false;
+    }
+    showSeries();
+    return true;
 }

@@ -4,7 +4,10 @@
 #include "uhf/epc_operations.h"
 
 #include <QGroupBox>
+#include <memory>
 
+class EpcIssuer;
+class IssuingJournal;
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
@@ -16,6 +19,15 @@ class EpcGroup : public QGroupBox {
     Q_OBJECT
   public:
     explicit EpcGroup(PageContext& context, QWidget* parent = nullptr);
+    ~EpcGroup() override;
+
+    // With a journal, automatic issuing records every tag in it and writes
+    // each tag (by TID) and each number once, across restarts: the journal's
+    // last series continues in Edit54, Edit62 and the byte order, and what a
+    // crash left pending is settled first. Null returns to the plain mode.
+    void useJournal(IssuingJournal* journal);
+    // True while automatic issuing runs or an attempt is under way.
+    bool issuing() const;
 
     void Button65Click();   // read EPC
     void Button67Click();   // read card: EPC, then select and read the EPC memory
@@ -31,6 +43,9 @@ class EpcGroup : public QGroupBox {
     // be advanced, before anything is sent.
     bool numberCanBeWritten();
     void showIssuingCaption();
+    // One automatic issuing attempt through the journal; false when it must stop.
+    bool issueWithJournal();
+    void showSeries();
 
     PageContext& context_;
     EpcOperations operations_;
@@ -43,4 +58,8 @@ class EpcGroup : public QGroupBox {
     QLineEdit* readEpc_;  // Edit53: EPC found by read card
     QLineEdit* foundEpc_; // Edit60: EPC found by the last write attempt
     QLineEdit* epcbuf_;   // the EPC last written
+    QRadioButton* forward_;
+    IssuingJournal* journal_ = nullptr;
+    std::unique_ptr<EpcIssuer> issuer_;
+    bool attempting_ = false;
 };

@@ -1,30 +1,10 @@
 #include "support/form_fixture.h"
-#include "support/sim_device.h"
+#include "support/installer_device.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 
-#include <functional>
-
 namespace {
-
-const QByteArray inventoryFrame = QByteArray::fromHex("AA0008CEBB00220000227E03BB");
-
-// The simulated reader, with an installer who changes the tags in the field
-// just before each inventory reaches it.
-class InstallerDevice : public SimDevice {
-  public:
-    std::function<void(int inventory)> beforeInventory;
-    int inventories = 0;
-
-    int write(const QByteArray& frame) override {
-        if (frame == inventoryFrame && beforeInventory)
-            beforeInventory(++inventories);
-        return SimDevice::write(frame);
-    }
-
-    sim::TagField& field() { return reader.uhfModule().field(); }
-};
 
 sim::Gen2Tag blankTag(std::uint8_t serial) {
     return sim::Gen2Tag({0xE2, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xBE, serial},

@@ -1,0 +1,75 @@
+#include "journal_window.h"
+
+#include "uhf/issuing_journal.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int shownRecords = 200;
+
+const char* const outcomeTexts[] = {"待定", "已写", "不明", "未写"};
+
+} // namespace
+
+JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const QString&)> showError,
+                             QWidget* parent)
+    : QDialog(parent), journal_(journal), showError_(std::move(showError)) {
+    setObjectName(QStringLiteral("JournalWindow"));
+    setWindowTitle(QStringLiteral("发卡记录"));
+    table_ = new QTableWidget(this);
+    table_->setObjectName(QStringLiteral("JournalTable"));
+    table_->setColumnCount(5);
+    table_->setHorizontalHeaderLabels({QStringLiteral("EPC号"), QStringLiteral("TID"),
+                                       QStringLiteral("工位"), QStringLiteral("时间"),
+                                       QStringLiteral("结果")});
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    const QList<IssuingJournal::Record> records = journal_.records(shownRecords);
+    table_->setRowCount(int(records.size()));
+    for (int row = 0; row < records.size(); ++row) {
+        const IssuingJournal::Record& r = records[row];
+        const QString texts[] = {r.epc, r.tid, r.station, r.time,
+                                 QString::fromUtf8(outcomeTexts[int(r.outcome)])};
+        for (int column = 0; column < 5; ++column)
+            table_->setItem(row, column, new QTableWidgetItem(texts[column]));
+    }
+    table_->resizeColumnsToContents();
+    table_->scrollToBottom();
+
+    auto* exportButton = new QPushButton(QStringLiteral("导出..."), this);
+    exportButton->setObjectName(QStringLiteral("JournalExport"));
+    connect(exportButton, &QPushButton::clicked, this, [this] {
+        const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出发卡记录"),
+                                                          QStringLiteral("journal.csv"),
+                                                          QStringLiteral("CSV (*.csv)"));
+        if (!file.isEmpty())
+            exportTo(file);
+    });
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(exportButton);
+    buttons->addWidget(close);
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(table_);
+    column->addLayout(buttons);
+    resize(820, 420);
+}
+
+bool JournalWindow::exportTo(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(IssuingJournal::csv(journal_.records()).toUtf8()) < 0 || !file.flush()) {
+        showError_(fileName + QStringLiteral("：") + file.errorString());
+        return false;
+    }
+    return true;
+}

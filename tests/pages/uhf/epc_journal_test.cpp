@@ -1,0 +1,91 @@
+#include "support/form_fixture.h"
+#include "support/installer_device.h"
+#include "uhf/issuing_journal.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QStandardPaths>
+
+namespace {
+
+QString number(int n) {
+    return QString::number(n, 16).toUpper().rightJustified(24, QLatin1Char('0'));
+}
+
+sim::Gen2Tag blankTag(std::uint64_t serial) {
+    return sim::Gen2Tag({0xE2, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xBE, 0xEF},
+                        serial);
+}
+
+// Automatic issuing in the window for as many tags as given, each found by
+// two inventories (written, then the same tag again); the lines logged.
+QStringList issue(InstallerDevice& device, FormFixture& f, const QList<sim::Gen2Tag>& tags) {
+    auto* box = f.find<QCheckBox>("CheckBox20");
+    device.inventories = 0;
+    device.beforeInventory = [&](int inventory) {
+        if (inventory % 2 == 1 && inventory / 2 < tags.size()) {
+            device.field().clear();
+            device.field().present(tags[inventory / 2]);
+        }
+        if (inventory == 2 * tags.size())
+            box->click();
+    };
+    f.clearLog();
+    box->click();
+    return f.lines();
+}
+
+} // namespace
+
+// Automatic issuing through the journal, opted into under "系统".
+class EpcJournalTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QDir(QFileInfo(IssuingJournal::defaultLocation()).absolutePath()).removeRecursively();
+    }
+
+    void continuesTheSeriesAfterARestart() {
+        {
+            InstallerDevice device;
+            FormFixture f(device);
+            f.find<QLineEdit>("Edit61")->setText("0");
+            f.form.findChild<QAction*>("JournalOptIn")->trigger();
+            QCOMPARE(issue(device, f, {blankTag(1), blankTag(2), blankTag(3)}),
+                     (QStringList{"写卡成功,卡号" + number(1), "写卡成功,卡号" + number(2),
+                                  "写卡成功,卡号" + number(3)}));
+            QCOMPARE(f.find<QLineEdit>("Edit54")->text(), number(4));
+        }
+        // The window starts again: without the journal the series starts over,
+        // with it the series goes on, and a tag issued before is not written again.
+        InstallerDevice device;
+        FormFixture f(device);
+        f.find<QLineEdit>("Edit61")->setText("0");
+        QCOMPARE(f.find<QLineEdit>("Edit54")->text(), number(1));
+        f.form.findChild<QAction*>("JournalOptIn")->trigger();
+        QCOMPARE(f.find<QLineEdit>("Edit54")->text(), number(4));
+
+        sim::Bytes one(12, 0);
+        one[11] = 1;
+        const QStringList lines =
+            issue(device, f, {sim::Gen2Tag(one, 1), blankTag(4), blankTag(5)});
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[0].startsWith("标签 E28011052000000000000001 已发卡号 " + number(1) +
+                                    "，不再写   " + FormFixture::time()));
+        QCOMPARE(lines.mid(1), (QStringList{QString(), "写卡成功,卡号" + number(4),
+                                            "写卡成功,卡号" + number(5)}));
+        QVERIFY(f.errors.isEmpty());
+
+        IssuingJournal journal;
+        QVERIFY(journal.open(QString()));
+        QCOMPARE(journal.records().size(), 5);
+        QVERIFY(journal.check().problems.isEmpty());
+    }
+};
+
+QTEST_MAIN(EpcJournalTest)
+#include "epc_journal_test.moc"
