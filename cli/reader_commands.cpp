@@ -264,10 +264,11 @@ int rawCommand(const QStringList& arguments) {
         QStringLiteral("raw"),
         QStringLiteral("Send one HF payload (command code first, hex) and print the reply frame "
                        "and its outcome."));
-    command.parser().addPositionalArgument(QStringLiteral("HEX"), QStringLiteral("the payload"));
-    return withReader(command, arguments, 1, 1, [&](CliReader& reader) {
+    command.parser().addPositionalArgument(QStringLiteral("HEX"),
+                                           QStringLiteral("the payload, blanks allowed"));
+    return withReader(command, arguments, 1, 255, [&](CliReader& reader) {
         QString data;
-        const int result = reader.command(command.positional().at(0), &data);
+        const int result = reader.command(command.positional().join(' '), &data);
         if (!reader.link().ReplyText().isEmpty())
             printOut(QStringLiteral("reply ") + reader.link().ReplyText());
         if (result == exitOk)
