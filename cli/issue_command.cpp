@@ -161,8 +161,10 @@ int issueCommand(const QStringList& arguments) {
     CommandParser command(
         QStringLiteral("issue"),
         QStringLiteral("Issue EPC numbers to the tags presented one after another: each new tag "
-                       "gets the next number, is read back and recorded in the journal. Without "
-                       "--start the journal's last series goes on after its last number."));
+                       "gets the next number, is read back and recorded in the journal. --start "
+                       "joins the series with the same start, step and direction if the journal "
+                       "has one, so that stations share it; without --start the journal's last "
+                       "series goes on after its last number."));
     command.parser().addOptions({
         {QStringLiteral("start"), QStringLiteral("First number of a series (hex)."),
          QStringLiteral("hex")},

@@ -1,3 +1,4 @@
+#include "app/journal_window.h"
 #include "support/form_fixture.h"
 #include "support/installer_device.h"
 #include "uhf/issuing_journal.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -84,6 +86,17 @@ class EpcJournalTest : public QObject {
         QVERIFY(journal.open(QString()));
         QCOMPARE(journal.records().size(), 5);
         QVERIFY(journal.check().problems.isEmpty());
+
+        // The journal view exports every record.
+        QTemporaryDir dir;
+        JournalWindow view(journal, [](const QString&) {});
+        QVERIFY(view.exportTo(dir.filePath("journal.csv")));
+        QFile csv(dir.filePath("journal.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = csv.readAll().split('\n');
+        QCOMPARE(rows.first(), QByteArray("id,series,epc,tid,station,time,outcome"));
+        QCOMPARE(rows.size(), 7); // header, five records, the empty end
+        QVERIFY(rows[5].contains(number(5).toLatin1() + ",E28011052000000000000005,"));
     }
 };
 
