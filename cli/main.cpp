@@ -43,11 +43,11 @@ void printUsage() {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rfid-setup-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.9"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RFID_SETUP_VERSION));
     const QStringList arguments = QCoreApplication::arguments();
     const QString first = arguments.value(1);
     if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
-        printOut(QStringLiteral("rfid-setup-cli 2.9"));
+        printOut(QStringLiteral("rfid-setup-cli " RFID_SETUP_VERSION));
         return exitOk;
     }
     if (first.isEmpty() || first == QLatin1String("--help") || first == QLatin1String("-h")) {
