@@ -2,6 +2,7 @@
 
 #include "protocol/conversion.h"
 
+#include <QBoxLayout>
 #include <QPointer>
 #include <QSaveFile>
 
@@ -42,10 +43,35 @@ QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption) 
     return named(new QGroupBox(caption, parent), name);
 }
 
+QRadioButton* addRadioPair(QWidget* parent, QLayout* layout, const char* group, const char* first,
+                           const QString& firstCaption, const char* second,
+                           const QString& secondCaption, Qt::Orientation orientation) {
+    auto* box = makeGroup(parent, group, QString());
+    auto* pair = new QBoxLayout(
+        orientation == Qt::Vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, box);
+    if (orientation == Qt::Vertical) {
+        pair->setContentsMargins(4, 0, 4, 0);
+        pair->setSpacing(0);
+    } else {
+        pair->setContentsMargins(6, 2, 6, 2);
+    }
+    pair->addWidget(makeRadio(box, first, firstCaption, true));
+    auto* other = makeRadio(box, second, secondCaption);
+    pair->addWidget(other);
+    layout->addWidget(box);
+    return other;
+}
+
+QRadioButton* addRequestPair(QWidget* parent, QLayout* layout, const char* group, const char* idle,
+                             const char* all, Qt::Orientation orientation) {
+    return addRadioPair(parent, layout, group, idle, QStringLiteral("Idle"), all,
+                        QStringLiteral("All"), orientation);
+}
+
 void guarded(const PageContext& context, const std::function<void()>& handler) {
     try {
         handler();
-    } catch (const ConversionError& error) {
+    } catch (const InputError& error) {
         context.showError(error.message());
     }
 }

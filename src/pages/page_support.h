@@ -28,12 +28,23 @@ QComboBox* makeCombo(QWidget* parent, const char* name, const QStringList& items
                      bool editable = false);
 QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption);
 
+// Two radio buttons in an untitled box of their own added to layout, the
+// first checked; returns the second.
+QRadioButton* addRadioPair(QWidget* parent, QLayout* layout, const char* group, const char* first,
+                           const QString& firstCaption, const char* second,
+                           const QString& secondCaption, Qt::Orientation orientation);
+// The request choice of the HF card pages: "Idle" (checked), then "All", which
+// it returns.
+QRadioButton* addRequestPair(QWidget* parent, QLayout* layout, const char* group, const char* idle,
+                             const char* all, Qt::Orientation orientation);
+
 // Replaces the file with the bytes only when every byte went in: a short
 // write (a full disk) cancels the save and keeps the old file. False, with
 // the error box saying why, on any failure.
 bool saveFile(const PageContext& context, const QString& fileName, const QByteArray& bytes);
 
-// Runs a handler; a conversion error stops it and shows the error box.
+// Runs a handler; input it refuses (InputError, a conversion error too) stops
+// it and shows the error box.
 void guarded(const PageContext& context, const std::function<void()>& handler);
 
 // A continuous mode: repeat pass while the box stays checked. The pass waits

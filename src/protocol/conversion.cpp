@@ -2,13 +2,14 @@
 
 #include <limits>
 
-ConversionError::ConversionError(const QString& text)
-    : std::runtime_error(
-          QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString()) {}
+InputError::InputError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
-QString ConversionError::message() const {
+QString InputError::message() const {
     return QString::fromStdString(what());
 }
+
+ConversionError::ConversionError(const QString& text)
+    : InputError(QStringLiteral("'%1' is not a valid integer value").arg(text)) {}
 
 bool tryStrToInt(const QString& text, int* value) {
     int i = 0;

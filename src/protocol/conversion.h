@@ -3,12 +3,20 @@
 #include <QString>
 #include <stdexcept>
 
-// Raised when operator text is not an integer; the handler's caller shows it in
-// an error box and the rest of the handler does not run.
-class ConversionError : public std::runtime_error {
+// Operator input that a command cannot use (text that is not a number, a
+// number too large for its byte, a name the reader would split): the
+// handler's caller shows message() in an error box and the rest of the
+// handler does not run, so nothing is sent.
+class InputError : public std::runtime_error {
+  public:
+    explicit InputError(const QString& message);
+    QString message() const;
+};
+
+// Raised when operator text is not an integer.
+class ConversionError : public InputError {
   public:
     explicit ConversionError(const QString& text);
-    QString message() const;
 };
 
 // Strict conversion of operator text to an integer: optional sign, then decimal

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+// The line break of the log's texts.
+inline const QString kCrLf = QStringLiteral("\r\n");
+
 // The log pane's one operation: append a line. A line break inside the text
 // starts a further line, so a text ending in CR LF is followed by an empty line.
 class LogSink {

@@ -2,6 +2,7 @@
 
 #include "frames.h"
 #include "hex_text.h"
+#include "reply.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -10,7 +11,6 @@
 namespace {
 constexpr int transmitCapacity = 255;
 constexpr int receiveCapacity = 245;
-const QString crlf = QStringLiteral("\r\n");
 } // namespace
 
 ReaderLink::ReaderLink(ReaderDevice& device, LogSink& log, const Clock& clock, QObject* parent)
@@ -20,7 +20,7 @@ ReaderLink::ReaderLink(ReaderDevice& device, LogSink& log, const Clock& clock, Q
 void ReaderLink::setReplyText(const QString& text) {
     replyText_ = text;
     if (!replyText_.isEmpty())
-        emit replyFilled();
+        recheckWaits();
 }
 
 void ReaderLink::Send(const QString& payload) {
@@ -86,28 +86,31 @@ void ReaderLink::SendHex(const QString& frame) {
         log(QStringLiteral("接收...") + replyText_);
 }
 
-void ReaderLink::wait(int ms, bool untilReply) {
+void ReaderLink::waitUntil(int ms, const std::function<bool()>& done) {
     QCoreApplication::processEvents();
-    if ((untilReply && !replyText_.isEmpty()) || aborted_ || ms <= 0)
+    if ((done && done()) || aborted_ || ms <= 0)
         return;
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    if (untilReply)
-        connect(this, &ReaderLink::replyFilled, &loop, &QEventLoop::quit);
+    if (done)
+        connect(this, &ReaderLink::waitConditionChanged, &loop, [&] {
+            if (done())
+                loop.quit();
+        });
     connect(this, &ReaderLink::waitsAborted, &loop, &QEventLoop::quit);
     timer.start(ms);
     loop.exec();
 }
 
 void ReaderLink::Delay(int ms) {
-    wait(ms, true);
+    waitUntil(ms, [this] { return !replyText_.isEmpty(); });
 }
 
 void ReaderLink::Delayy(int ms) {
-    wait(ms, false);
+    waitUntil(ms, {});
 }
 
 void ReaderLink::abortWaits() {
@@ -117,27 +120,32 @@ void ReaderLink::abortWaits() {
 
 ReplyStatus ReaderLink::judge(const ReplyTexts& texts) {
     const ReplyStatus status = replyStatus(replyText_);
+    report(status, texts, replyText_, reply::byte(replyText_, 5));
+    return status;
+}
+
+void ReaderLink::report(ReplyStatus status, const ReplyTexts& texts, const QString& reply,
+                        const QString& errorCode) {
     const QString now = time();
     switch (status) {
     case ReplyStatus::NoReply:
-        log(QStringLiteral("通讯错误，没有接收到数据..   ") + now + crlf);
+        log(noReplyText + now + kCrLf);
         break;
     case ReplyStatus::Success:
         if (texts.successLines)
-            texts.successLines(replyText_, now);
+            texts.successLines(reply, now);
         else
-            log(texts.success + (texts.data ? texts.data(replyText_) : QString()) + now +
-                (texts.successLineBreak ? crlf : QString()));
+            log(texts.success + (texts.data ? texts.data(reply) : QString()) + now +
+                (texts.successLineBreak ? kCrLf : QString()));
         break;
     case ReplyStatus::Failure:
         log(texts.failure + now);
-        log(falsereason(hex::mid(replyText_, 9, 2)) + crlf);
+        log(falsereason(errorCode) + kCrLf);
         break;
     case ReplyStatus::Garbled:
-        log(QStringLiteral("数据丢包，流水校验出错   ") + now + crlf);
+        log(garbledText + now + kCrLf);
         break;
     }
-    return status;
 }
 
 ReplyStatus ReaderLink::command(const QString& payload, int waitMs, const ReplyTexts& texts) {

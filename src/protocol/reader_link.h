@@ -46,12 +46,22 @@ class ReaderLink : public QObject {
 
     // Waits up to ms, returning as soon as ReplyText is not empty.
     void Delay(int ms);
-    // Waits the full ms. Both wait in the event loop, so clicks, timers and
-    // serial events are handled meanwhile without spinning a core.
+    // Waits the full ms.
     void Delayy(int ms);
+    // The one wait of the program: up to ms in the event loop, so clicks,
+    // timers and serial events are handled meanwhile without spinning a core.
+    // It ends early when done (if given) holds, looked at once pending events
+    // are handled and again at each recheckWaits(), or when waits are aborted.
+    void waitUntil(int ms, const std::function<bool()>& done);
+    // Something a wait may be waiting for has happened.
+    void recheckWaits() { emit waitConditionChanged(); }
 
-    // Judges ReplyText and writes exactly one outcome (two lines for a failure).
+    // The common reply check: judges ReplyText and reports its status.
     ReplyStatus judge(const ReplyTexts& texts);
+    // Writes exactly one outcome of a reply of that status (two lines for a
+    // failure, the second the reader's message for errorCode).
+    void report(ReplyStatus status, const ReplyTexts& texts, const QString& reply,
+                const QString& errorCode);
     // Send, Delay(waitMs), judge: the pattern of most buttons.
     ReplyStatus command(const QString& payload, int waitMs, const ReplyTexts& texts);
 
@@ -64,12 +74,10 @@ class ReaderLink : public QObject {
     void abortWaits();
 
   signals:
-    void replyFilled();
+    void waitConditionChanged();
     void waitsAborted();
 
   private:
-    void wait(int ms, bool untilReply);
-
     ReaderDevice& device_;
     LogSink& log_;
     const Clock& clock_;

@@ -1,7 +1,7 @@
 #include "status.h"
 
 #include "clock.h"
-#include "hex_text.h"
+#include "reply.h"
 
 #include <QLocale>
 
@@ -47,13 +47,16 @@ QString falsereason(const QString& code) {
     return QString();
 }
 
-ReplyStatus replyStatus(const QString& reply) {
-    if (reply.isEmpty())
+ReplyStatus replyStatus(bool replied, const QString& statusByte) {
+    if (!replied)
         return ReplyStatus::NoReply;
-    const QString status = hex::mid(reply, 7, 2);
-    if (status == QLatin1String("00"))
+    if (statusByte == QLatin1String("00"))
         return ReplyStatus::Success;
-    if (status == QLatin1String("01"))
+    if (statusByte == QLatin1String("01"))
         return ReplyStatus::Failure;
     return ReplyStatus::Garbled;
+}
+
+ReplyStatus replyStatus(const QString& reply) {
+    return replyStatus(!reply.isEmpty(), reply::status(reply));
 }

@@ -6,6 +6,13 @@
 // the table give an empty text.
 QString falsereason(const QString& code);
 
-// Status byte of a reply, characters 7-8 of ReplyText.
+// What a reply tells: nothing came, or its status byte says 00 (success),
+// 01 (failure) or anything else, a reply too short to hold one too (garbled).
 enum class ReplyStatus { NoReply, Success, Failure, Garbled };
+ReplyStatus replyStatus(bool replied, const QString& statusByte);
+// The status of an HF reply frame, from its byte 4.
 ReplyStatus replyStatus(const QString& reply);
+
+// The lines of the common reply check for no reply and a garbled one.
+inline const QString noReplyText = QStringLiteral("通讯错误，没有接收到数据..   ");
+inline const QString garbledText = QStringLiteral("数据丢包，流水校验出错   ");

@@ -3,11 +3,6 @@
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
-#include <algorithm>
-
 SerialLink::SerialLink(ReaderLink& link, QObject* parent) : QObject(parent), link_(link) {
     comm1_.setCommName(QStringLiteral("COM1"));
     comm1_.setBaudRate(9600);
@@ -19,7 +14,6 @@ SerialLink::SerialLink(ReaderLink& link, QObject* parent) : QObject(parent), lin
         Comm1ReceiveData(sender, buffer, length);
     };
     comm1_.OnRequestHangup = [this](TComm* sender) { Comm1RequestHangup(sender); };
-    connect(&link_, &ReaderLink::waitsAborted, this, [this] { aborted_ = true; });
 }
 
 void SerialLink::Comm1ReceiveData(TComm*, const char* buffer, quint16 length) {
@@ -33,7 +27,7 @@ void SerialLink::Comm1RequestHangup(TComm*) {
         return;
     link_.log(QStringLiteral("串口 %1 的连接已断开（设备已拔出或已切换模式），串口已关闭   ")
                   .arg(comm1_.openedName()) +
-              link_.time() + QStringLiteral("\r\n"));
+              link_.time() + kCrLf);
     comm1_.ClosePort();
     emit connectionLost();
 }
@@ -65,21 +59,13 @@ void SerialLink::Send232HEX(const QString& text) {
 
 QString SerialLink::collectReply(int ms) {
     QString collected;
-    const auto take = [this, &collected] { collected += serialReplyText_; };
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(this, &SerialLink::replyReceived, &loop, [&] {
-        take();
-        if (holdsWholeUhfFrame(collected))
-            loop.quit();
+    const auto whole = [&collected] { return holdsWholeUhfFrame(collected); };
+    // What arrives during the wait's first look at pending events belongs to it as well.
+    const QMetaObject::Connection take = connect(this, &SerialLink::replyReceived, this, [&] {
+        collected += serialReplyText_;
+        link_.recheckWaits();
     });
-    connect(&link_, &ReaderLink::waitsAborted, &loop, &QEventLoop::quit);
-    timer.start(std::max(ms, 0));
-    // What arrived before the wait belongs to it as well.
-    QCoreApplication::processEvents();
-    if (!holdsWholeUhfFrame(collected) && !aborted_ && timer.isActive())
-        loop.exec();
+    link_.waitUntil(ms, whole);
+    disconnect(take);
     return collected;
 }

@@ -45,7 +45,6 @@ class SerialLink : public QObject {
     ReaderLink& link_;
     TComm comm1_;
     QString serialReplyText_;
-    bool aborted_ = false;
     // The port was found not draining; said once until it takes bytes again.
     bool backlogReported_ = false;
 };

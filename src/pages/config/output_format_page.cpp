@@ -1,17 +1,16 @@
 #include "output_format_page.h"
 
-#include "command_button.h"
 #include "pages/page_support.h"
+#include "pages/reader_command.h"
+#include "protocol/baud_rates.h"
 #include "protocol/hex_text.h"
-#include "protocol/text_encoding.h"
+#include "protocol/reply.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
-
-const QString crlf = QStringLiteral("\r\n");
 
 // The format radio buttons in the order they are tested; code is the text the
 // page sends, description what a read-back code is logged as.
@@ -57,18 +56,6 @@ const Option kOptions[] = {
     {"CheckBox15", "数据后面加回车", true},
 };
 
-// Reply byte n (counted from 1 at the header AA) of a reply text.
-QString replyByte(const QString& reply, int n) {
-    return hex::mid(reply, 2 * n - 1, 2);
-}
-
-// Number of data bytes after the status, from the reply's length byte.
-int dataLength(const QString& reply) {
-    bool ok = false;
-    const int length = replyByte(reply, 3).toInt(&ok, 16);
-    return ok && length > 0 ? length - 1 : 0;
-}
-
 QString flagText(const QString& byte, const char* set, const char* unset) {
     return QString::fromUtf8(byte != QLatin1String("00") ? set : unset);
 }
@@ -85,11 +72,7 @@ OutputFormatPage::OutputFormatPage(PageContext& context, QWidget* parent)
     grid->addWidget(makeLabel(group, QStringLiteral("通讯COM口：")), 0, 0);
     grid->addWidget(makeCombo(group, "ComboBox1", {}), 0, 1);
     grid->addWidget(makeLabel(group, QStringLiteral("波特率选择：")), 1, 0);
-    auto* baud =
-        makeCombo(group, "ComboBox2",
-                  {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
-                   QStringLiteral("57600"), QStringLiteral("115200")});
-    grid->addWidget(baud, 1, 1);
+    grid->addWidget(makeCombo(group, "ComboBox2", kBaudRates), 1, 1);
     grid->addWidget(makeLabel(group, QStringLiteral("当前机器ID号：  ")), 2, 0);
     QStringList addresses;
     for (int a = 0; a <= 0x20; ++a)
@@ -185,7 +168,7 @@ QWidget* OutputFormatPage::makeButtonGroup() {
                         label.column);
 
     auto texts = [](const char* success, const char* failure, bool lineBreak) {
-        return fixedTexts(QString::fromUtf8(success), QString::fromUtf8(failure), lineBreak);
+        return ReplyTexts(QString::fromUtf8(success), QString::fromUtf8(failure), lineBreak);
     };
     // Read-back buttons write their success lines themselves.
     using Lines = void (OutputFormatPage::*)(const QString&, const QString&);
@@ -287,33 +270,32 @@ void OutputFormatPage::logFormat(const QString& reply, const QString& time) {
     link.log(QStringLiteral("读取输出格式成功   ") + time);
     // A reply too short for the layout (status 00 with little or no data)
     // would read as made-up settings.
-    if (dataLength(reply) < 9) {
-        link.log(QStringLiteral("读回的格式数据不完整：") +
-                 hex::mid(reply, 9, 2 * dataLength(reply)) + crlf);
+    if (reply::dataLength(reply) < 9) {
+        link.log(QStringLiteral("读回的格式数据不完整：") + reply::data(reply) + kCrLf);
         return;
     }
     const QString prefix = QStringLiteral("输出格式：  ");
-    link.log(QStringLiteral("输出格式为：  ") + formatDescription(replyByte(reply, 6)));
-    link.log(prefix + flagText(replyByte(reply, 7), "前面加分号", "前面不加分号 "));
-    link.log(prefix + flagText(replyByte(reply, 9), "中间加逗号", "中间不加逗号 "));
-    link.log(prefix + flagText(replyByte(reply, 8), "后面加问号", "后面不加问号 "));
-    link.log(prefix + flagText(replyByte(reply, 10), "最后面加回车", "最后面不加回车 "));
+    link.log(QStringLiteral("输出格式为：  ") + formatDescription(reply::byte(reply, 6)));
+    link.log(prefix + flagText(reply::byte(reply, 7), "前面加分号", "前面不加分号 "));
+    link.log(prefix + flagText(reply::byte(reply, 9), "中间加逗号", "中间不加逗号 "));
+    link.log(prefix + flagText(reply::byte(reply, 8), "后面加问号", "后面不加问号 "));
+    link.log(prefix + flagText(reply::byte(reply, 10), "最后面加回车", "最后面不加回车 "));
     // The reader reports the custom byte's value in reply byte 10.
-    if (replyByte(reply, 13) == QLatin1String("00"))
-        link.log(QStringLiteral("没有增加自定义字节输出。   ") + crlf);
+    if (reply::byte(reply, 13) == QLatin1String("00"))
+        link.log(QStringLiteral("没有增加自定义字节输出。   ") + kCrLf);
     else
-        link.log(QStringLiteral("自定义字节输出数据为：  ") + replyByte(reply, 10));
+        link.log(QStringLiteral("自定义字节输出数据为：  ") + reply::byte(reply, 10));
 }
 
 void OutputFormatPage::logVersion(const QString& reply, const QString& time) {
     ReaderLink& link = context_.link;
     link.log(QStringLiteral("读取版本号成功   ") + time);
-    const QString digits = hex::mid(reply, 9, 2 * dataLength(reply));
+    const QString digits = reply::data(reply);
     bool ok = false;
-    QString text = fromGbk(Getchr(digits), &ok);
+    QString text = reply::text(digits, &ok);
     if (!ok)
         text = digits;
-    link.log(QStringLiteral("版本号为：") + text + crlf);
+    link.log(QStringLiteral("版本号为：") + text + kCrLf);
 }
 
 void OutputFormatPage::Button64Click() {

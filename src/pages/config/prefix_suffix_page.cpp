@@ -1,7 +1,8 @@
 #include "prefix_suffix_page.h"
 
-#include "command_button.h"
 #include "pages/page_support.h"
+#include "pages/reader_command.h"
+#include "protocol/baud_rates.h"
 #include "protocol/hex_text.h"
 
 #include <QButtonGroup>
@@ -61,8 +62,6 @@ const InterfacePair kInterfaces[] = {
     {"RadioButton25", "韦根开", "RadioButton26", "韦根关"},
     {"RadioButton27", "USB开", "RadioButton28", "USB关"},
 };
-
-const char* const kBaudRates[] = {"9600", "19200", "38400", "57600", "115200"};
 
 // Prefix or suffix: four edits of one byte each, and their button.
 struct Affix {
@@ -145,7 +144,7 @@ QWidget* PrefixSuffixPage::makeAffixGroup() {
                     payload += editText(edit);
                 return payload;
             },
-            kWait, fixedTexts(QString::fromUtf8(affix.success), QString::fromUtf8(affix.failure))};
+            kWait, ReplyTexts(QString::fromUtf8(affix.success), QString::fromUtf8(affix.failure))};
         grid->addWidget(makeCommandButton(group, context_, command), row, 5);
         ++row;
     }
@@ -182,7 +181,7 @@ QWidget* PrefixSuffixPage::makeMachineGroup() {
                                                                   : parameter::decimalByte(text));
                                         },
                                         kWait,
-                                        fixedTexts(QString::fromUtf8(parameter.success),
+                                        ReplyTexts(QString::fromUtf8(parameter.success),
                                                    QString::fromUtf8(parameter.failure))};
             grid->addWidget(setButton(group, command), row, 3);
             ++row;
@@ -215,14 +214,11 @@ QWidget* PrefixSuffixPage::makeMachineGroup() {
             return payload;
         },
         kWait,
-        fixedTexts(QStringLiteral("输出接口设置成功   "), QStringLiteral("输出接口设置失败   "))};
+        ReplyTexts(QStringLiteral("输出接口设置成功   "), QStringLiteral("输出接口设置失败   "))};
     grid->addWidget(setButton(group, interfaces), row++, 3);
 
     grid->addWidget(makeLabel(group, QStringLiteral("设置波特率:      ")), row, 0);
-    QStringList rates;
-    for (const char* rate : kBaudRates)
-        rates << QLatin1String(rate);
-    auto* baud = makeCombo(group, "ComboBox20", rates, true);
+    auto* baud = makeCombo(group, "ComboBox20", kBaudRates, true);
     auto* baudRow = new QHBoxLayout;
     baudRow->addWidget(baud);
     baudRow->addWidget(makeLabel(group, QStringLiteral("（要设置的波特率）              ")));
@@ -233,14 +229,10 @@ QWidget* PrefixSuffixPage::makeMachineGroup() {
         [baud] {
             // A rate the reader does not know adds no code byte; the reader
             // refuses the command then.
-            QString payload = QStringLiteral("C4");
-            for (int code = 0; code < int(std::size(kBaudRates)); ++code)
-                if (baud->currentText() == QLatin1String(kBaudRates[code]))
-                    payload += hex::byte(code);
-            return payload;
+            return QStringLiteral("C4") + baudRateCode(baud->currentText());
         },
         kWait,
-        fixedTexts(QStringLiteral("波特率设置成功   "), QStringLiteral("波特率设置失败   "))};
+        ReplyTexts(QStringLiteral("波特率设置成功   "), QStringLiteral("波特率设置失败   "))};
     grid->addWidget(setButton(group, baudRate), row++, 3);
 
     addEditRows(kAfterBaudRate);

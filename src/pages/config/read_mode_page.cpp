@@ -1,7 +1,7 @@
 #include "read_mode_page.h"
 
-#include "command_button.h"
 #include "pages/page_support.h"
+#include "pages/reader_command.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -110,10 +110,10 @@ QWidget* ReadModePage::makeRelayGroup() {
     column->setContentsMargins(6, 2, 6, 4);
     const CommandButton relay[] = {
         {"Button81", QStringLiteral("继电器开"), [] { return QStringLiteral("87 01"); }, 300,
-         fixedTexts(QStringLiteral("继电器打开设置成功   "),
+         ReplyTexts(QStringLiteral("继电器打开设置成功   "),
                     QStringLiteral("继电器打开设置失败   "))},
         {"Button82", QStringLiteral("继电器关"), [] { return QStringLiteral("87 00"); }, 300,
-         fixedTexts(QStringLiteral("继电器关闭设置成功   "),
+         ReplyTexts(QStringLiteral("继电器关闭设置成功   "),
                     QStringLiteral("继电器关闭设置失败   "))},
     };
     for (const CommandButton& command : relay)

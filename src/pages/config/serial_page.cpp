@@ -1,8 +1,10 @@
 #include "serial_page.h"
 
 #include "pages/page_support.h"
+#include "protocol/baud_rates.h"
 #include "protocol/conversion.h"
 #include "protocol/hex_text.h"
+#include "protocol/reply.h"
 #include "serial/port_discovery.h"
 #include "serial/serial_link.h"
 #include "terminal_memo.h"
@@ -24,9 +26,6 @@
 
 namespace {
 
-const QString crlf = QStringLiteral("\r\n");
-const QString noReply = QStringLiteral("通讯错误，没有接收到数据..   ");
-const QString garbled = QStringLiteral("数据丢包，流水校验出错   ");
 const QString noPort = QStringLiteral("没有可用串口");
 constexpr int kReplyWaitMs = 300;
 
@@ -52,11 +51,9 @@ const struct ReadMode {
 constexpr int kTidRadio = 3;
 constexpr int kMemoryAreaRadio = 4;
 
-// The result byte of a UHF module reply (byte 6), empty when the reply is too
-// short to hold it.
+// The result byte of a UHF module reply (byte 6).
 QString resultByte(const QString& reply) {
-    const QString result = hex::mid(reply, 11, 2);
-    return result.size() == 2 ? result : QString();
+    return reply::byte(reply, 6);
 }
 
 // The error code after a failure result of the USB HID switch: byte 7 when
@@ -64,8 +61,8 @@ QString resultByte(const QString& reply) {
 // byte; a reply with the result alone has nothing more to tell than 01.
 QString switchFailureCode(const QString& reply) {
     bool ok = false;
-    const int parameters = hex::mid(reply, 7, 4).toInt(&ok, 16);
-    const QString code = hex::mid(reply, 13, 2);
+    const int parameters = reply::bytes(reply, 4, 5).toInt(&ok, 16);
+    const QString code = reply::byte(reply, 7);
     return ok && parameters >= 2 && code.size() == 2 ? code : QStringLiteral("01");
 }
 
@@ -119,10 +116,7 @@ QGroupBox* SerialPage::createPortGroup() {
     grid->setContentsMargins(6, 2, 6, 4);
     grid->setVerticalSpacing(2);
     ports_ = makeCombo(group, "ComboBox21", {});
-    baudRates_ =
-        makeCombo(group, "ComboBox22",
-                  {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
-                   QStringLiteral("57600"), QStringLiteral("115200")});
+    baudRates_ = makeCombo(group, "ComboBox22", kBaudRates);
     open_ = makeButton(group, "Button73", QStringLiteral("COM打开"));
     close_ = makeButton(group, "Button74", QStringLiteral("COM关闭"));
     grid->addWidget(makeLabel(group, QStringLiteral("通讯COM口：")), 0, 0);
@@ -353,22 +347,14 @@ QString SerialPage::serialExchange(const QString& frame, bool logFrame) {
 
 void SerialPage::Button76Click() {
     const QString reply = serialExchange(QStringLiteral("BB 00 C2 00 01 00 C3 7E"), false);
-    const QString time = context_.link.time();
-    if (reply.isEmpty()) {
-        log(noReply + time + crlf);
-        return;
-    }
-    const QString result = resultByte(reply);
-    if (result == QLatin1String("00")) {
-        log(QStringLiteral("USB_HID模式设置成功   ") + time + crlf);
-        // The reader leaves its virtual serial port for USB HID.
+    const ReplyStatus status = replyStatus(!reply.isEmpty(), resultByte(reply));
+    context_.link.report(status,
+                         ReplyTexts(QStringLiteral("USB_HID模式设置成功   "),
+                                    QStringLiteral("USB_HID模式设置失败   ")),
+                         reply, switchFailureCode(reply));
+    // The reader leaves its virtual serial port for USB HID.
+    if (status == ReplyStatus::Success)
         Button74Click();
-    } else if (result == QLatin1String("01")) {
-        log(QStringLiteral("USB_HID模式设置失败   ") + time);
-        log(falsereason(switchFailureCode(reply)) + crlf);
-    } else {
-        log(garbled + time + crlf);
-    }
 }
 
 void SerialPage::Button71Click() {
@@ -412,24 +398,20 @@ void SerialPage::Button75Click() {
     // The memory-area frame is logged as built.
     const QString reply = mode.frame ? serialExchange(QString::fromLatin1(mode.frame), false)
                                      : serialExchange(memoryAreaFrame(), true);
-    const QString time = context_.link.time();
-    if (reply.isEmpty()) {
-        log(noReply + time + crlf);
-        return;
-    }
+    // Result codes below 8 are the mode the reader has taken.
     const QString result = resultByte(reply);
-    if (result.isEmpty()) {
-        log(garbled + time + crlf);
-        return;
-    }
     const int code = result.toInt(nullptr, 16);
-    if (code < 8) {
-        log(QStringLiteral("设置 ") + readModeSuccessName(code) + QStringLiteral(" 成功   ") +
-            time);
-        return;
-    }
-    log(QStringLiteral("设置") + QString::fromUtf8(mode.name) + QStringLiteral("失败   ") + time);
-    log(falsereason(result) + crlf);
+    const ReplyStatus status = reply.isEmpty()    ? ReplyStatus::NoReply
+                               : result.isEmpty() ? ReplyStatus::Garbled
+                               : code < 8         ? ReplyStatus::Success
+                                                  : ReplyStatus::Failure;
+    context_.link.report(
+        status,
+        ReplyTexts(QStringLiteral("设置 ") + readModeSuccessName(code) + QStringLiteral(" 成功   "),
+                   QStringLiteral("设置") + QString::fromUtf8(mode.name) +
+                       QStringLiteral("失败   "),
+                   false),
+        reply, result);
 }
 
 void SerialPage::Button3Click() {

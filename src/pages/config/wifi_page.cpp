@@ -1,8 +1,9 @@
 #include "wifi_page.h"
 
-#include "command_button.h"
 #include "pages/page_support.h"
+#include "pages/reader_command.h"
 #include "protocol/hex_text.h"
+#include "protocol/reply.h"
 #include "protocol/text_encoding.h"
 
 #include <QGridLayout>
@@ -10,11 +11,8 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace {
-
-const QString crlf = QStringLiteral("\r\n");
 
 constexpr int kColumns = 4;
 // The grid's rows at the start of every list read: the header and ten empty rows.
@@ -28,16 +26,6 @@ QString fieldBytes(const QString& text, const QString& field) {
     if (!bytes)
         throw InputError(field + QStringLiteral("中有不能用GBK编码的字符，命令未发送"));
     return GetAscii(*bytes);
-}
-
-QString characters(const QString& digits) {
-    return fromGbk(Getchr(digits));
-}
-
-// The data bytes between the status and the XOR byte; a reply too short to
-// have any gives none (a negative count would read to the end).
-QString replyData(const QString& reply) {
-    return hex::mid(reply, 9, std::max(0, int(reply.size()) - 12));
 }
 
 } // namespace
@@ -67,14 +55,14 @@ QWidget* WifiPage::makeSettingsGroup() {
 
     const CommandButton join{
         "Button78", QStringLiteral("设置"), [this] { return joinPayload(); }, 300,
-        fixedTexts(QStringLiteral("WIFI设置成功   "), QStringLiteral("WIFI设置失败   "))};
+        ReplyTexts(QStringLiteral("WIFI设置成功   "), QStringLiteral("WIFI设置失败   "))};
     grid->addWidget(makeLabel(group, QStringLiteral("连接配置: ")), 2, 0);
     grid->addWidget(makeCommandButton(group, context_, join), 2, 1, Qt::AlignLeft);
 
     ReplyTexts ipTexts(QString(), QStringLiteral("读取IP地址失败   "));
     ipTexts.successLines = [this](const QString& reply, const QString& time) {
         context_.link.log(QStringLiteral("读取IP地址成功   ") + time);
-        context_.link.log(QStringLiteral("IP地址为：") + characters(replyData(reply)) + crlf);
+        context_.link.log(QStringLiteral("IP地址为：") + reply::text(reply::body(reply)) + kCrLf);
     };
     const CommandButton readIp{"Button79", QStringLiteral("读IP地址"),
                                [] { return QStringLiteral("8b"); }, 300,
@@ -140,7 +128,7 @@ void WifiPage::Button80Click() {
     const QString reply = context_.link.ReplyText();
     if (context_.link.judge(ReplyTexts(QStringLiteral("读取Wifi成功   "),
                                        QStringLiteral("读取Wifi失败   "))) == ReplyStatus::Success)
-        fillGrid(replyData(reply));
+        fillGrid(reply::body(reply));
 }
 
 // Entries are name bytes, 2C, strength bytes, 3B; bytes after the last 3B are
@@ -154,7 +142,7 @@ void WifiPage::fillGrid(const QString& data) {
         if (byte == QLatin1String("2C")) {
             inStrength = true;
         } else if (byte == QLatin1String("3B")) {
-            writeEntry(characters(name), characters(strength));
+            writeEntry(reply::text(name), reply::text(strength));
             name.clear();
             strength.clear();
             inStrength = false;

@@ -1,21 +1,13 @@
 #pragma once
 
-#include "pages/page_context.h"
+#include "pages/reader_command.h"
+#include "protocol/reply.h"
 
 #include <QList>
 #include <QString>
 #include <functional>
 
 class QCheckBox;
-
-// Reply bytes are counted from 1 at the header AA of the HF reply frame: byte 3
-// is the length L, byte 4 the status, bytes 5 to L + 3 the data, byte L + 4 the XOR.
-namespace reply {
-// Bytes first..last as compact hex; a short reply gives a short or empty field.
-QString bytes(const QString& replyText, int first, int last);
-// Bytes first..L + 3: the rest of the data.
-QString bytesToEnd(const QString& replyText, int first);
-} // namespace reply
 
 // One line of a card command's success report: a label and reply bytes.
 struct ReplyField {
@@ -30,18 +22,6 @@ struct ReplyField {
 // line per field.
 ReplyTexts fieldReport(ReaderLink& link, const QString& success, const QString& failure,
                        bool successLineBreak, const QList<ReplyField>& fields);
-
-// A button's command: payload built from the page's inputs at the time of the
-// click, wait, and the texts of the common reply check.
-struct CardCommand {
-    std::function<QString()> payload;
-    int waitMs = 0;
-    ReplyTexts texts{QString(), QString()};
-};
-
-// Sends the command, waits and judges the reply; a conversion error in the
-// payload shows the error box and sends nothing.
-void runCardCommand(const PageContext& context, const CardCommand& command);
 
 // A continuous mode: while box stays checked, the operation runs and then the
 // loop pauses for the HF interval (Edit22) plus extraMs, read afresh each pass.

@@ -30,7 +30,7 @@ void checkcard(ReaderLink& link) {
         // A short report gives a short number.
         const QString number = hex::mid(link.ReplyText(), 5, 2 * type.numberBytes);
         link.log(QString::fromUtf8(type.found));
-        link.log(QString::fromUtf8(type.numberLabel) + number + QStringLiteral("\r\n"));
+        link.log(QString::fromUtf8(type.numberLabel) + number + kCrLf);
         link.setReplyText(QString());
         return;
     }

@@ -9,36 +9,19 @@
 
 namespace {
 
-const QString crlf = QStringLiteral("\r\n");
 const QString done = QStringLiteral("操作成功   ");
 const QString failed = QStringLiteral("操作失败   ");
 
-// The messages of the data exchange (Button36) for the code after a failed
-// status; they differ from the reader's common messages in places.
-const struct {
-    const char* code;
-    const char* text;
-} passDataMessages[] = {
-    {"80", "参数设置成功....."},
-    {"81", "参数设置失败...."},
-    {"82", "通讯超时 ...."},
-    {"83", "卡不存在...."},
-    {"84", "接收卡数据出错...."},
-    {"85", "输入参数或者输入命令格式错误...."},
-    {"87", "未知的错误...."},
-    {"89", "The parameter of the command or the Format of the command Erro..."},
-    {"8A", "在块初始化中出现错误..."},
-    {"8B", "在防冲突过程中得到错误的序列号...."},
-    {"8C", "密码认证没通过...."},
-    {"8F", "Reader received unknown command...."},
-    {"90", "卡不支持这个命令...."},
-    {"91", "命令格式有错误...."},
-    {"92", "在命令的FLAG参数中，不支持OPTION 模式...."},
-    {"93", "要操作的BLOCK不存在...."},
-    {"94", "要操作的对象已经别锁定，不能进行修改...."},
-    {"95", "锁定操作不成功...."},
-    {"96", "写操作不成功...."},
-};
+// The message of the data exchange (Button36) for the code after a failed
+// status: the reader's message for the card's codes (80 and up), two of them
+// in this exchange's own words; the reader's lower codes are not named here.
+QString passDataMessage(const QString& code) {
+    if (code == QLatin1String("80"))
+        return QStringLiteral("参数设置成功.....");
+    if (code == QLatin1String("8F"))
+        return QStringLiteral("Reader received unknown command....");
+    return code >= QLatin1String("80") ? falsereason(code) : QString();
+}
 
 } // namespace
 
@@ -101,14 +84,14 @@ Iso14443bPage::Iso14443bPage(PageContext& context, QWidget* parent)
                ReplyTexts(QStringLiteral("操作成功、复位成功   "), failed)};
     // The serial number of the reset card goes into the identifier field, from
     // where ATTRIB sends it.
-    reset_ = {
-        [] { return QStringLiteral("0C"); }, 500,
-        fieldReport(link, done, failed, true, {{QStringLiteral("卡的序列号为："), 5, 8, true}})};
-    reset_.texts.successLines = [this, lines = reset_.texts.successLines](const QString& replyText,
-                                                                          const QString& time) {
+    ReplyTexts reset =
+        fieldReport(link, done, failed, true, {{QStringLiteral("卡的序列号为："), 5, 8, true}});
+    reset.successLines = [this, lines = reset.successLines](const QString& replyText,
+                                                            const QString& time) {
         lines(replyText, time);
         edit76_->setText(reply::bytes(replyText, 5, 8));
     };
+    reset_ = {[] { return QStringLiteral("0C"); }, 500, reset};
     // The identity card reads skip reply byte 5, the length of the number.
     const QList<ReplyField> identityNumber{{QStringLiteral("返回卡号为:"), 6, 13, true}};
     const QString readFailed = QStringLiteral("读卡号操作失败   ");
@@ -130,19 +113,19 @@ Iso14443bPage::Iso14443bPage(PageContext& context, QWidget* parent)
 }
 
 void Iso14443bPage::Button31Click() {
-    runCardCommand(context_, request_);
+    runCommand(context_, request_);
 }
 
 void Iso14443bPage::Button32Click() {
-    runCardCommand(context_, request_);
+    runCommand(context_, request_);
 }
 
 void Iso14443bPage::Button33Click() {
-    runCardCommand(context_, attrib_);
+    runCommand(context_, attrib_);
 }
 
 void Iso14443bPage::Button34Click() {
-    runCardCommand(context_, reset_);
+    runCommand(context_, reset_);
 }
 
 // Passes the data bytes to the card: payload 0D, the byte count N, the bytes.
@@ -167,24 +150,23 @@ void Iso14443bPage::Button36Click() {
     const QString replyText = link.ReplyText();
     if (replyStatus(replyText) == ReplyStatus::Success) {
         link.log(done + link.time());
-        link.log(QStringLiteral("操作后的数据串为：") + reply::bytesToEnd(replyText, 5) + crlf);
+        link.log(QStringLiteral("操作后的数据串为：") + reply::bytesToEnd(replyText, 5) + kCrLf);
         return;
     }
     link.log(failed + link.time());
     if (replyText.isEmpty()) {
-        link.log(QStringLiteral("无数据接收..") + crlf);
+        link.log(QStringLiteral("无数据接收..") + kCrLf);
         return;
     }
-    const QString code = reply::bytes(replyText, 5, 5);
-    for (const auto& message : passDataMessages)
-        if (code == QLatin1String(message.code))
-            link.log(QString::fromUtf8(message.text) + crlf);
+    const QString message = passDataMessage(reply::bytes(replyText, 5, 5));
+    if (!message.isEmpty())
+        link.log(message + kCrLf);
 }
 
 void Iso14443bPage::Button19Click() {
-    runCardCommand(context_, identityNumber_);
+    runCommand(context_, identityNumber_);
 }
 
 void Iso14443bPage::Button22Click() {
-    runCardCommand(context_, fileIdentifier_);
+    runCommand(context_, fileIdentifier_);
 }

@@ -26,9 +26,9 @@ class Iso14443bPage : public QWidget {
     PageContext& context_;
     QLineEdit* edit76_;
     QLineEdit* edit77_;
-    CardCommand request_;
-    CardCommand attrib_;
-    CardCommand reset_;
-    CardCommand identityNumber_;
-    CardCommand fileIdentifier_;
+    ReaderCommand request_;
+    ReaderCommand attrib_;
+    ReaderCommand reset_;
+    ReaderCommand identityNumber_;
+    ReaderCommand fileIdentifier_;
 };

@@ -101,10 +101,11 @@ Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
     grid->addWidget(button37, line, 0, 1, 2);
     auto* checkBox5 = makeCheckBox(this, "CheckBox5", QStringLiteral("连续读   "));
     grid->addWidget(checkBox5, line++, 3);
-    inventory_ = {[] { return QStringLiteral("10060000"); }, 1000, ReplyTexts(done, failed)};
-    inventory_.texts.successLines = [this](const QString& replyText, const QString& time) {
+    ReplyTexts inventory(done, failed);
+    inventory.successLines = [this](const QString& replyText, const QString& time) {
         logInventory(replyText, time);
     };
+    inventory_ = {[] { return QStringLiteral("10060000"); }, 1000, inventory};
     connect(button37, &QPushButton::clicked, this, &Iso15693Page::Button37Click);
     addContinuousMode(context_, {checkBox5, [this] { Button37Click(); }, true, 10});
 
@@ -281,7 +282,7 @@ Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
         const int index = rows_.size();
         row.command.payload = [this, index] { return payload(rows_[index]); };
         rows_ << row;
-        auto run = [this, index] { runCardCommand(context_, rows_[index].command); };
+        auto run = [this, index] { runCommand(context_, rows_[index].command); };
         connect(button, &QPushButton::clicked, this, run);
         if (entry.loopBox) {
             auto* box = makeCheckBox(this, entry.loopBox, QString::fromUtf8(entry.loopCaption));
@@ -312,7 +313,7 @@ QString Iso15693Page::payload(const Row& row) const {
 }
 
 void Iso15693Page::Button37Click() {
-    runCardCommand(context_, inventory_);
+    runCommand(context_, inventory_);
 }
 
 // Byte 5 is the number of cards; ten bytes per card follow: response flags,

@@ -27,13 +27,13 @@ class Iso15693Page : public QWidget {
         QLineEdit* uid;           // nullptr when the row has none
         bool uidAlways;           // sent in every mode, not only with flags 22
         QList<QLineEdit*> data;   // after the UID
-        CardCommand command;
+        ReaderCommand command;
     };
 
     QString payload(const Row& row) const;
     void logInventory(const QString& replyText, const QString& time);
 
     PageContext& context_;
-    CardCommand inventory_;
+    ReaderCommand inventory_;
     QList<Row> rows_;
 };

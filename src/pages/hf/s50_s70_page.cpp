@@ -28,22 +28,6 @@ const QStringList keyItems = {QStringLiteral("A0 A1 A2 A3 A4 A5"),
                               QStringLiteral("B0 B1 B2 B3 B4 B5"),
                               QStringLiteral("FF FF FF FF FF FF")};
 const QString transportKey = QStringLiteral("FF FF FF FF FF FF");
-const QString crlf = QStringLiteral("\r\n");
-
-// Two radio buttons, the first checked, in an untitled box of their own.
-QRadioButton* addPair(QWidget* parent, QBoxLayout* layout, const char* group, const char* first,
-                      const QString& firstCaption, const char* second,
-                      const QString& secondCaption) {
-    auto* box = makeGroup(parent, group, QString());
-    auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(4, 0, 4, 0);
-    column->setSpacing(0);
-    column->addWidget(makeRadio(box, first, firstCaption, true));
-    auto* other = makeRadio(box, second, secondCaption);
-    column->addWidget(other);
-    layout->addWidget(box);
-    return other;
-}
 
 QComboBox* makeChoice(QWidget* parent, const char* name, const QStringList& items,
                       const QString& text, int width) {
@@ -172,10 +156,9 @@ S50S70Page::S50S70Page(PageContext& context, QWidget* parent) : QWidget(parent),
 }
 
 S50S70Page::ModeChoice S50S70Page::addModeChoice(QHBoxLayout* row, const ModeNames& names) {
-    return {addPair(this, row, names.requests, names.idle, QStringLiteral("Idle"), names.all,
-                    QStringLiteral("All")),
-            addPair(this, row, names.keys, names.keyA, QStringLiteral("Key A"), names.keyB,
-                    QStringLiteral("Key B"))};
+    return {addRequestPair(this, row, names.requests, names.idle, names.all, Qt::Vertical),
+            addRadioPair(this, row, names.keys, names.keyA, QStringLiteral("Key A"), names.keyB,
+                         QStringLiteral("Key B"), Qt::Vertical)};
 }
 
 void S50S70Page::addReadSection(QVBoxLayout* page) {
@@ -287,10 +270,9 @@ void S50S70Page::addCardNumberSection(QVBoxLayout* page) {
     auto* button16 = makeButton(this, "Button16", QStringLiteral("Halt"));
     row->addWidget(fixedWidth(button16, 56));
     row->addSpacing(8);
-    auto* reqa5 = addPair(this, row, "Panel71", "reql5", QStringLiteral("Idle"), "reqa5",
-                          QStringLiteral("All"));
-    auto* yeshalt = addPair(this, row, "Panel72", "nohalt", QStringLiteral("no halt"), "yeshalt",
-                            QStringLiteral("halt"));
+    auto* reqa5 = addRequestPair(this, row, "Panel71", "reql5", "reqa5", Qt::Vertical);
+    auto* yeshalt = addRadioPair(this, row, "Panel72", "nohalt", QStringLiteral("no halt"),
+                                 "yeshalt", QStringLiteral("halt"), Qt::Vertical);
     auto* buttons = new QVBoxLayout;
     auto* button29 = makeButton(this, "Button29", QStringLiteral("读卡号"));
     auto* checkBox4 = makeCheckBox(this, "CheckBox4", QStringLiteral("连续读        "));
@@ -299,32 +281,31 @@ void S50S70Page::addCardNumberSection(QVBoxLayout* page) {
     row->addLayout(buttons);
     row->addStretch();
 
-    const CardCommand halt{
+    const ReaderCommand halt{
         [] { return QStringLiteral("06"); }, haltWaitMs,
         ReplyTexts(QStringLiteral("HALT操作成功   "), QStringLiteral("HALT操作失败   "))};
-    connect(button16, &QPushButton::clicked, this,
-            [this, halt] { runCardCommand(context_, halt); });
+    connect(button16, &QPushButton::clicked, this, [this, halt] { runCommand(context_, halt); });
 
     ReaderLink& link = context_.link;
     ReplyTexts texts(success, QStringLiteral("读卡号操作失败   "));
     texts.successLines = [&link](const QString& reply, const QString& time) {
-        link.log(success + time + crlf);
+        link.log(success + time + kCrLf);
         link.log(QStringLiteral("返回卡号为:") + hex::mid(reply, 11, 8));
         // Byte 5 tells one card (00) from several (01); other values add nothing.
         const QString cards = hex::mid(reply, 9, 2);
         if (cards == QLatin1String("00"))
-            link.log(QStringLiteral("检测到的卡的数量为一张卡..") + crlf);
+            link.log(QStringLiteral("检测到的卡的数量为一张卡..") + kCrLf);
         else if (cards == QLatin1String("01"))
-            link.log(QStringLiteral("检测到的卡的数量为多张卡..") + crlf);
+            link.log(QStringLiteral("检测到的卡的数量为多张卡..") + kCrLf);
     };
-    const CardCommand cardNumber{
+    const ReaderCommand cardNumber{
         [reqa5, yeshalt] {
             return QStringLiteral("25") +
                    (reqa5->isChecked() ? QStringLiteral("52") : QStringLiteral("26")) +
                    (yeshalt->isChecked() ? QStringLiteral("01") : QStringLiteral("00"));
         },
         haltWaitMs, texts};
-    auto readNumber = [this, cardNumber] { runCardCommand(context_, cardNumber); };
+    auto readNumber = [this, cardNumber] { runCommand(context_, cardNumber); };
     connect(button29, &QPushButton::clicked, this, readNumber);
     addContinuousMode(context_, {checkBox4, readNumber, true, 10});
 }
@@ -350,20 +331,20 @@ void S50S70Page::addValueSection(QVBoxLayout* page, const ValueSection& section)
     QList<ReplyField> fields = {{QStringLiteral("返回卡ID号为:"), 5, 8, !section.remaining}};
     if (section.remaining)
         fields << ReplyField{QStringLiteral("剩余值为为: "), 9, 12, true};
-    const CardCommand command{
+    const ReaderCommand command{
         [code = QLatin1String(section.code), mode, sector, key, amount] {
             return code + mode.byte() + sector->text() + key->text() + amount->text();
         },
         cardWaitMs, fieldReport(context_.link, success, cardFailure, false, fields)};
     connect(button, &QPushButton::clicked, this,
-            [this, command] { runCardCommand(context_, command); });
+            [this, command] { runCommand(context_, command); });
 }
 
 void S50S70Page::readBlocks() {
-    runCardCommand(context_, {readPayload_, cardWaitMs,
-                              fieldReport(context_.link, success, cardFailure, false,
-                                          {{QStringLiteral("卡号为:"), 5, 8},
-                                           {QStringLiteral("卡的数据为:"), 9, 0, true}})});
+    runCommand(context_, {readPayload_, cardWaitMs,
+                          fieldReport(context_.link, success, cardFailure, false,
+                                      {{QStringLiteral("卡号为:"), 5, 8},
+                                       {QStringLiteral("卡的数据为:"), 9, 0, true}})});
 }
 
 void S50S70Page::writeBlocks() {
@@ -371,10 +352,10 @@ void S50S70Page::writeBlocks() {
     const QString payload = writePayload_();
     const QString refusal = brokenTrailer(hex::toBytes(payload));
     if (!refusal.isEmpty()) {
-        link.log(refusal + link.time() + crlf);
+        link.log(refusal + link.time() + kCrLf);
         return;
     }
-    runCardCommand(context_, {[payload] { return payload; }, cardWaitMs,
-                              fieldReport(link, success, cardFailure, false,
-                                          {{QStringLiteral("卡号为:"), 5, 8}})});
+    runCommand(context_, {[payload] { return payload; }, cardWaitMs,
+                          fieldReport(link, success, cardFailure, false,
+                                      {{QStringLiteral("卡号为:"), 5, 8}})});
 }

@@ -2,6 +2,7 @@
 
 #include "card_page_tools.h"
 #include "pages/page_support.h"
+#include "protocol/baud_rates.h"
 #include "protocol/conversion.h"
 #include "protocol/hex_text.h"
 
@@ -15,14 +16,6 @@ constexpr int waitMs = 300;
 // The continuous modes wait N + 10 ms in an int; a day is more than anyone waits.
 constexpr int longestInterval = 24 * 60 * 60 * 1000;
 const QString defaultInterval = QStringLiteral("100");
-
-struct BaudRate {
-    const char* text;
-    const char* code;
-};
-constexpr BaudRate baudRates[] = {
-    {"9600", "00"}, {"19200", "01"}, {"38400", "02"}, {"57600", "03"}, {"115200", "04"},
-};
 
 QLineEdit* makeByteEdit(QWidget* parent, const char* name, const QString& text) {
     auto* edit = makeEdit(parent, name, text);
@@ -74,10 +67,7 @@ SystemCommandsPage::SystemCommandsPage(PageContext& context, QWidget* parent)
 
     const QString set = QStringLiteral("设置");
     const QString read = QStringLiteral("读取");
-    QStringList rateTexts;
-    for (const BaudRate& rate : baudRates)
-        rateTexts << QLatin1String(rate.text);
-    baudRate_ = makeCombo(commands, "ComboBox5", rateTexts, true);
+    baudRate_ = makeCombo(commands, "ComboBox5", kBaudRates, true);
     baudRate_->setToolTip(QStringLiteral("待设置的波特率"));
     auto* button12 = addRow(QStringLiteral("设置波特率:      "), {baudRate_},
                             QStringLiteral("（要设置的波特率）              "), "Button12", set);
@@ -110,12 +100,7 @@ SystemCommandsPage::SystemCommandsPage(PageContext& context, QWidget* parent)
         {"buzzer的控制：", "Edit33", "  周期        ", "Edit34", "Button21", "89", "BUZ"},
     };
 
-    struct Command {
-        QPushButton* button;
-        std::function<QString()> payload;
-        ReplyTexts texts;
-    };
-    QList<Command> table;
+    QList<std::pair<QPushButton*, ReaderCommand>> table;
     for (const Signal& signal : signalRows) {
         auto* period = makeByteEdit(commands, signal.period, QStringLiteral("16"));
         auto* count = makeByteEdit(commands, signal.count, QStringLiteral("03"));
@@ -124,39 +109,42 @@ SystemCommandsPage::SystemCommandsPage(PageContext& context, QWidget* parent)
                                makeLabel(commands, QStringLiteral("次数     ")), count},
                               QString(), signal.button, set);
         const QString name = QLatin1String(signal.name);
-        table << Command{button, codeAndTexts(QLatin1String(signal.code), {period, count}),
-                         ReplyTexts(QStringLiteral("设置%1操作成功   ").arg(name),
-                                    QStringLiteral("设置%1操作失败   ").arg(name))};
+        table.append({button,
+                      {codeAndTexts(QLatin1String(signal.code), {period, count}), waitMs,
+                       ReplyTexts(QStringLiteral("设置%1操作成功   ").arg(name),
+                                  QStringLiteral("设置%1操作失败   ").arg(name))}});
     }
     grid->setColumnStretch(1, 1);
     page->addWidget(commands);
 
     ReplyTexts address(QStringLiteral("系统地址为 : "), QStringLiteral("操作失败        "));
     address.data = [](const QString& reply) {
-        return hex::mid(reply, 9, 2) + QStringLiteral("   ");
+        return reply::byte(reply, 5) + QStringLiteral("   ");
     };
-    table << Command{button12, [this] { return baudRatePayload(); },
-                     ReplyTexts(QStringLiteral("波特率设置成功   "),
-                                QStringLiteral("波特率设置失败   "))}
-          << Command{button11, codeAndTexts(QStringLiteral("80"), {edit4}),
-                     ReplyTexts(QStringLiteral("读写器地址设置成功   "),
-                                QStringLiteral("读写器地址设置失败   "))}
-          << Command{button14, [] { return QStringLiteral("83"); },
-                     fieldReport(link, QStringLiteral("读序列号成功   "),
-                                 QStringLiteral("读序列号失败   "), false,
-                                 {{QStringLiteral("地址为："), 5, 5},
-                                  {QStringLiteral("序列号为："), 6, 13, true}})}
-          << Command{button13, codeAndTexts(QStringLiteral("82"), {edit9}),
-                     ReplyTexts(QStringLiteral("机器序列号设置成功   "),
-                                QStringLiteral("机器序列号设置失败   "))};
-    for (const Command& command : table)
-        connect(command.button, &QPushButton::clicked, this, [this, command] {
-            runCardCommand(context_, {command.payload, waitMs, command.texts});
-        });
+    table.append(
+        {button12,
+         {[this] { return baudRatePayload(); }, waitMs,
+          ReplyTexts(QStringLiteral("波特率设置成功   "), QStringLiteral("波特率设置失败   "))}});
+    table.append({button11,
+                  {codeAndTexts(QStringLiteral("80"), {edit4}), waitMs,
+                   ReplyTexts(QStringLiteral("读写器地址设置成功   "),
+                              QStringLiteral("读写器地址设置失败   "))}});
+    table.append(
+        {button14,
+         {[] { return QStringLiteral("83"); }, waitMs,
+          fieldReport(
+              link, QStringLiteral("读序列号成功   "), QStringLiteral("读序列号失败   "), false,
+              {{QStringLiteral("地址为："), 5, 5}, {QStringLiteral("序列号为："), 6, 13, true}})}});
+    table.append({button13,
+                  {codeAndTexts(QStringLiteral("82"), {edit9}), waitMs,
+                   ReplyTexts(QStringLiteral("机器序列号设置成功   "),
+                              QStringLiteral("机器序列号设置失败   "))}});
+    for (const auto& [button, command] : table)
+        connectCommand(button, context_, command);
     // The address read alone starts from an empty reply.
     connect(button4, &QPushButton::clicked, this, [this, address] {
         context_.link.setReplyText(QString());
-        runCardCommand(context_, {[] { return QStringLiteral("83"); }, waitMs, address});
+        runCommand(context_, {[] { return QStringLiteral("83"); }, waitMs, address});
     });
 
     auto* state = makeGroup(this, "GroupBox11", QStringLiteral("读卡器硬件状态切换"));
@@ -189,10 +177,7 @@ SystemCommandsPage::SystemCommandsPage(PageContext& context, QWidget* parent)
 
 QString SystemCommandsPage::baudRatePayload() const {
     // A text outside the table gives no code byte: 81 goes alone.
-    for (const BaudRate& rate : baudRates)
-        if (baudRate_->currentText() == QLatin1String(rate.text))
-            return QStringLiteral("81") + QLatin1String(rate.code);
-    return QStringLiteral("81");
+    return QStringLiteral("81") + baudRateCode(baudRate_->currentText());
 }
 
 int SystemCommandsPage::interval() const {

@@ -11,22 +11,7 @@
 
 namespace {
 
-const QString idle = QStringLiteral("Idle");
-const QString all = QStringLiteral("All");
 const QString loopRead = QStringLiteral("连续读      ");
-
-// A request pair in its own box, "Idle" checked; returns the "All" button.
-QRadioButton* addRequestPair(QWidget* parent, QLayout* layout, const char* groupName,
-                             const char* idleName, const char* allName) {
-    auto* group = makeGroup(parent, groupName, QString());
-    auto* row = new QHBoxLayout(group);
-    row->setContentsMargins(6, 2, 6, 2);
-    row->addWidget(makeRadio(group, idleName, idle, true));
-    auto* allRadio = makeRadio(group, allName, all);
-    row->addWidget(allRadio);
-    layout->addWidget(group);
-    return allRadio;
-}
 
 QListWidget* makePageList(QWidget* parent, const char* name, int selected) {
     auto* list = named(new QListWidget(parent), name);
@@ -52,7 +37,7 @@ UltralightPage::UltralightPage(PageContext& context, QWidget* parent)
     serialGrid->addWidget(makeLabel(serialGroup, QStringLiteral("Read  Card series number:  ")), 0,
                           0, 1, 3);
     auto* requestRow = new QHBoxLayout;
-    ula_ = addRequestPair(serialGroup, requestRow, "GroupBox23", "Uli", "Ula");
+    ula_ = addRequestPair(serialGroup, requestRow, "GroupBox23", "Uli", "Ula", Qt::Horizontal);
     auto* checkBox8 = makeCheckBox(serialGroup, "CheckBox8", loopRead);
     requestRow->addWidget(checkBox8);
     auto* button55 = makeButton(serialGroup, "Button55", QStringLiteral("Read"));
@@ -78,7 +63,7 @@ UltralightPage::UltralightPage(PageContext& context, QWidget* parent)
     readControls->addWidget(button18);
     auto* checkBox9 = makeCheckBox(readGroup, "CheckBox9", loopRead);
     readControls->addWidget(checkBox9);
-    ulaa_ = addRequestPair(readGroup, readControls, "GroupBox24", "Ulii", "Ulaa");
+    ulaa_ = addRequestPair(readGroup, readControls, "GroupBox24", "Ulii", "Ulaa", Qt::Horizontal);
     readControls->addStretch();
     readGrid->addLayout(readControls, 0, 2, 2, 1);
     cardRow->addWidget(readGroup);
@@ -95,7 +80,8 @@ UltralightPage::UltralightPage(PageContext& context, QWidget* parent)
     writeControls->addWidget(button54);
     auto* checkBox10 = makeCheckBox(writeGroup, "CheckBox10", QStringLiteral("连续写      "));
     writeControls->addWidget(checkBox10);
-    ulaaa_ = addRequestPair(writeGroup, writeControls, "GroupBox25", "Uliii", "Ulaaa");
+    ulaaa_ =
+        addRequestPair(writeGroup, writeControls, "GroupBox25", "Uliii", "Ulaaa", Qt::Horizontal);
     writeControls->addStretch();
     writeGrid->addLayout(writeControls, 0, 2, 2, 1);
     cardRow->addWidget(writeGroup);
@@ -139,17 +125,17 @@ QString UltralightPage::pageByte(const QListWidget* pages) {
 }
 
 void UltralightPage::Button55Click() {
-    runCardCommand(context_, readSerial_);
+    runCommand(context_, readSerial_);
 }
 
 void UltralightPage::Button17Click() {
-    runCardCommand(context_, halt_);
+    runCommand(context_, halt_);
 }
 
 void UltralightPage::Button18Click() {
-    runCardCommand(context_, readPages_);
+    runCommand(context_, readPages_);
 }
 
 void UltralightPage::Button54Click() {
-    runCardCommand(context_, writePage_);
+    runCommand(context_, writePage_);
 }

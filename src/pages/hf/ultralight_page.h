@@ -34,8 +34,8 @@ class UltralightPage : public QWidget {
     QListWidget* listBox1_;
     QListWidget* listBox2_;
     QLineEdit* edit56_;
-    CardCommand readSerial_;
-    CardCommand halt_;
-    CardCommand readPages_;
-    CardCommand writePage_;
+    ReaderCommand readSerial_;
+    ReaderCommand halt_;
+    ReaderCommand readPages_;
+    ReaderCommand writePage_;
 };

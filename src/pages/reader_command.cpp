@@ -1,14 +1,7 @@
-#include "command_button.h"
+#include "reader_command.h"
 
 #include "pages/page_support.h"
-#include "protocol/conversion.h"
 #include "protocol/hex_text.h"
-
-InputError::InputError(const QString& message) : std::runtime_error(message.toStdString()) {}
-
-QString InputError::message() const {
-    return QString::fromStdString(what());
-}
 
 namespace parameter {
 
@@ -43,30 +36,23 @@ QString flag(bool set) {
 
 } // namespace parameter
 
-std::function<ReplyTexts()> fixedTexts(const QString& success, const QString& failure,
-                                       bool successLineBreak) {
-    return [=] { return ReplyTexts(success, failure, successLineBreak); };
-}
-
-void runCommand(const PageContext& context, const CommandButton& command) {
+void runCommand(const PageContext& context, const ReaderCommand& command) {
     guarded(context, [&] {
-        QString payload;
-        try {
-            payload = command.payload();
-        } catch (const InputError& error) {
-            context.showError(error.message());
-            return;
-        }
-        context.link.Send(payload);
-        context.link.Delay(command.waitMs);
-        context.link.judge(command.texts());
+        ReaderLink& link = context.link;
+        link.Send(command.payload());
+        link.Delay(command.waitMs);
+        link.judge(command.texts());
     });
 }
 
-QPushButton* makeCommandButton(QWidget* parent, const PageContext& context,
-                               const CommandButton& command) {
-    QPushButton* button = makeButton(parent, command.name, command.caption);
+void connectCommand(QPushButton* button, const PageContext& context, const ReaderCommand& command) {
     QObject::connect(button, &QPushButton::clicked, button,
                      [&context, command] { runCommand(context, command); });
-    return button;
+}
+
+QPushButton* makeCommandButton(QWidget* parent, const PageContext& context,
+                               const CommandButton& button) {
+    QPushButton* widget = makeButton(parent, button.name, button.caption);
+    connectCommand(widget, context, button.command);
+    return widget;
 }
