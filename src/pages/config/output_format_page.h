@@ -23,7 +23,7 @@ class OutputFormatPage : public QWidget {
     // "10位10进制（id后4字节转换）"); codes above 10 are custom lengths.
     static QString formatDescription(const QString& code);
 
-    void Button64Click();
+    void Button64Click(); // buzzer off, or on again
 
   private:
     QWidget* makeFormatGroup();

@@ -33,23 +33,23 @@ class SerialPage : public QWidget {
     // chosen stays chosen while it is there; otherwise as after a page change,
     // the baud rate left alone.
     void portsChanged();
-    void GetCom();
+    void GetCom(); // lists the serial ports found
     const QString& PortName() const { return portName_; }
 
-    void ComboBox21Change();
-    void ComboBox22Change();
-    void Button73Click();
-    void Button74Click();
+    void ComboBox21Change(); // another port: reopen on it
+    void ComboBox22Change(); // another baud rate: reopen at it
+    void Button73Click();    // open the port
+    void Button74Click();    // close the port
 
-    void Button76Click();
-    void Button71Click();
-    void Button75Click();
+    void Button76Click(); // switch the reader to USB HID (over the serial port)
+    void Button71Click(); // switch the reader to its USB virtual serial port
+    void Button75Click(); // set the read mode (over the serial port)
 
-    void Button3Click();
-    void CheckBox3Click();
-    void Button6Click();
-    void Button5Click();
-    void Button7Click();
+    void Button3Click();   // send the terminal's bytes
+    void CheckBox3Click(); // send them again and again
+    void Button6Click();   // load the terminal from a file
+    void Button5Click();   // save the terminal to a file
+    void Button7Click();   // empty the terminal
     // The file work of "载入数据" and "另存为" after their dialogs; false (and
     // the error box) when refused, the terminal text then unchanged.
     bool loadTerminalText(const QString& fileName);

@@ -18,7 +18,7 @@ class WifiPage : public QWidget {
   public:
     explicit WifiPage(PageContext& context, QWidget* parent = nullptr);
 
-    void Button80Click();
+    void Button80Click(); // read the WiFi networks the module sees
     // A cell became the selected one (table coordinates).
     void StringGrid1SelectCell(int column, int row);
 

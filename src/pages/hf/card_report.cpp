@@ -1,7 +1,7 @@
 #include "card_report.h"
 
-#include "protocol/hex_text.h"
 #include "protocol/reader_link.h"
+#include "protocol/reply.h"
 
 namespace {
 
@@ -23,12 +23,12 @@ constexpr CardType cardTypes[] = {
 } // namespace
 
 void checkcard(ReaderLink& link) {
-    const QString code = hex::mid(link.ReplyText(), 3, 2);
+    const QString code = reply::byte(link.ReplyText(), 2);
     for (const CardType& type : cardTypes) {
         if (code != QLatin1String(type.code))
             continue;
         // A short report gives a short number.
-        const QString number = hex::mid(link.ReplyText(), 5, 2 * type.numberBytes);
+        const QString number = reply::bytes(link.ReplyText(), 3, 2 + type.numberBytes);
         link.log(QString::fromUtf8(type.found));
         link.log(QString::fromUtf8(type.numberLabel) + number + kCrLf);
         link.setReplyText(QString());

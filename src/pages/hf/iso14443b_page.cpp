@@ -158,7 +158,7 @@ void Iso14443bPage::Button36Click() {
         link.log(QStringLiteral("无数据接收..") + kCrLf);
         return;
     }
-    const QString message = passDataMessage(reply::bytes(replyText, 5, 5));
+    const QString message = passDataMessage(reply::byte(replyText, 5));
     if (!message.isEmpty())
         link.log(message + kCrLf);
 }

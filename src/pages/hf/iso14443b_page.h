@@ -14,13 +14,13 @@ class Iso14443bPage : public QWidget {
   public:
     explicit Iso14443bPage(PageContext& context, QWidget* parent = nullptr);
 
-    void Button31Click();
-    void Button32Click();
-    void Button33Click();
-    void Button34Click();
-    void Button36Click();
-    void Button19Click();
-    void Button22Click();
+    void Button31Click(); // request a Type B card
+    void Button32Click(); // anticollision (the request again)
+    void Button33Click(); // ATTRIB with the card's identifier
+    void Button34Click(); // reset the card, its serial number into Edit76
+    void Button36Click(); // pass data bytes to the card
+    void Button19Click(); // read the identity card's number
+    void Button22Click(); // read the identity card's file identifier
 
   private:
     PageContext& context_;

@@ -322,11 +322,11 @@ void Iso15693Page::Button37Click() {
 void Iso15693Page::logInventory(const QString& replyText, const QString& time) {
     ReaderLink& link = context_.link;
     link.log(done + time);
-    link.log(QStringLiteral("域内的卡片数量为：") + reply::bytes(replyText, 5, 5));
+    link.log(QStringLiteral("域内的卡片数量为：") + reply::byte(replyText, 5));
     link.log(QStringLiteral("域内的卡片数据为：") + reply::bytesToEnd(replyText, 6));
     const int records = qMax(0, int(replyText.size()) - 14) / 20;
     for (int k = 1; k <= records; ++k)
         link.log(QStringLiteral("第%1张卡卡号为：").arg(k) +
-                 cdate(hex::mid(replyText, 15 + 20 * (k - 1), 16)));
+                 cdate(reply::bytes(replyText, 10 * k - 2, 10 * k + 5)));
     link.log(QString());
 }

@@ -16,7 +16,7 @@ class Iso15693Page : public QWidget {
   public:
     explicit Iso15693Page(PageContext& context, QWidget* parent = nullptr);
 
-    void Button37Click();
+    void Button37Click(); // inventory of the cards in the field
 
   private:
     // One row: its request-flags box, its fields and its command.

@@ -95,6 +95,25 @@ QString S50S70Page::ModeChoice::byte() const {
     return hex::byte((all->isChecked() ? 1 : 0) | (keyB->isChecked() ? 2 : 0));
 }
 
+// A read or a write of blocks; a write has a data edit.
+struct S50S70Page::BlockSection {
+    ModeNames mode;
+    const char* start;
+    const char* startLabel;
+    const char* count;
+    const char* countText;
+    const char* countLabel;
+    const char* key;
+    const char* keyLabel;
+    const char* button;
+    const char* caption;
+    const char* loopBox;
+    const char* loopCaption;
+    const char* code;
+    const char* data;
+    int extraMs; // added to the interval of the continuous mode
+};
+
 struct S50S70Page::ValueSection {
     ModeNames mode;
     const char* sector;
@@ -114,9 +133,43 @@ S50S70Page::S50S70Page(PageContext& context, QWidget* parent) : QWidget(parent),
     page->setContentsMargins(4, 4, 4, 4);
     page->setSpacing(4);
 
-    addReadSection(page);
+    const BlockSection blockSections[] = {
+        {{"GroupBox7", "reqi", "reqa", "GroupBox8", "keya", "keyb"},
+         "ComboBox3",
+         "起始块       ",
+         "ComboBox6",
+         "04",
+         "块的数量     ",
+         "ComboBox4",
+         "密钥       ",
+         "Button8",
+         "读卡",
+         "CheckBox2",
+         "连续读      ",
+         "20",
+         nullptr,
+         0},
+        {{"GroupBox9", "reqii", "reqaa", "GroupBox10", "keyaa", "keybb"},
+         "ComboBox7",
+         "起始地址        ",
+         "ComboBox8",
+         "01",
+         "块的数量      ",
+         "ComboBox9",
+         "密钥     ",
+         "Button9",
+         "写卡",
+         "CheckBox1",
+         "连续写        ",
+         "21",
+         "Edit3",
+         10},
+    };
+    addBlockSection(page, blockSections[0]);
+    // The address switch and the write-and-read cycle sit below the read
+    // section: the page is too narrow to hold them beside it.
     addAddressSection(page);
-    addWriteSection(page);
+    addBlockSection(page, blockSections[1]);
     addCardNumberSection(page);
     const ValueSection valueSections[] = {
         {{"GroupBox12", "reqiii", "reqaaa", "GroupBox13", "keyaaa", "keybbb"},
@@ -161,39 +214,47 @@ S50S70Page::ModeChoice S50S70Page::addModeChoice(QHBoxLayout* row, const ModeNam
                          QStringLiteral("Key B"), Qt::Vertical)};
 }
 
-void S50S70Page::addReadSection(QVBoxLayout* page) {
-    QHBoxLayout* row = addSection(this, page);
-    const ModeChoice mode =
-        addModeChoice(row, {"GroupBox7", "reqi", "reqa", "GroupBox8", "keya", "keyb"});
-    auto* start = makeChoice(this, "ComboBox3", blockItems(), QStringLiteral("10"), 48);
-    auto* count = makeChoice(this, "ComboBox6", countItems, QStringLiteral("04"), 44);
-    auto* key = makeChoice(this, "ComboBox4", keyItems, transportKey, 150);
+void S50S70Page::addBlockSection(QVBoxLayout* page, const BlockSection& section) {
+    QVBoxLayout* rows = nullptr;
+    QHBoxLayout* row = addSection(this, page, &rows);
+    const ModeChoice mode = addModeChoice(row, section.mode);
+    auto* start = makeChoice(this, section.start, blockItems(), QStringLiteral("10"), 48);
+    auto* count = makeChoice(this, section.count, countItems, QLatin1String(section.countText), 44);
+    auto* key = makeChoice(this, section.key, keyItems, transportKey, 150);
     auto* grid = new QGridLayout;
-    grid->addWidget(makeLabel(this, QStringLiteral("起始块       ")), 0, 0);
+    grid->addWidget(makeLabel(this, QString::fromUtf8(section.startLabel)), 0, 0);
     grid->addWidget(start, 0, 1);
-    grid->addWidget(makeLabel(this, QStringLiteral("块的数量     ")), 0, 2);
+    grid->addWidget(makeLabel(this, QString::fromUtf8(section.countLabel)), 0, 2);
     grid->addWidget(count, 0, 3);
-    grid->addWidget(makeLabel(this, QStringLiteral("密钥       ")), 1, 0);
+    grid->addWidget(makeLabel(this, QString::fromUtf8(section.keyLabel)), 1, 0);
     grid->addWidget(key, 1, 1, 1, 3);
     row->addLayout(grid);
     auto* buttons = new QVBoxLayout;
-    auto* button8 = makeButton(this, "Button8", QStringLiteral("读卡"));
-    auto* checkBox2 = makeCheckBox(this, "CheckBox2", QStringLiteral("连续读      "));
-    buttons->addWidget(button8);
-    buttons->addWidget(checkBox2);
+    auto* button = makeButton(this, section.button, QString::fromUtf8(section.caption));
+    auto* loop = makeCheckBox(this, section.loopBox, QString::fromUtf8(section.loopCaption));
+    buttons->addWidget(button);
+    buttons->addWidget(loop);
     row->addLayout(buttons);
     row->addStretch();
+    QLineEdit* data = nullptr;
+    if (section.data) {
+        data = makeEdit(this, section.data,
+                        QStringLiteral("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"));
+        rows->addWidget(data);
+    }
 
-    readPayload_ = [mode, count, start, key] {
-        return QStringLiteral("20") + mode.byte() + count->currentText() + start->currentText() +
-               key->currentText();
+    // Code, mode, count, start block, key, and the data of a write.
+    (data ? writePayload_ : readPayload_) = [code = QLatin1String(section.code), mode, count, start,
+                                             key, data] {
+        return code + mode.byte() + count->currentText() + start->currentText() +
+               key->currentText() + (data ? data->text() : QString());
     };
-    connect(button8, &QPushButton::clicked, this, &S50S70Page::readBlocks);
-    addContinuousMode(context_, {checkBox2, [this] { readBlocks(); }, false, 0});
+    void (S50S70Page::*blocks)() = data ? &S50S70Page::writeBlocks : &S50S70Page::readBlocks;
+    connect(button, &QPushButton::clicked, this, blocks);
+    addContinuousMode(context_,
+                      {loop, [this, blocks] { (this->*blocks)(); }, false, section.extraMs});
 }
 
-// The address switch and the write-and-read cycle, below the read section: the
-// page is too narrow to hold them beside it.
 void S50S70Page::addAddressSection(QVBoxLayout* page) {
     QHBoxLayout* row = addSection(this, page);
     auto* addressSwitch = makeGroup(this, "GroupBox26", QString());
@@ -226,41 +287,6 @@ void S50S70Page::addAddressSection(QVBoxLayout* page) {
                                  false, 10});
 }
 
-void S50S70Page::addWriteSection(QVBoxLayout* page) {
-    QVBoxLayout* rows = nullptr;
-    QHBoxLayout* row = addSection(this, page, &rows);
-    const ModeChoice mode =
-        addModeChoice(row, {"GroupBox9", "reqii", "reqaa", "GroupBox10", "keyaa", "keybb"});
-    auto* start = makeChoice(this, "ComboBox7", blockItems(), QStringLiteral("10"), 48);
-    auto* count = makeChoice(this, "ComboBox8", countItems, QStringLiteral("01"), 44);
-    auto* key = makeChoice(this, "ComboBox9", keyItems, transportKey, 150);
-    auto* data =
-        makeEdit(this, "Edit3", QStringLiteral("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"));
-    auto* grid = new QGridLayout;
-    grid->addWidget(makeLabel(this, QStringLiteral("起始地址        ")), 0, 0);
-    grid->addWidget(start, 0, 1);
-    grid->addWidget(makeLabel(this, QStringLiteral("块的数量      ")), 0, 2);
-    grid->addWidget(count, 0, 3);
-    grid->addWidget(makeLabel(this, QStringLiteral("密钥     ")), 1, 0);
-    grid->addWidget(key, 1, 1, 1, 3);
-    row->addLayout(grid);
-    auto* buttons = new QVBoxLayout;
-    auto* button9 = makeButton(this, "Button9", QStringLiteral("写卡"));
-    auto* checkBox1 = makeCheckBox(this, "CheckBox1", QStringLiteral("连续写        "));
-    buttons->addWidget(button9);
-    buttons->addWidget(checkBox1);
-    row->addLayout(buttons);
-    row->addStretch();
-    rows->addWidget(data);
-
-    writePayload_ = [mode, count, start, key, data] {
-        return QStringLiteral("21") + mode.byte() + count->currentText() + start->currentText() +
-               key->currentText() + data->text();
-    };
-    connect(button9, &QPushButton::clicked, this, &S50S70Page::writeBlocks);
-    addContinuousMode(context_, {checkBox1, [this] { writeBlocks(); }, false, 10});
-}
-
 void S50S70Page::addCardNumberSection(QVBoxLayout* page) {
     QHBoxLayout* row = addSection(this, page);
     auto* haltLabels = new QVBoxLayout;
@@ -284,15 +310,15 @@ void S50S70Page::addCardNumberSection(QVBoxLayout* page) {
     const ReaderCommand halt{
         [] { return QStringLiteral("06"); }, haltWaitMs,
         ReplyTexts(QStringLiteral("HALT操作成功   "), QStringLiteral("HALT操作失败   "))};
-    connect(button16, &QPushButton::clicked, this, [this, halt] { runCommand(context_, halt); });
+    connectCommand(button16, context_, halt);
 
     ReaderLink& link = context_.link;
     ReplyTexts texts(success, QStringLiteral("读卡号操作失败   "));
     texts.successLines = [&link](const QString& reply, const QString& time) {
         link.log(success + time + kCrLf);
-        link.log(QStringLiteral("返回卡号为:") + hex::mid(reply, 11, 8));
+        link.log(QStringLiteral("返回卡号为:") + reply::bytes(reply, 6, 9));
         // Byte 5 tells one card (00) from several (01); other values add nothing.
-        const QString cards = hex::mid(reply, 9, 2);
+        const QString cards = reply::byte(reply, 5);
         if (cards == QLatin1String("00"))
             link.log(QStringLiteral("检测到的卡的数量为一张卡..") + kCrLf);
         else if (cards == QLatin1String("01"))
@@ -336,8 +362,7 @@ void S50S70Page::addValueSection(QVBoxLayout* page, const ValueSection& section)
             return code + mode.byte() + sector->text() + key->text() + amount->text();
         },
         cardWaitMs, fieldReport(context_.link, success, cardFailure, false, fields)};
-    connect(button, &QPushButton::clicked, this,
-            [this, command] { runCommand(context_, command); });
+    connectCommand(button, context_, command);
 }
 
 void S50S70Page::readBlocks() {

@@ -35,13 +35,13 @@ class S50S70Page : public QWidget {
         const char* keyA;
         const char* keyB;
     };
+    struct BlockSection;
     struct ValueSection;
 
     ModeChoice addModeChoice(QHBoxLayout* row, const ModeNames& names);
     // Each builds one framed section of the page and wires its controls.
-    void addReadSection(QVBoxLayout* page);
+    void addBlockSection(QVBoxLayout* page, const BlockSection& section);
     void addAddressSection(QVBoxLayout* page);
-    void addWriteSection(QVBoxLayout* page);
     void addCardNumberSection(QVBoxLayout* page);
     void addValueSection(QVBoxLayout* page, const ValueSection& section);
 

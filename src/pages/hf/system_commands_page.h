@@ -18,7 +18,7 @@ class SystemCommandsPage : public QWidget {
     int interval() const;
 
     // Edit22 holds a non-negative integer: anything else is set back to "100".
-    void Edit22Change();
+    void Edit22Change(); // an interval that is no number goes back to 100
 
   private:
     QString baudRatePayload() const;

@@ -88,20 +88,24 @@ UltralightPage::UltralightPage(PageContext& context, QWidget* parent)
     page->addWidget(cardGroup, 1);
 
     const ReplyField serialNumber{QStringLiteral("卡号为:"), 5, 11, true};
-    readSerial_ = {[this] { return QStringLiteral("E3") + modeByte(ula_); }, 300,
+    readSerial_ = {[this] { return QStringLiteral("E3") + parameter::flag(ula_->isChecked()); },
+                   300,
                    fieldReport(link, QStringLiteral("读卡号 操作成功   "),
                                QStringLiteral("读卡ID号操作失败   "), false, {serialNumber})};
     halt_ = {[] { return QStringLiteral("06"); }, 300,
              ReplyTexts(QStringLiteral("HALT操作成功   "), QStringLiteral("HALT操作失败   "))};
     readPages_ = {
-        [this] { return QStringLiteral("E0") + modeByte(ulaa_) + pageByte(listBox1_); }, 800,
+        [this] {
+            return QStringLiteral("E0") + parameter::flag(ulaa_->isChecked()) + pageByte(listBox1_);
+        },
+        800,
         fieldReport(link, QStringLiteral("读卡 操作成功   "), QStringLiteral("读卡失败   "), false,
                     {{QStringLiteral("读卡返回数据为: "), 5, 20},
                      {QStringLiteral("卡ID号为:"), 21, 27, true}})};
     // The byte 01 after the mode is part of the reader's write command.
     writePage_ = {[this] {
-                      return QStringLiteral("E1") + modeByte(ulaaa_) + QStringLiteral("01") +
-                             pageByte(listBox2_) + edit56_->text();
+                      return QStringLiteral("E1") + parameter::flag(ulaaa_->isChecked()) +
+                             QStringLiteral("01") + pageByte(listBox2_) + edit56_->text();
                   },
                   500,
                   fieldReport(link, QStringLiteral("写卡操作成功   "),
@@ -114,10 +118,6 @@ UltralightPage::UltralightPage(PageContext& context, QWidget* parent)
     addContinuousMode(context_, {checkBox8, [this] { Button55Click(); }, true, 10});
     addContinuousMode(context_, {checkBox9, [this] { Button18Click(); }, true, 50});
     addContinuousMode(context_, {checkBox10, [this] { Button54Click(); }, false, 100});
-}
-
-QString UltralightPage::modeByte(const QRadioButton* all) {
-    return all->isChecked() ? QStringLiteral("01") : QStringLiteral("00");
 }
 
 QString UltralightPage::pageByte(const QListWidget* pages) {

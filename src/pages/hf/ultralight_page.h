@@ -16,14 +16,12 @@ class UltralightPage : public QWidget {
   public:
     explicit UltralightPage(PageContext& context, QWidget* parent = nullptr);
 
-    void Button55Click();
-    void Button17Click();
-    void Button18Click();
-    void Button54Click();
+    void Button55Click(); // read the card's serial number
+    void Button17Click(); // halt the card
+    void Button18Click(); // read pages
+    void Button54Click(); // write a page
 
   private:
-    // 00 requests idle cards only, 01 all cards, halted ones too.
-    static QString modeByte(const QRadioButton* all);
     // The selected item is a page number written in decimal.
     static QString pageByte(const QListWidget* pages);
 

@@ -7,8 +7,8 @@
 #include <QStringList>
 #include <QTest>
 
-// One command to the HF card reader: the payload in, the reply payload (status
-// first) out, both as hex text.
+// One command to the simulated reader at address 00: the payload as hex text
+// in, the reply payload (status first) as upper-case hex out.
 inline QByteArray ask(sim::SimulatedReader& reader, const QByteArray& payload) {
     const sim::HfFrame reply =
         sim::HfFrame::parse(reader.exchange(sim::HfFrame::build(0x00, bytes(payload))));
