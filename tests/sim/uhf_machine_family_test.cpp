@@ -1,4 +1,4 @@
-#include "config_exchange.h"
+#include "sim_exchange.h"
 
 #include <QTest>
 

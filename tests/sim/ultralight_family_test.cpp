@@ -1,4 +1,4 @@
-#include "hf_card_exchange.h"
+#include "sim_exchange.h"
 
 using Model = sim::SimulatedReader::Model;
 

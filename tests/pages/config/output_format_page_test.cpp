@@ -1,5 +1,5 @@
 #include "pages/config/output_format_page.h"
-#include "reply_outcomes.h"
+#include "pages/page_checks.h"
 #include "support/sim_device.h"
 
 #include <QCheckBox>
@@ -163,14 +163,7 @@ class OutputFormatPageTest : public QObject {
         addOutcomeRows("Button28", "设置被动读卡成功   ", "设置被动读卡失败   ", false);
         addOutcomeRows("Button57", "恢复出厂设置成功   ", "恢复出厂设置失败   ", true);
     }
-    void outcomes() {
-        QFETCH(QByteArray, button);
-        QFETCH(QString, reply);
-        QFETCH(QStringList, lines);
-        ScriptedDevice device;
-        FormFixture form(device);
-        QCOMPARE(clickWithReply(device, form, button, reply), lines);
-    }
+    void outcomes() { checkOutcomeRow(); }
 
     void readFormatFailures() {
         ScriptedDevice device;

@@ -1,4 +1,4 @@
-#include "reply_outcomes.h"
+#include "pages/page_checks.h"
 #include "support/sim_device.h"
 
 #include <QComboBox>
@@ -201,14 +201,7 @@ class PrefixSuffixPageTest : public QObject {
             addOutcomeRows(row.button, QString::fromUtf8(row.success),
                            QString::fromUtf8(row.failure), true);
     }
-    void outcomes() {
-        QFETCH(QByteArray, button);
-        QFETCH(QString, reply);
-        QFETCH(QStringList, lines);
-        ScriptedDevice device;
-        FormFixture form(device);
-        QCOMPARE(clickWithReply(device, form, button, reply), lines);
-    }
+    void outcomes() { checkOutcomeRow(); }
 
     void settingsReachTheSimulatedMachine() {
         SimDevice device;

@@ -1,4 +1,4 @@
-#include "reply_outcomes.h"
+#include "pages/page_checks.h"
 #include "support/sim_device.h"
 
 #include <QLineEdit>
@@ -93,14 +93,7 @@ class ReadModePageTest : public QObject {
         addOutcomeRows("Button81", "继电器打开设置成功   ", "继电器打开设置失败   ", true);
         addOutcomeRows("Button82", "继电器关闭设置成功   ", "继电器关闭设置失败   ", true);
     }
-    void outcomes() {
-        QFETCH(QByteArray, button);
-        QFETCH(QString, reply);
-        QFETCH(QStringList, lines);
-        ScriptedDevice device;
-        FormFixture form(device);
-        QCOMPARE(clickWithReply(device, form, button, reply), lines);
-    }
+    void outcomes() { checkOutcomeRow(); }
 
     void relayFrames() {
         ScriptedDevice device;

@@ -3,7 +3,7 @@
 // come from the simulated reader's serial port program or from a scripted
 // reader on a pseudo-terminal.
 #include "pages/config/serial_page.h"
-#include "reply_outcomes.h"
+#include "pages/page_checks.h"
 #include "serial/pseudo_terminal.h"
 #include "support/file_size_limit.h"
 

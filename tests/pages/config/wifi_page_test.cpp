@@ -1,4 +1,4 @@
-#include "reply_outcomes.h"
+#include "pages/page_checks.h"
 #include "support/sim_device.h"
 
 #include <QHeaderView>
@@ -125,14 +125,7 @@ class WifiPageTest : public QObject {
         outcomeColumns();
         addOutcomeRows("Button78", "WIFI设置成功   ", "WIFI设置失败   ", true);
     }
-    void outcomes() {
-        QFETCH(QByteArray, button);
-        QFETCH(QString, reply);
-        QFETCH(QStringList, lines);
-        ScriptedDevice device;
-        FormFixture form(device);
-        QCOMPARE(clickWithReply(device, form, button, reply), lines);
-    }
+    void outcomes() { checkOutcomeRow(); }
 
     void readFailures_data() {
         QTest::addColumn<QByteArray>("button");
@@ -153,14 +146,7 @@ class WifiPageTest : public QObject {
                                         << QStringList{"无有效数据，请检查设备是否联接....",
                                                        "通讯错误，没有接收到数据..   " + time, ""};
     }
-    void readFailures() {
-        QFETCH(QByteArray, button);
-        QFETCH(QString, reply);
-        QFETCH(QStringList, lines);
-        ScriptedDevice device;
-        FormFixture form(device);
-        QCOMPARE(clickWithReply(device, form, button, reply), lines);
-    }
+    void readFailures() { checkOutcomeRow(); }
 
     // Status 00 with no room for data (length byte 0): an empty address, not
     // the bytes after it.

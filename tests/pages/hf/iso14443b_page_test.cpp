@@ -1,5 +1,5 @@
-#include "card_page_checks.h"
 #include "pages/hf/iso14443b_page.h"
+#include "pages/page_checks.h"
 #include "support/scripted_device.h"
 #include "support/sim_device.h"
 
@@ -116,19 +116,7 @@ class Iso14443bPageTest : public QObject {
             << QByteArray("Button36") << "02 83"
             << QStringList{"操作失败   " + stamp, "卡不存在....", ""};
     }
-    void outcomes() {
-        QFETCH(QByteArray, button);
-        QFETCH(QString, reply);
-        QFETCH(QStringList, lines);
-        ScriptedDevice device;
-        FormFixture f(device);
-        if (reply.isNull())
-            device.writeResult = 0;
-        else
-            device.reply(replyFrame(reply));
-        f.click(button);
-        QCOMPARE(f.lines(), lines);
-    }
+    void outcomes() { checkPayloadOutcomeRow(); }
 
     // Reply byte 5 after a failed exchange, and the line it adds.
     void sendDataStatusTable_data() {
@@ -217,31 +205,14 @@ class Iso14443bPageTest : public QObject {
     }
 
     void continuousModes_data() {
-        QTest::addColumn<QByteArray>("box");
-        QTest::addColumn<int>("stop");
-        QTest::addColumn<QString>("frame");
-        const struct {
-            const char* box;
-            const char* frame;
-        } boxes[] = {{"CheckBox11", "AA00010908BB"},
-                     {"CheckBox13", "AA00012627BB"},
-                     {"CheckBox14", "AA00012726BB"}};
-        for (const auto& box : boxes) {
-            QTest::addRow("%s, untick", box.box)
-                << QByteArray(box.box) << int(LoopStop::Untick) << QString(box.frame);
-            QTest::addRow("%s, close", box.box)
-                << QByteArray(box.box) << int(LoopStop::Close) << QString(box.frame);
-        }
-        QTest::newRow("CheckBox11, page change")
-            << QByteArray("CheckBox11") << int(LoopStop::PageChange) << "AA00010908BB";
+        continuousModeColumns();
+        addContinuousModeRows({{"CheckBox11", "AA00010908BB"},
+                               {"CheckBox13", "AA00012627BB"},
+                               {"CheckBox14", "AA00012726BB"}},
+                              {LoopStop::Untick, LoopStop::Close});
+        addContinuousModeRows({{"CheckBox11", "AA00010908BB"}}, {LoopStop::PageChange});
     }
-    void continuousModes() {
-        QFETCH(QByteArray, box);
-        QFETCH(int, stop);
-        QFETCH(QString, frame);
-        SimDevice device(Model::Hf);
-        checkLoopRepeatsAndStops(device, 4, box, LoopStop(stop), frame);
-    }
+    void continuousModes() { checkContinuousModeRow(4); }
 
     // The identity card loops wait the full interval and go on on another page.
     void identityLoopsKeepRunningOnAnotherPage_data() {

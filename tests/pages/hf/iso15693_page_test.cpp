@@ -1,4 +1,4 @@
-#include "card_page_checks.h"
+#include "pages/page_checks.h"
 #include "support/scripted_device.h"
 #include "support/sim_device.h"
 
@@ -212,19 +212,7 @@ class Iso15693PageTest : public QObject {
                                    << QStringList{"无有效数据，请检查设备是否联接....",
                                                   "通讯错误，没有接收到数据..   " + stamp, ""};
     }
-    void outcomes() {
-        QFETCH(QByteArray, button);
-        QFETCH(QString, reply);
-        QFETCH(QStringList, lines);
-        ScriptedDevice device;
-        FormFixture f(device);
-        if (reply.isNull())
-            device.writeResult = 0;
-        else
-            device.reply(replyFrame(reply));
-        f.click(button);
-        QCOMPARE(f.lines(), lines);
-    }
+    void outcomes() { checkPayloadOutcomeRow(); }
 
     void inventoryOfTheSimulatedField() {
         SimDevice device(Model::Hf);
@@ -316,33 +304,12 @@ class Iso15693PageTest : public QObject {
     }
 
     void continuousModes_data() {
-        QTest::addColumn<QByteArray>("box");
-        QTest::addColumn<int>("stop");
-        QTest::addColumn<QString>("frame");
-        const struct {
-            const char* box;
-            const char* frame;
-        } boxes[] = {{"CheckBox5", "AA00041006000012BB"},
-                     {"CheckBox6", "AA00041102010513BB"},
-                     {"CheckBox7", "AA0008124205011122334418BB"}};
-        const struct {
-            LoopStop stop;
-            const char* name;
-        } stops[] = {{LoopStop::Untick, "untick"},
-                     {LoopStop::PageChange, "page change"},
-                     {LoopStop::Close, "close"}};
-        for (const auto& box : boxes)
-            for (const auto& stop : stops)
-                QTest::addRow("%s, %s", box.box, stop.name)
-                    << QByteArray(box.box) << int(stop.stop) << QString(box.frame);
+        continuousModeColumns();
+        addContinuousModeRows({{"CheckBox5", "AA00041006000012BB"},
+                               {"CheckBox6", "AA00041102010513BB"},
+                               {"CheckBox7", "AA0008124205011122334418BB"}});
     }
-    void continuousModes() {
-        QFETCH(QByteArray, box);
-        QFETCH(int, stop);
-        QFETCH(QString, frame);
-        SimDevice device(Model::Hf);
-        checkLoopRepeatsAndStops(device, 5, box, LoopStop(stop), frame);
-    }
+    void continuousModes() { checkContinuousModeRow(5); }
 };
 
 QTEST_MAIN(Iso15693PageTest)

@@ -1,4 +1,4 @@
-#include "card_page_checks.h"
+#include "pages/page_checks.h"
 #include "support/scripted_device.h"
 #include "support/sim_device.h"
 
@@ -122,19 +122,7 @@ class UltralightPageTest : public QObject {
                                    << QStringList{"无有效数据，请检查设备是否联接....",
                                                   "通讯错误，没有接收到数据..   " + stamp, ""};
     }
-    void outcomes() {
-        QFETCH(QByteArray, button);
-        QFETCH(QString, reply);
-        QFETCH(QStringList, lines);
-        ScriptedDevice device;
-        FormFixture f(device);
-        if (reply.isNull())
-            device.writeResult = 0;
-        else
-            device.reply(replyFrame(reply));
-        f.click(button);
-        QCOMPARE(f.lines(), lines);
-    }
+    void outcomes() { checkPayloadOutcomeRow(); }
 
     void writtenPageReadsBack() {
         SimDevice device(Model::Hf);
@@ -180,33 +168,12 @@ class UltralightPageTest : public QObject {
     }
 
     void continuousModes_data() {
-        QTest::addColumn<QByteArray>("box");
-        QTest::addColumn<int>("stop");
-        QTest::addColumn<QString>("frame");
-        const struct {
-            const char* box;
-            const char* frame;
-        } boxes[] = {{"CheckBox8", "AA0002E300E1BB"},
-                     {"CheckBox9", "AA0003E00000E3BB"},
-                     {"CheckBox10", "AA0008E100010400000000ECBB"}};
-        const struct {
-            LoopStop stop;
-            const char* name;
-        } stops[] = {{LoopStop::Untick, "untick"},
-                     {LoopStop::PageChange, "page change"},
-                     {LoopStop::Close, "close"}};
-        for (const auto& box : boxes)
-            for (const auto& stop : stops)
-                QTest::addRow("%s, %s", box.box, stop.name)
-                    << QByteArray(box.box) << int(stop.stop) << QString(box.frame);
+        continuousModeColumns();
+        addContinuousModeRows({{"CheckBox8", "AA0002E300E1BB"},
+                               {"CheckBox9", "AA0003E00000E3BB"},
+                               {"CheckBox10", "AA0008E100010400000000ECBB"}});
     }
-    void continuousModes() {
-        QFETCH(QByteArray, box);
-        QFETCH(int, stop);
-        QFETCH(QString, frame);
-        SimDevice device(Model::Hf);
-        checkLoopRepeatsAndStops(device, 3, box, LoopStop(stop), frame);
-    }
+    void continuousModes() { checkContinuousModeRow(3); }
 
     // Edit22 + 100 ms after each write, Edit22 read afresh before each pause.
     void writeLoopWaitsTheFullIntervalBetweenWrites_data() {
