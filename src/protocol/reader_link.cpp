@@ -25,18 +25,15 @@ void ReaderLink::setReplyText(const QString& text) {
 
 void ReaderLink::Send(const QString& payload) {
     QString error;
-    const QString frame = hfFrame(address_(), payload, &error);
-    if (frame.isEmpty()) {
-        log(error + time());
-        setReplyText(QString());
-        return;
-    }
-    SendHex(frame);
+    sendFrame(hfFrame(address_(), payload, &error), error);
 }
 
 void ReaderLink::SendUHF(const QString& uhfFrame) {
     QString error;
-    const QString frame = tunnelFrame(address_(), uhfFrame, &error);
+    sendFrame(tunnelFrame(address_(), uhfFrame, &error), error);
+}
+
+void ReaderLink::sendFrame(const QString& frame, const QString& error) {
     if (frame.isEmpty()) {
         log(error + time());
         setReplyText(QString());

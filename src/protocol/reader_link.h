@@ -78,6 +78,9 @@ class ReaderLink : public QObject {
     void waitsAborted();
 
   private:
+    // Sends the frame built; an empty one is refused with the builder's error.
+    void sendFrame(const QString& frame, const QString& error);
+
     ReaderDevice& device_;
     LogSink& log_;
     const Clock& clock_;

@@ -3,7 +3,7 @@
 #include "pages/page_support.h"
 #include "protocol/baud_rates.h"
 #include "protocol/conversion.h"
-#include "protocol/hex_text.h"
+#include "protocol/frames.h"
 #include "protocol/reply.h"
 #include "serial/port_discovery.h"
 #include "serial/serial_link.h"
@@ -374,7 +374,7 @@ int SerialPage::checkedReadMode() const {
 
 QString SerialPage::memoryAreaFrame() const {
     const QString area = bank_->text() + password_->text() + address_->text() + length_->text();
-    const QString checksum = hex::byte(adddate(QStringLiteral("00 C9 00 07 ") + area)).right(2);
+    const QString checksum = uhfChecksum(QStringLiteral("00 C9 00 07 ") + area);
     return QStringLiteral("BB 00 C9 00 07 ") + area + checksum + QStringLiteral("7E");
 }
 
