@@ -2,6 +2,7 @@
 
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
+#include "protocol/reply.h"
 #include "protocol/status.h"
 
 #include <algorithm>
@@ -58,10 +59,10 @@ QString EpcOperations::exchange(const QString& frame) {
     const ReplyStatus status = replyStatus(reply);
     error_.clear();
     if (status == ReplyStatus::Failure)
-        error_ = falsereason(hex::mid(reply, 9, 2));
+        error_ = falsereason(reply::byte(reply, 5));
     else if (status == ReplyStatus::Garbled)
-        error_ = QStringLiteral("数据丢包，流水校验出错");
-    link_.setReplyText(hex::mid(reply, 9, std::max(0, int(reply.size()) - 12)));
+        error_ = garbledText.trimmed();
+    link_.setReplyText(reply::body(reply));
     return link_.ReplyText();
 }
 
@@ -69,11 +70,11 @@ EpcOperations::Outcome EpcOperations::judge(const QString& reply, bool errorMean
     if (!error_.isEmpty())
         return Outcome::Refused;
     if (reply.isEmpty()) {
-        error_ = QStringLiteral("通讯错误，没有接收到数据..");
+        error_ = noReplyText.trimmed();
         return Outcome::NoReply;
     }
     if (!reply.startsWith(QLatin1String("BB")) || !reply.endsWith(QLatin1String("7E"))) {
-        error_ = QStringLiteral("数据丢包，流水校验出错");
+        error_ = garbledText.trimmed();
         return Outcome::Garbled;
     }
     if (uhfReply::command(reply) == QLatin1String("FF")) {
@@ -92,7 +93,7 @@ EpcOperations::Outcome EpcOperations::inventory(QString* epc, QString* storedCrc
     // RSSI, PC and StoredCRC at least, and the EPC the length says.
     if (uhfReply::command(reply) != QLatin1String("22") ||
         reply.size() < 24 + 2 * uhfReply::epcBytes(reply)) {
-        error_ = QStringLiteral("数据丢包，流水校验出错");
+        error_ = garbledText.trimmed();
         return Outcome::Garbled;
     }
     *epc = uhfReply::epc(reply);
@@ -116,7 +117,7 @@ EpcOperations::Outcome EpcOperations::read(const QString& password, int bank, in
         return outcome;
     *data = uhfReply::readData(reply);
     if (uhfReply::command(reply) != QLatin1String("39") || data->size() != 4 * words) {
-        error_ = QStringLiteral("数据丢包，流水校验出错");
+        error_ = garbledText.trimmed();
         return Outcome::Garbled;
     }
     return Outcome::Done;

@@ -17,7 +17,6 @@
 
 namespace {
 
-const QString crlf = QStringLiteral("\r\n");
 const QString notExist = QStringLiteral("The card is not exist..!   ");
 const QString noData = QStringLiteral("error,no data  receive..   ");
 
@@ -113,9 +112,9 @@ void EpcGroup::Button65Click() {
     ReaderLink& link = context_.link;
     const QString reply = operations_.exchange(EpcOperations::inventoryFrame);
     if (reply.size() == 16)
-        link.log(notExist + link.time() + crlf);
+        link.log(notExist + link.time() + kCrLf);
     else if (reply.isEmpty())
-        link.log(noData + link.time() + crlf);
+        link.log(noData + link.time() + kCrLf);
     else if (reply.size() > 20)
         link.log(QStringLiteral("the epc is: ") + uhfReply::epc(reply));
 }
@@ -124,12 +123,12 @@ void EpcGroup::Button67Click() {
     ReaderLink& link = context_.link;
     const QString reply = operations_.exchange(EpcOperations::inventoryFrame);
     if (reply.size() == 16) {
-        link.log(notExist + link.time() + crlf);
+        link.log(notExist + link.time() + kCrLf);
         return;
     }
     // Without a reply the select and read still go out, with no EPC to select.
     if (reply.isEmpty())
-        link.log(noData + link.time() + crlf);
+        link.log(noData + link.time() + kCrLf);
     else if (reply.size() > 20)
         link.log(QStringLiteral("the epc is: ") + hex::mid(reply, 17, 24));
     readEpc_->setText(hex::mid(reply, 17, 24));
@@ -180,7 +179,7 @@ bool EpcGroup::writeCard() {
         return true;
     }
     if (tag.isEmpty()) {
-        link.log(noData + link.time() + crlf);
+        link.log(noData + link.time() + kCrLf);
         return true;
     }
     foundEpc_->setText(uhfReply::epc(tag));
@@ -195,7 +194,7 @@ bool EpcGroup::writeCard() {
     const QString written = context_.link.ReplyText();
     const QString command = uhfReply::command(written);
     if (written.isEmpty()) {
-        link.log(noData + link.time() + crlf);
+        link.log(noData + link.time() + kCrLf);
     } else if (command == QLatin1String("49")) {
         link.log(QStringLiteral("写卡成功,卡号") + epc);
         epcbuf_->setText(epc);
@@ -207,9 +206,9 @@ bool EpcGroup::writeCard() {
         }
     } else if (command == QLatin1String("FF")) {
         // The module refused the write: the tag does not carry the number.
-        link.log(QStringLiteral("写卡失败   ") + link.time() + crlf);
+        link.log(QStringLiteral("写卡失败   ") + link.time() + kCrLf);
     } else {
-        link.log(QStringLiteral("check sum error.....   ") + link.time() + crlf);
+        link.log(QStringLiteral("check sum error.....   ") + link.time() + kCrLf);
     }
     return true;
 }
@@ -267,7 +266,7 @@ void EpcGroup::useJournal(IssuingJournal* journal) {
         for (const IssuingJournal::Record& record : settled.uncertain)
             link.log(QStringLiteral("卡号 %1 写卡结果不明（标签 %2 不在场），此号不再使用   ")
                          .arg(record.epc, record.tid) +
-                     link.time() + crlf);
+                     link.time() + kCrLf);
         step_->setText(series->step);
         (series->reverse ? reverse_ : forward_)->setChecked(true);
     }
@@ -312,28 +311,28 @@ bool EpcGroup::issueWithJournal() {
         link.log(notExist + link.time());
         break;
     case EpcIssuer::Event::NoReply:
-        link.log(noData + link.time() + crlf);
+        link.log(noData + link.time() + kCrLf);
         break;
     case EpcIssuer::Event::SameTag:
         break;
     case EpcIssuer::Event::Unreadable:
         link.log(QStringLiteral("读标签TID失败：") + attempt.detail + QStringLiteral("   ") +
-                 link.time() + crlf);
+                 link.time() + kCrLf);
         break;
     case EpcIssuer::Event::Skipped:
         link.log(QStringLiteral("标签 %1 已发卡号 %2，不再写   ").arg(attempt.tid, attempt.epc) +
-                 link.time() + crlf);
+                 link.time() + kCrLf);
         break;
     case EpcIssuer::Event::Issued:
         link.log(QStringLiteral("写卡成功,卡号") + attempt.epc);
         epcbuf_->setText(attempt.epc);
         break;
     case EpcIssuer::Event::NotWritten:
-        link.log(QStringLiteral("写卡失败   ") + link.time() + crlf);
+        link.log(QStringLiteral("写卡失败   ") + link.time() + kCrLf);
         break;
     case EpcIssuer::Event::Uncertain:
         link.log(QStringLiteral("卡号 %1 写卡结果不明，此号不再使用   ").arg(attempt.epc) +
-                 link.time() + crlf);
+                 link.time() + kCrLf);
         break;
     case EpcIssuer::Event::Conflict:
     case EpcIssuer::Event::JournalFailed:
