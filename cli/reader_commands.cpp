@@ -55,6 +55,13 @@ int tagFailure(EpcOperations::Outcome outcome, const EpcOperations& operations) 
                : exitReaderError;
 }
 
+// The tag in the field: its EPC, StoredCRC and TID.
+EpcOperations::Outcome tagInField(EpcOperations& operations, QString* epc, QString* crc,
+                                  QString* tid) {
+    const EpcOperations::Outcome outcome = operations.inventory(epc, crc);
+    return outcome == EpcOperations::Outcome::Done ? operations.readTid(*epc, tid) : outcome;
+}
+
 } // namespace
 
 int versionCommand(const QStringList& arguments) {
@@ -212,9 +219,7 @@ int epcCommand(const QStringList& arguments) {
         QString current;
         QString crc;
         QString tid;
-        EpcOperations::Outcome outcome = operations.inventory(&current, &crc);
-        if (outcome == EpcOperations::Outcome::Done)
-            outcome = operations.readTid(current, &tid);
+        EpcOperations::Outcome outcome = tagInField(operations, &current, &crc, &tid);
         if (outcome == EpcOperations::Outcome::Done)
             outcome = operations.selectTid(tid);
         if (outcome != EpcOperations::Outcome::Done)
@@ -249,9 +254,7 @@ int tidCommand(const QStringList& arguments) {
         QString epc;
         QString crc;
         QString tid;
-        EpcOperations::Outcome outcome = operations.inventory(&epc, &crc);
-        if (outcome == EpcOperations::Outcome::Done)
-            outcome = operations.readTid(epc, &tid);
+        const EpcOperations::Outcome outcome = tagInField(operations, &epc, &crc, &tid);
         if (outcome != EpcOperations::Outcome::Done)
             return tagFailure(outcome, operations);
         printOut(tid + QStringLiteral(" epc ") + epc);
