@@ -28,6 +28,42 @@ void printOut(const QString& text) {
     QTextStream(stdout) << text << Qt::endl;
 }
 
+int hexArgument(const QString& command, const QString& name, const QString& text, int minBytes,
+                int maxBytes, QString* digits) {
+    QString compact;
+    const bool ok = hex::strictDigits(text, &compact);
+    const int bytes = int(compact.size()) / 2;
+    if (ok && bytes >= minBytes && bytes <= maxBytes) {
+        *digits = compact;
+        return -1;
+    }
+    const QString size =
+        minBytes == maxBytes
+            ? QStringLiteral("%1 byte%2").arg(minBytes).arg(minBytes == 1 ? "" : "s")
+            : QStringLiteral("%1 to %2 bytes").arg(minBytes).arg(maxBytes);
+    return failWith(
+        exitUsage,
+        QStringLiteral("%1: %2 takes %3 of hex digits, not '%4'").arg(command, name, size, text));
+}
+
+int decimalArgument(const QString& command, const QString& name, const QString& text, qint64 min,
+                    qint64 max, qint64* value) {
+    bool plain = !text.isEmpty() && text.size() <= 18;
+    for (QChar c : text)
+        plain = plain && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    const qint64 number = plain ? text.toLongLong() : 0;
+    if (plain && number >= min && number <= max) {
+        *value = number;
+        return -1;
+    }
+    return failWith(exitUsage,
+                    QStringLiteral("%1: %2 takes a decimal number from %3 to %4, not '%5'")
+                        .arg(command, name)
+                        .arg(min)
+                        .arg(max)
+                        .arg(text));
+}
+
 CommandParser::CommandParser(const QString& command, const QString& description)
     : command_(command) {
     parser_.setApplicationDescription(description);

@@ -27,6 +27,16 @@ void printOut(const QString& text);
 // printError, then the exit code.
 int failWith(int exitCode, const QString& text);
 
+// The tool's one strict reading of operator values, before anything is sent.
+// A refusal prints "COMMAND: NAME takes WHAT, not 'TEXT'" and gives exitUsage;
+// -1 means the value is good.
+// Hex: digits in whole pairs, blanks allowed between pairs, minBytes..maxBytes.
+int hexArgument(const QString& command, const QString& name, const QString& text, int minBytes,
+                int maxBytes, QString* digits);
+// Decimal: plain digits only (no sign, no "$"), min..max.
+int decimalArgument(const QString& command, const QString& name, const QString& text, qint64 min,
+                    qint64 max, qint64* value);
+
 // A subcommand's own parser: help, a one-line description, the arguments it
 // takes. parse() answers help itself and reports bad options as usage errors.
 class CommandParser {

@@ -29,6 +29,24 @@ QString fromBytes(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex().toUpper());
 }
 
+bool strictDigits(const QString& text, QString* digits) {
+    QString compact;
+    compact.reserve(text.size());
+    int inPair = 0;
+    for (QChar c : text) {
+        if (c.isSpace() && inPair == 0)
+            continue;
+        if (!isDigit(c))
+            return false;
+        compact.append(c.toUpper());
+        inPair ^= 1;
+    }
+    if (inPair)
+        return false;
+    *digits = compact;
+    return true;
+}
+
 QString byte(int value) {
     return QString::number(value, 16).toUpper().rightJustified(2, '0');
 }

@@ -15,6 +15,10 @@ QString digitsOf(const QString& text);
 QByteArray toBytes(const QString& text);
 // Bytes as compact upper-case hex text.
 QString fromBytes(const QByteArray& bytes);
+// Operator input read strictly (the command-line tool's options): hex digits
+// in whole pairs, blanks allowed only between pairs. Gives the compact upper-case
+// digits, or false for any other character or an unpaired digit.
+bool strictDigits(const QString& text, QString* digits);
 // One byte (or larger value) as upper-case hex of at least two digits.
 QString byte(int value);
 // Characters [from, from + count) of the text, positions counted from 1; a

@@ -7,6 +7,29 @@
 class HexTextTest : public QObject {
     Q_OBJECT
   private slots:
+    void strictDigitsTakesWholePairsOnly_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("compact");
+        QTest::newRow("compact, case") << "e2aB" << true << "E2AB";
+        QTest::newRow("blanks between pairs") << " E2 00\t0001 " << true << "E2000001";
+        QTest::newRow("empty") << "" << true << "";
+        QTest::newRow("blank inside a pair") << "E 2" << false << "";
+        QTest::newRow("unpaired digit") << "123" << false << "";
+        QTest::newRow("letter outside a-f") << "E2GG" << false << "";
+        QTest::newRow("dollar") << "$10" << false << "";
+        QTest::newRow("sign") << "-1" << false << "";
+        QTest::newRow("wide digit") << QString::fromUtf8("１２") << false << "";
+    }
+    void strictDigitsTakesWholePairsOnly() {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QFETCH(QString, compact);
+        QString digits = QStringLiteral("untouched");
+        QCOMPARE(hex::strictDigits(text, &digits), accepted);
+        QCOMPARE(digits, accepted ? compact : QStringLiteral("untouched"));
+    }
+
     void checkdataKeepsWholeDigitPairs_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("compact");
