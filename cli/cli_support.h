@@ -4,6 +4,7 @@
 #include "protocol/log_sink.h"
 #include "protocol/reader_device.h"
 #include "protocol/reader_link.h"
+#include "uhf/issuing_journal.h"
 
 #include <QCommandLineParser>
 #include <QString>
@@ -53,6 +54,11 @@ class CommandParser {
     QString command_;
     QCommandLineParser parser_;
 };
+
+// --journal: where the issuing journal is.
+void addJournalOption(QCommandLineParser& parser);
+// Opens the journal the options name; prints why not.
+bool openJournal(IssuingJournal& journal, const CommandParser& command);
 
 // The log lines of the reader link: kept, and shown on stderr with --debug.
 class CliLog : public LogSink {

@@ -3,6 +3,7 @@
 
 #include "cli_support.h"
 #include "issue_command.h"
+#include "journal_command.h"
 #include "reader_commands.h"
 
 #include <QCoreApplication>

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// journal list | export --csv | check
+int journalCommand(const QStringList& arguments);
