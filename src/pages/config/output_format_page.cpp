@@ -4,44 +4,13 @@
 #include "pages/reader_command.h"
 #include "protocol/baud_rates.h"
 #include "protocol/hex_text.h"
-#include "protocol/reply.h"
+#include "settings/setting_frames.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
-
-// The format radio buttons in the order they are tested; code is the text the
-// page sends, description what a read-back code is logged as.
-struct Format {
-    const char* radio;
-    const char* caption;
-    const char* code;
-    const char* description;
-};
-const Format kFormats[] = {
-    {"RadioButton5", "10位16进制（5字节16进制）", "07", "10位16进制"},
-    {"RadioButton6", "8位16进制", "0C", "8位16进制"},
-    {"RadioButton7", "00+8位10进制（id后3字节转换）", "0d", "00+8位10进制（id后3字节转换）"},
-    {"RadioButton8", "8位16进制反向输出", "03", "8位16进制反向输出"},
-    {"RadioButton9", "8位10进制（id后3字节转换）", "0B", "8位10进制（id后3字节转换）"},
-    {"RadioButton10", "18位10进制（卡上全部数字）", "06", "18位10进制（卡上全部数字）"},
-    {"RadioButton11", "8位10进制（卡上后8位）", "0E", "8位10进制（卡上后8位）"},
-    {"RadioButton12", "5位10进制（卡上后5位）", "08", "5位10进制（卡上后5位）"},
-    {"RadioButton13", "8位10进制（id后4字节转换）", "09", "8位10进制（id后4字节转换）"},
-    {"RadioButton14", "10位10进制反向输出（id后4字节转换）", "0A",
-     "10位10进制反向输出（id后4字节转换）"},
-    {"RadioButton15", "13位10进制（id5字节转10进制）", "05", "13位10进制（id5字节转换）"},
-    {"RadioButton16", "10位10进制（id后4字节转换）", "0F", "10位10进制（id后4字节转换）"},
-    {"RadioButton17", "2H4D + 2H4D ", "00", "2H4D + 2H4D "},
-    {"RadioButton21", "正向所有卡号 12-7-4 BYTE", "01", "7字节 AND 4字节 16进制"},
-    {"RadioButton22", "反向所有卡号 12-7-4 BYTE", "02", "反向 7字节 AND 4字节 16进制"},
-    {"RadioButton29", "GS1格式输出（sgtin-96）", "04", "EPC卡号转换成GS1格式输出（sgtin-96）..."},
-    {"RadioButton34", "卡号转换成ASCII输出", "10", "卡号转换成ASCII输出..."},
-};
-const char kCustomRadio[] = "RadioButton35";
-const char kCustomDescription[] = "卡号自定义长度16进制输出...";
 
 // Option check boxes in the order of their payload bytes 3 to 6.
 struct Option {
@@ -55,10 +24,6 @@ const Option kOptions[] = {
     {"CheckBox18", "中间加逗号", false},
     {"CheckBox15", "数据后面加回车", true},
 };
-
-QString flagText(const QString& byte, const char* set, const char* unset) {
-    return QString::fromUtf8(byte != QLatin1String("00") ? set : unset);
-}
 
 } // namespace
 
@@ -103,9 +68,9 @@ QWidget* OutputFormatPage::makeFormatGroup() {
 
     auto* radios = new QGridLayout;
     radios->setVerticalSpacing(2);
-    const int rows = int(std::size(kFormats) + 1) / 2;
+    const int rows = int(std::size(settings::kFormats) + 1) / 2;
     int index = 0;
-    for (const Format& format : kFormats) {
+    for (const settings::FormatChoice& format : settings::kFormats) {
         auto* radio = makeRadio(group, format.radio, QString::fromUtf8(format.caption),
                                 qstrcmp(format.radio, "RadioButton16") == 0);
         radios->addWidget(radio, index % rows, index / rows);
@@ -114,7 +79,8 @@ QWidget* OutputFormatPage::makeFormatGroup() {
     column->addLayout(radios);
 
     auto* custom = new QHBoxLayout;
-    custom->addWidget(makeRadio(group, kCustomRadio, QStringLiteral("卡号16进制输出")));
+    custom->addWidget(
+        makeRadio(group, settings::kCustomFormatRadio, QStringLiteral("卡号16进制输出")));
     edit64_ = makeEdit(group, "Edit64", QStringLiteral("10"));
     edit64_->setFixedWidth(40);
     custom->addWidget(edit64_);
@@ -189,11 +155,11 @@ QWidget* OutputFormatPage::makeButtonGroup() {
         int row;
         int column;
     } buttons[] = {
-        {{"Button24", QStringLiteral("设置格式"), [this] { return setFormatPayload(); }, 300,
-          texts("输出格式设置成功   ", "输出格式设置失败   ", true)},
+        {{"Button24", QStringLiteral("设置格式"), [this] { return setFormatPayload(); },
+          settings::kSettingWait, settings::outputFormatTexts()},
          0,
          1},
-        {{"Button25", QStringLiteral("读取格式"), constant("83"), 300,
+        {{"Button25", QStringLiteral("读取格式"), [] { return settings::kReadFormatPayload; }, 300,
           readBack("读取输出格式失败   ", &OutputFormatPage::logFormat)},
          0,
          2},
@@ -209,7 +175,7 @@ QWidget* OutputFormatPage::makeButtonGroup() {
           texts("恢复出厂设置成功   ", "恢复出厂设置失败   ", true)},
          0,
          4},
-        {{"Button63", QStringLiteral("版本号"), constant("c0"), 300,
+        {{"Button63", QStringLiteral("版本号"), [] { return settings::kVersionPayload; }, 300,
           readBack("读取版本号失败   ", &OutputFormatPage::logVersion)},
          1,
          4},
@@ -234,68 +200,33 @@ bool OutputFormatPage::checked(const char* name) const {
 }
 
 QString OutputFormatPage::formatCode() const {
-    for (const Format& format : kFormats)
+    for (const settings::FormatChoice& format : settings::kFormats)
         if (checked(format.radio))
             return QLatin1String(format.code);
-    // The custom length: "00" means the whole number forward, as code 01.
-    if (edit64_->text() == QLatin1String("00"))
-        return QStringLiteral("01");
-    return hex::byte(0x80 + parameter::decimal(edit64_->text(), 127));
+    return settings::customFormatCode(edit64_->text());
 }
 
 QString OutputFormatPage::setFormatPayload() const {
-    QString payload = QStringLiteral("82") + formatCode();
-    for (const Option& option : kOptions)
-        payload += parameter::flag(checked(option.box));
-    payload += parameter::flag(checked("RadioButton18")) + QStringLiteral("01") +
-               parameter::flag(checked("CheckBox21"));
-    return payload;
-}
-
-QString OutputFormatPage::formatDescription(const QString& code) {
-    bool ok = false;
-    const int value = code.toInt(&ok, 16);
-    if (!ok)
-        return QString();
-    if (value > 0x10)
-        return QString::fromUtf8(kCustomDescription);
-    for (const Format& format : kFormats)
-        if (QByteArray(format.code).toInt(nullptr, 16) == value)
-            return QString::fromUtf8(format.description);
-    return QString();
+    settings::OutputFormat format;
+    format.code = formatCode();
+    bool* const flags[] = {&format.semicolon, &format.questionMark, &format.comma,
+                           &format.carriageReturn};
+    for (std::size_t i = 0; i < std::size(kOptions); ++i)
+        *flags[i] = checked(kOptions[i].box);
+    format.largeBuzzer = checked("RadioButton18");
+    format.rssi = checked("CheckBox21");
+    return settings::outputFormatPayload(format);
 }
 
 void OutputFormatPage::logFormat(const QString& reply, const QString& time) {
-    ReaderLink& link = context_.link;
-    link.log(QStringLiteral("读取输出格式成功   ") + time);
-    // A reply too short for the layout (status 00 with little or no data)
-    // would read as made-up settings.
-    if (reply::dataLength(reply) < 9) {
-        link.log(QStringLiteral("读回的格式数据不完整：") + reply::data(reply) + kCrLf);
-        return;
-    }
-    const QString prefix = QStringLiteral("输出格式：  ");
-    link.log(QStringLiteral("输出格式为：  ") + formatDescription(reply::byte(reply, 6)));
-    link.log(prefix + flagText(reply::byte(reply, 7), "前面加分号", "前面不加分号 "));
-    link.log(prefix + flagText(reply::byte(reply, 9), "中间加逗号", "中间不加逗号 "));
-    link.log(prefix + flagText(reply::byte(reply, 8), "后面加问号", "后面不加问号 "));
-    link.log(prefix + flagText(reply::byte(reply, 10), "最后面加回车", "最后面不加回车 "));
-    // The reader reports the custom byte's value in reply byte 10.
-    if (reply::byte(reply, 13) == QLatin1String("00"))
-        link.log(QStringLiteral("没有增加自定义字节输出。   ") + kCrLf);
-    else
-        link.log(QStringLiteral("自定义字节输出数据为：  ") + reply::byte(reply, 10));
+    context_.link.log(QStringLiteral("读取输出格式成功   ") + time);
+    for (const QString& line : settings::formatReadBackLines(reply))
+        context_.link.log(line);
 }
 
 void OutputFormatPage::logVersion(const QString& reply, const QString& time) {
-    ReaderLink& link = context_.link;
-    link.log(QStringLiteral("读取版本号成功   ") + time);
-    const QString digits = reply::data(reply);
-    bool ok = false;
-    QString text = reply::text(digits, &ok);
-    if (!ok)
-        text = digits;
-    link.log(QStringLiteral("版本号为：") + text + kCrLf);
+    context_.link.log(QStringLiteral("读取版本号成功   ") + time);
+    context_.link.log(QStringLiteral("版本号为：") + settings::versionText(reply) + kCrLf);
 }
 
 void OutputFormatPage::Button64Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pages/page_context.h"
+#include "settings/setting_frames.h"
 
 #include <QWidget>
 
@@ -21,7 +22,9 @@ class OutputFormatPage : public QWidget {
 
     // Description of a format code read back from the reader ("0F" gives
     // "10位10进制（id后4字节转换）"); codes above 10 are custom lengths.
-    static QString formatDescription(const QString& code);
+    static QString formatDescription(const QString& code) {
+        return settings::formatDescription(code);
+    }
 
     void Button64Click(); // buzzer off, or on again
 

@@ -18,8 +18,8 @@ class ReadModePage : public QWidget {
   private:
     QWidget* makeReadModeGroup();
     QWidget* makeRelayGroup();
-    QString modePayload() const;
-    QString modeName() const;
+    // The read mode whose radio button is checked.
+    int checkedMode() const;
 
     PageContext& context_;
     QVBoxLayout* layout_;

@@ -2,9 +2,8 @@
 
 #include "pages/page_support.h"
 #include "pages/reader_command.h"
-#include "protocol/hex_text.h"
 #include "protocol/reply.h"
-#include "protocol/text_encoding.h"
+#include "settings/setting_frames.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
@@ -19,14 +18,6 @@ constexpr int kColumns = 4;
 constexpr int kGridRows = 11;
 const int kColumnWidths[kColumns] = {0, 64, 320, 84};
 const char* const kHeaders[kColumns] = {"", "序号", "WIFI名称", "信号强度"};
-
-// Name and password travel as bytes: GBK for Chinese, as from a Chinese desktop.
-QString fieldBytes(const QString& text, const QString& field) {
-    const std::optional<QByteArray> bytes = toGbk(text);
-    if (!bytes)
-        throw InputError(field + QStringLiteral("中有不能用GBK编码的字符，命令未发送"));
-    return GetAscii(*bytes);
-}
 
 } // namespace
 
@@ -54,8 +45,9 @@ QWidget* WifiPage::makeSettingsGroup() {
     grid->addWidget(password_, 1, 1);
 
     const CommandButton join{
-        "Button78", QStringLiteral("设置"), [this] { return joinPayload(); }, 300,
-        ReplyTexts(QStringLiteral("WIFI设置成功   "), QStringLiteral("WIFI设置失败   "))};
+        "Button78", QStringLiteral("设置"),
+        [this] { return settings::wifiJoinPayload(name_->text(), password_->text()); },
+        settings::kSettingWait, settings::wifiJoinTexts()};
     grid->addWidget(makeLabel(group, QStringLiteral("连接配置: ")), 2, 0);
     grid->addWidget(makeCommandButton(group, context_, join), 2, 1, Qt::AlignLeft);
 
@@ -93,15 +85,6 @@ QWidget* WifiPage::makeListGroup() {
             [this](int row, int column) { StringGrid1SelectCell(column, row); });
     grid->addWidget(grid_, 1, 0, 1, 3);
     return group;
-}
-
-QString WifiPage::joinPayload() const {
-    // The module splits name from password at the first comma, so a comma in the
-    // name would join a network of another name.
-    if (name_->text().contains(QLatin1Char(',')))
-        throw InputError(QStringLiteral("Wifi名称中不能有逗号，命令未发送"));
-    return QStringLiteral("8a") + fieldBytes(name_->text(), QStringLiteral("Wifi名称")) +
-           QStringLiteral("2c") + fieldBytes(password_->text(), QStringLiteral("Wifi密码"));
 }
 
 void WifiPage::resetGrid() {

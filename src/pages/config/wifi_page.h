@@ -25,7 +25,6 @@ class WifiPage : public QWidget {
   private:
     QWidget* makeSettingsGroup();
     QWidget* makeListGroup();
-    QString joinPayload() const;
     void resetGrid();
     void fillGrid(const QString& data);
     void writeEntry(const QString& name, const QString& strength);
