@@ -2,17 +2,54 @@
 
 #include "cli_support.h"
 #include "protocol/conversion.h"
+#include "settings/configuration_record.h"
 #include "uhf/issuing_journal.h"
 
 #include <QFile>
 #include <QTextStream>
 
+namespace {
+
+// The profiles applied: one line per application, or one CSV line per setting.
+int configuredCommand(const IssuingJournal& journal, bool csv) {
+    ConfigurationRecord record(journal.database());
+    const QList<ConfigurationRecord::Application> applications = record.applications();
+    if (!record.isReady())
+        return failWith(exitJournalError, record.errorText());
+    QTextStream out(stdout);
+    if (csv) {
+        out << ConfigurationRecord::csv(applications);
+        return exitOk;
+    }
+    for (const ConfigurationRecord::Application& a : applications) {
+        QStringList failures;
+        for (const settings::SettingResult& r : a.results)
+            if (r.outcome != settings::SettingResult::Outcome::Success)
+                failures << r.setting + QLatin1Char('=') + settings::outcomeName(r.outcome);
+        out << QStringList{QString::number(a.id),
+                           a.time,
+                           a.reader,
+                           a.profile,
+                           a.profileHash.left(12),
+                           failures.isEmpty() ? QStringLiteral("configured")
+                                              : failures.join(QLatin1Char(','))}
+                   .join(QLatin1String("  "))
+            << '\n';
+    }
+    return exitOk;
+}
+
+} // namespace
+
 int journalCommand(const QStringList& arguments) {
     const QString action = arguments.value(1);
-    CommandParser command(QStringLiteral("journal ") + action,
-                          QStringLiteral("journal list [--last N]: the records, oldest first; "
-                                         "journal export --csv [--output FILE]: every record as "
-                                         "CSV; journal check: no number and no TID twice."));
+    CommandParser command(
+        QStringLiteral("journal ") + action,
+        QStringLiteral(
+            "journal list [--last N]: the records, oldest first; "
+            "journal export --csv [--output FILE]: every record as "
+            "CSV; journal check: no number and no TID twice; journal configured [--csv]: "
+            "the profiles applied to readers."));
     addJournalOption(command.parser());
     command.parser().addOptions({
         {QStringLiteral("last"), QStringLiteral("list: only the last N records."),
@@ -25,8 +62,9 @@ int journalCommand(const QStringList& arguments) {
     if (parsed >= 0)
         return parsed;
     if (action != QLatin1String("list") && action != QLatin1String("export") &&
-        action != QLatin1String("check"))
-        return failWith(exitUsage, QStringLiteral("journal: list, export --csv or check"));
+        action != QLatin1String("check") && action != QLatin1String("configured"))
+        return failWith(exitUsage,
+                        QStringLiteral("journal: list, export --csv, check or configured"));
     if (action == QLatin1String("export") && !command.isSet(QStringLiteral("csv")))
         return failWith(exitUsage, QStringLiteral("journal export: give --csv"));
     int last = 0;
@@ -36,6 +74,8 @@ int journalCommand(const QStringList& arguments) {
     IssuingJournal journal;
     if (!openJournal(journal, command))
         return exitJournalError;
+    if (action == QLatin1String("configured"))
+        return configuredCommand(journal, command.isSet(QStringLiteral("csv")));
     if (action == QLatin1String("check")) {
         const IssuingJournal::Check check = journal.check();
         for (const QString& problem : check.problems)

@@ -4,6 +4,7 @@
 #include "cli_support.h"
 #include "issue_command.h"
 #include "journal_command.h"
+#include "profile_command.h"
 #include "reader_commands.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,7 @@ const struct {
     {"tid", "read: the TID of the tag in the field", tidCommand},
     {"issue", "issue a series of EPC numbers, one per tag, recorded in the journal", issueCommand},
     {"journal", "list | export --csv | check: the issuing journal", journalCommand},
+    {"profile", "apply FILE | check FILE | template: configuration profiles", profileCommand},
     {"raw", "HEX: send one HF payload and print the reply", rawCommand},
 };
 

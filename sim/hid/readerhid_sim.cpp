@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 #include <random>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #define READERHID_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -41,14 +43,51 @@ std::uint64_t serialBase() {
     return (x ^ x >> 31) & 0xFFFFFFFFFFFFULL;
 }
 
+// One simulated reader plugged in: its own state, serial number and path.
+struct PluggedReader {
+    sim::SimulatedReader simulator{sim::SimulatedReader::modelFromEnvironment()};
+    std::string serial;
+    std::string path;
+    // Exchanges until the reader is unplugged; negative: never.
+    long exchangesLeft = -1;
+    bool gone() const { return exchangesLeft == 0; }
+};
+
 struct LibraryReader {
     LibraryReader() {
+        // READERHID_SIM_READERS plugs in that many readers (1 to 16), SIM0001
+        // first; READERHID_SIM_UNPLUG=SERIAL:N unplugs one after N exchanges.
+        const char* count = std::getenv("READERHID_SIM_READERS");
+        const int readerCount = std::clamp(count ? std::atoi(count) : 1, 1, 16);
+        const char* unplug = std::getenv("READERHID_SIM_UNPLUG");
+        const std::string unplugSpec = unplug ? unplug : "";
+        const std::size_t colon = unplugSpec.find(':');
+        for (int i = 1; i <= readerCount; ++i) {
+            auto& reader = *readers.emplace_back(std::make_unique<PluggedReader>());
+            char serial[16];
+            std::snprintf(serial, sizeof serial, "SIM%04d", i);
+            reader.serial = serial;
+            reader.path = i == 1 ? "simulated" : "simulated-" + std::to_string(i);
+            if (colon != std::string::npos && unplugSpec.compare(0, colon, reader.serial) == 0)
+                reader.exchangesLeft = std::atol(unplugSpec.c_str() + colon + 1);
+            setUpField(reader.simulator.uhfModule().field());
+        }
+        // READERHID_SIM_WRITE_LOG names a file that gets a line "TID EPC" for
+        // every tag written, appended at once, so that it outlives the process.
+        if (const char* log = std::getenv("READERHID_SIM_WRITE_LOG"))
+            writeLog = open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    }
+    ~LibraryReader() {
+        if (writeLog >= 0)
+            close(writeLog);
+    }
+
+    void setUpField(sim::TagField& field) {
         // The installer takes a tag away a while after it has been written
         // (a second, or READERHID_SIM_SWAP_MS) and puts a fresh one down, so
         // automatic issuing can be watched tag by tag.
         const char* swap = std::getenv("READERHID_SIM_SWAP_MS");
         const auto start = std::chrono::steady_clock::now();
-        sim::TagField& field = simulator.uhfModule().field();
         field.replaceWrittenTags(
             std::chrono::milliseconds(swap ? std::atoi(swap) : 1000),
             [start] {
@@ -59,25 +98,22 @@ struct LibraryReader {
         field.numberSerialsFrom(serialBase());
         field.clear();
         field.present(sim::Gen2Tag(sim::TagField::kFirstEpc, field.nextSerial()));
-        // READERHID_SIM_WRITE_LOG names a file that gets a line "TID EPC" for
-        // every tag written, appended at once, so that it outlives the process.
-        if (const char* log = std::getenv("READERHID_SIM_WRITE_LOG")) {
-            writeLog = open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-            field.onWritten = [this](const sim::Gen2Tag& tag) {
-                sim::Bytes tid;
-                tag.read(sim::MemoryBank::Tid, 0, 0, 0, &tid);
-                const std::string line = hexText(tid) + ' ' + hexText(tag.epc()) + '\n';
-                if (writeLog >= 0 && write(writeLog, line.data(), line.size()) < 0)
-                    writeLog = -1;
-            };
-        }
-    }
-    ~LibraryReader() {
-        if (writeLog >= 0)
-            close(writeLog);
+        field.onWritten = [this](const sim::Gen2Tag& tag) {
+            if (writeLog < 0)
+                return;
+            sim::Bytes tid;
+            tag.read(sim::MemoryBank::Tid, 0, 0, 0, &tid);
+            const std::string line = hexText(tid) + ' ' + hexText(tag.epc()) + '\n';
+            if (write(writeLog, line.data(), line.size()) < 0)
+                writeLog = -1;
+        };
     }
 
-    sim::SimulatedReader simulator{sim::SimulatedReader::modelFromEnvironment()};
+    PluggedReader& current() { return *readers[chosen]; }
+    sim::SimulatedReader& simulator() { return current().simulator; }
+
+    std::vector<std::unique_ptr<PluggedReader>> readers;
+    std::size_t chosen = 0;
     std::mutex mutex;
     // The reply to the last frame written, until it is read.
     sim::Bytes reply;
@@ -97,7 +133,12 @@ READERHID_EXPORT int hidWriteData(int, int count, unsigned char* data) {
         return 0;
     LibraryReader& r = reader();
     const std::lock_guard<std::mutex> lock(r.mutex);
-    r.reply = r.simulator.exchange(sim::Bytes(data, data + count));
+    PluggedReader& plugged = r.current();
+    if (plugged.gone())
+        return -1;
+    if (plugged.exchangesLeft > 0)
+        --plugged.exchangesLeft;
+    r.reply = plugged.simulator.exchange(sim::Bytes(data, data + count));
     return count;
 }
 
@@ -117,23 +158,46 @@ READERHID_EXPORT int readerSimulated(void) {
     return 1;
 }
 
-// One simulated reader, always present and always in use.
+// The simulated readers still plugged in, the chosen one in use.
 READERHID_EXPORT int readerList(ReaderHidInfo* readers, int capacity) {
-    if (readers && capacity > 0) {
-        ReaderHidInfo& info = readers[0];
-        info = ReaderHidInfo();
-        info.vendorId = 0x0483;
-        info.productId = 0x5750;
-        info.inUse = 1;
-        std::strcpy(info.product, "模拟读卡器");
-        std::strcpy(info.serial, "SIM0001");
-        std::strcpy(info.path, "simulated");
+    LibraryReader& r = reader();
+    const std::lock_guard<std::mutex> lock(r.mutex);
+    int found = 0;
+    for (std::size_t i = 0; i < r.readers.size(); ++i) {
+        const PluggedReader& plugged = *r.readers[i];
+        if (plugged.gone())
+            continue;
+        if (readers && found < capacity) {
+            ReaderHidInfo& info = readers[found];
+            info = ReaderHidInfo();
+            info.vendorId = 0x0483;
+            info.productId = 0x5750;
+            info.inUse = i == r.chosen;
+            std::strcpy(info.product, "模拟读卡器");
+            std::snprintf(info.serial, sizeof info.serial, "%s", plugged.serial.c_str());
+            std::snprintf(info.path, sizeof info.path, "%s", plugged.path.c_str());
+        }
+        ++found;
     }
-    return 1;
+    return found;
 }
 
-READERHID_EXPORT int readerChoose(const ReaderHidInfo*) {
-    return 1;
+// Matched by serial, else by path; none (or a zero id) is the first reader.
+READERHID_EXPORT int readerChoose(const ReaderHidInfo* wanted) {
+    LibraryReader& r = reader();
+    const std::lock_guard<std::mutex> lock(r.mutex);
+    if (!wanted || wanted->vendorId == 0) {
+        r.chosen = 0;
+        return !r.current().gone();
+    }
+    for (std::size_t i = 0; i < r.readers.size(); ++i) {
+        const PluggedReader& plugged = *r.readers[i];
+        if (wanted->serial[0] ? plugged.serial == wanted->serial : plugged.path == wanted->path) {
+            r.chosen = i;
+            return !plugged.gone();
+        }
+    }
+    return 0;
 }
 
 READERHID_EXPORT int readerAddId(unsigned int vendorId, unsigned int productId) {
@@ -141,16 +205,20 @@ READERHID_EXPORT int readerAddId(unsigned int vendorId, unsigned int productId) 
 }
 
 READERHID_EXPORT int readerLastError(char* path, int capacity) {
+    LibraryReader& r = reader();
+    const std::lock_guard<std::mutex> lock(r.mutex);
+    const PluggedReader& plugged = r.current();
     if (path && capacity > 0)
-        path[0] = '\0';
-    return READERHID_NO_ERROR;
+        std::snprintf(path, std::size_t(capacity), "%s",
+                      plugged.gone() ? plugged.path.c_str() : "");
+    return plugged.gone() ? READERHID_DEVICE_GONE : READERHID_NO_ERROR;
 }
 
 // The installer takes the tag in the field away, as after a write.
 READERHID_EXPORT int readerTakeTagAway(void) {
     LibraryReader& r = reader();
     const std::lock_guard<std::mutex> lock(r.mutex);
-    sim::TagField& field = r.simulator.uhfModule().field();
+    sim::TagField& field = r.simulator().uhfModule().field();
     field.takeAway(field.strongest());
     return 1;
 }

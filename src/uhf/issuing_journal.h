@@ -66,6 +66,8 @@ class IssuingJournal {
     bool open(const QString& location);
     bool isOpen() const { return db_.isOpen(); }
     const QString& errorText() const { return error_; }
+    // The open database, for records kept beside the journal's own tables.
+    const QSqlDatabase& database() const { return db_; }
 
     // The series of the last record reserved, or the last series opened.
     std::optional<Series> lastSeries();

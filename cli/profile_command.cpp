@@ -1,0 +1,225 @@
+#include "profile_command.h"
+
+#include "cli_support.h"
+#include "protocol/frames.h"
+#include "protocol/hex_text.h"
+#include "settings/configuration_record.h"
+#include "settings/profile_applier.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+using settings::Profile;
+using settings::SettingResult;
+
+namespace {
+
+const char kDescription[] =
+    "profile apply FILE: send a configuration profile's settings to the reader (or, with "
+    "--all-readers, to every reader found), read back what the reader reports, and record the "
+    "result in the journal's database; profile check FILE: validate a profile and print its "
+    "frames; profile template: a profile with every setting at the window's defaults.";
+
+// The frame as the wire sees it, blank-separated. A secret's frame (the WiFi
+// join) shows its password bytes and the XOR that would give them away as **.
+QString printedFrame(const QString& address, const settings::ProfileSetting& setting) {
+    QStringList bytes;
+    const QString digits = hex::digitsOf(hfFrame(address, setting.payload)).toUpper();
+    for (int i = 0; i + 1 < digits.size(); i += 2)
+        bytes << digits.mid(i, 2);
+    if (setting.secret) {
+        // AA, address, length, 8A, name bytes, 2C: the name has no comma.
+        const int separator = int(bytes.indexOf(QStringLiteral("2C"), 4));
+        for (int i = separator + 1; separator > 0 && i < bytes.size() - 1; ++i)
+            bytes[i] = QStringLiteral("**");
+    }
+    return bytes.join(QLatin1Char(' '));
+}
+
+QString readerName(const ReaderInfo& reader) {
+    return reader.id() + QLatin1Char(' ') + (reader.serial.isEmpty() ? reader.path : reader.serial);
+}
+
+// Prints results as text or as one JSON object a line.
+class Report {
+  public:
+    explicit Report(bool json) : json_(json) {}
+
+    void result(const QString& reader, const SettingResult& r) {
+        if (json_)
+            print(QJsonObject{{QStringLiteral("reader"), reader},
+                              {QStringLiteral("setting"), r.setting},
+                              {QStringLiteral("outcome"), settings::outcomeName(r.outcome)},
+                              {QStringLiteral("detail"), r.detail}});
+        else
+            printOut(QStringLiteral("  %1 %2 %3")
+                         .arg(r.setting.leftJustified(24), settings::outcomeName(r.outcome),
+                              r.detail.trimmed())
+                         .trimmed()
+                         .prepend(QStringLiteral("  ")));
+    }
+
+    void summary(const QString& reader, const QList<SettingResult>& results, const QString& note) {
+        QMap<QString, int> counts;
+        for (const SettingResult& r : results)
+            ++counts[settings::outcomeName(r.outcome)];
+        const bool ok = settings::allSucceeded(results) && note.isEmpty();
+        if (json_) {
+            QJsonObject object{{QStringLiteral("reader"), reader},
+                               {QStringLiteral("summary"),
+                                ok ? QStringLiteral("configured") : QStringLiteral("failed")}};
+            for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+                object.insert(it.key(), it.value());
+            if (!note.isEmpty())
+                object.insert(QStringLiteral("detail"), note);
+            print(object);
+            return;
+        }
+        QStringList parts;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            parts << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
+        printOut(
+            QStringLiteral("%1: %2%3%4")
+                .arg(reader, ok ? QStringLiteral("configured") : QStringLiteral("FAILED"),
+                     parts.isEmpty() ? QString() : QStringLiteral(" (") + parts.join(", ") + ')',
+                     note.isEmpty() ? QString() : QStringLiteral(": ") + note));
+    }
+
+    void heading(const QString& text) {
+        if (!json_)
+            printOut(text);
+    }
+
+  private:
+    static void print(const QJsonObject& object) {
+        printOut(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+    }
+    bool json_;
+};
+
+// The exit code of a reader's results: a refusal or a wrong read-back before no reply.
+int exitCodeOf(const QList<SettingResult>& results) {
+    int code = exitOk;
+    for (const SettingResult& r : results) {
+        if (r.outcome == SettingResult::Outcome::NoReply && code == exitOk)
+            code = exitNoReply;
+        if (r.outcome == SettingResult::Outcome::Refused ||
+            r.outcome == SettingResult::Outcome::Garbled ||
+            r.outcome == SettingResult::Outcome::Mismatch)
+            code = exitReaderError;
+    }
+    return code;
+}
+
+std::optional<Profile> loadProfile(const QString& fileName) {
+    QStringList problems;
+    std::optional<Profile> profile = Profile::load(fileName, &problems);
+    for (const QString& problem : problems)
+        printError(problem);
+    return profile;
+}
+
+void printFrames(const Profile& profile, const QString& address) {
+    for (const settings::ProfileSetting& setting : profile.settings())
+        printOut(QStringLiteral("%1 %2").arg(setting.name.leftJustified(20),
+                                             printedFrame(address, setting)));
+}
+
+int apply(CommandParser& command, const Profile& profile) {
+    IssuingJournal journal;
+    if (!openJournal(journal, command))
+        return exitJournalError;
+    ConfigurationRecord record(journal.database());
+    if (!record.isReady())
+        return failWith(exitJournalError, record.errorText());
+
+    CliReader reader;
+    int exitCode = exitOk;
+    if (!reader.open(command, &exitCode))
+        return exitCode;
+    ReaderDevice& device = reader.device();
+    QList<ReaderInfo> readers;
+    if (command.isSet(QStringLiteral("all-readers"))) {
+        if (!device.listsReaders())
+            return failWith(exitReaderError, QStringLiteral("profile apply: the reader library "
+                                                            "cannot list readers"));
+        readers = device.readers();
+        if (readers.isEmpty())
+            return failWith(exitNoReply, QStringLiteral("profile apply: no reader found"));
+    } else {
+        // The reader in use, named when the library can tell.
+        ReaderInfo current;
+        for (const ReaderInfo& found : device.readers())
+            if (found.inUse)
+                current = found;
+        readers << current;
+    }
+
+    Report report(command.isSet(QStringLiteral("json")));
+    settings::ProfileApplier applier(reader.link());
+    applier.keepGoing = command.isSet(QStringLiteral("keep-going"));
+    for (const ReaderInfo& target : readers) {
+        const QString name = target.vendorId == 0 ? QStringLiteral("reader") : readerName(target);
+        report.heading(name + QStringLiteral(": profile ") + profile.name());
+        if (readers.size() > 1 && !device.chooseReader(target)) {
+            report.summary(name, {}, QStringLiteral("the reader has gone away"));
+            exitCode = qMax(exitCode, int(exitNoReply));
+            continue;
+        }
+        applier.progress = [&](int, int, const SettingResult& r) { report.result(name, r); };
+        const QList<SettingResult> results = applier.apply(profile);
+        QString note;
+        if (record.add(name, profile.name(), profile.hash(), results) == 0)
+            note = record.errorText();
+        report.summary(name, results, note);
+        const int code = note.isEmpty() ? exitCodeOf(results) : int(exitJournalError);
+        // The worst outcome of all readers: a reader error over no reply.
+        if (code == exitReaderError || code == exitJournalError || exitCode == exitOk)
+            exitCode = qMax(exitCode, code);
+    }
+    return exitCode;
+}
+
+} // namespace
+
+int profileCommand(const QStringList& arguments) {
+    const QString action = arguments.value(1);
+    CommandParser command(QStringLiteral("profile ") + action, QString::fromLatin1(kDescription));
+    CliReader::addOptions(command.parser());
+    addJournalOption(command.parser());
+    command.parser().addOptions({
+        {QStringLiteral("all-readers"),
+         QStringLiteral("apply: set up every reader found, in turn.")},
+        {QStringLiteral("keep-going"),
+         QStringLiteral("apply: send the remaining settings after a failure.")},
+        {QStringLiteral("dry-run"),
+         QStringLiteral("apply: print the frames that would be sent; send nothing.")},
+        {QStringLiteral("json"), QStringLiteral("apply: one JSON object per setting and a summary "
+                                                "per reader, one a line.")},
+    });
+    const bool takesFile = action == QLatin1String("apply") || action == QLatin1String("check");
+    const int parsed = command.parse(arguments.mid(1), takesFile ? 1 : 0, takesFile ? 1 : 0);
+    if (parsed >= 0)
+        return parsed;
+    if (action == QLatin1String("template")) {
+        QTextStream(stdout) << Profile::templateText();
+        return exitOk;
+    }
+    if (!takesFile)
+        return failWith(exitUsage, QStringLiteral("profile: apply FILE, check FILE or template"));
+    const std::optional<Profile> profile = loadProfile(command.positional().at(0));
+    if (!profile)
+        return exitUsage;
+    QString address;
+    const int addressCheck =
+        hexArgument(QStringLiteral("profile ") + action, QStringLiteral("--address"),
+                    command.value(QStringLiteral("address")), 1, 1, &address);
+    if (addressCheck >= 0)
+        return addressCheck;
+    if (action == QLatin1String("check") || command.isSet(QStringLiteral("dry-run"))) {
+        printFrames(*profile, address);
+        return exitOk;
+    }
+    return apply(command, *profile);
+}

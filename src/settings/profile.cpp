@@ -1,0 +1,451 @@
+#include "profile.h"
+
+#include "protocol/baud_rates.h"
+#include "protocol/conversion.h"
+#include "protocol/hex_text.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace settings {
+
+namespace {
+
+using Kind = ProfileEntry::Kind;
+
+QStringList formatChoices() {
+    QStringList choices;
+    for (const FormatChoice& format : kFormats)
+        choices << QString::fromLatin1(format.code).toUpper();
+    return choices << QStringLiteral("custom");
+}
+
+QStringList modeChoices() {
+    QStringList choices;
+    for (const ReadMode& mode : kReadModes)
+        choices << QLatin1String(mode.key);
+    return choices;
+}
+
+QStringList choicesOf(const ProfileEntry& entry) {
+    const QString name = entryName(entry);
+    if (name == QLatin1String("output_format.format"))
+        return formatChoices();
+    if (name == QLatin1String("read_mode.mode"))
+        return modeChoices();
+    return kBaudRates;
+}
+
+ProfileEntry machineEntry(const MachineParameter& parameter) {
+    return {"uhf_machine",   parameter.key, parameter.hex ? Kind::HexByte : Kind::Decimal,
+            parameter.min,   parameter.max, parameter.text,
+            parameter.range, parameter.edit};
+}
+
+QList<ProfileEntry> entries() {
+    QList<ProfileEntry> list{
+        {"output_format", "format", Kind::Choice, 0, 0, "0F",
+         "format code of a fixed format (07 0C 0D 03 0B 06 0E 08 09 0A 05 0F 00 01 02 04 10) "
+         "or custom",
+         ""},
+        {"output_format", "custom_bytes", Kind::Decimal, 0, 127, "10",
+         "with format = custom: bytes of the number in hex, 0~127, 00 the whole number", "Edit64"},
+        {"output_format", "semicolon", Kind::Flag, 0, 0, "off", "; before the number",
+         "CheckBox16"},
+        {"output_format", "question_mark", Kind::Flag, 0, 0, "off", "? after the number",
+         "CheckBox17"},
+        {"output_format", "comma", Kind::Flag, 0, 0, "off", "comma in the middle", "CheckBox18"},
+        {"output_format", "carriage_return", Kind::Flag, 0, 0, "on", "carriage return at the end",
+         "CheckBox15"},
+        {"output_format", "large_buzzer", Kind::Flag, 0, 0, "on", "large buzzer", "RadioButton18"},
+        {"output_format", "rssi", Kind::Flag, 0, 0, "off", "signal strength after the number",
+         "CheckBox21"},
+        {"prefix_suffix", "prefix", Kind::HexBytes, 0, 4, "30 31 32 33",
+         "up to four bytes before each number, in hex; empty for none", ""},
+        {"prefix_suffix", "suffix", Kind::HexBytes, 0, 4, "31 32 33 34",
+         "up to four bytes after each number, in hex; empty for none", ""},
+    };
+    for (int i = 0; i < kParametersBeforeInterfaces; ++i)
+        list << machineEntry(kMachineParameters[i]);
+    const char* interfaceComments[] = {"serial output", "Wiegand output", "USB output"};
+    for (int i = 0; i < 3; ++i)
+        list << ProfileEntry{"uhf_machine", kInterfaces[i].key,   Kind::Flag,       0, 0,
+                             "on",          interfaceComments[i], kInterfaces[i].on};
+    list << ProfileEntry{"uhf_machine",
+                         "baud_rate",
+                         Kind::Choice,
+                         0,
+                         0,
+                         "9600",
+                         "serial baud rate: 9600 19200 38400 57600 115200",
+                         "ComboBox20"};
+    for (int i = kParametersBeforeInterfaces; i < int(std::size(kMachineParameters)); ++i)
+        list << machineEntry(kMachineParameters[i]);
+    list << ProfileEntry{"read_mode",
+                         "mode",
+                         Kind::Choice,
+                         0,
+                         0,
+                         "single_epc",
+                         "single_epc passive multiple_epc tid memory_area",
+                         ""};
+    const char* areaComments[] = {"with memory_area: memory bank, one byte in hex",
+                                  "with memory_area: access password, four bytes in hex",
+                                  "with memory_area: first word address, one byte in hex",
+                                  "with memory_area: number of words, one byte in hex"};
+    for (int i = 0; i < 4; ++i)
+        list << ProfileEntry{
+            "read_mode",     kAreaFields[i].key, i == 1 ? Kind::HexBytes : Kind::HexByte,
+            i == 1 ? 4 : 0,  i == 1 ? 4 : 255,   kAreaFields[i].text,
+            areaComments[i], kAreaFields[i].edit};
+    list << ProfileEntry{"relay", "state", Kind::Flag, 0, 0, "off", "relay output on or off", ""};
+    list << ProfileEntry{"wifi", "name", Kind::Text, 0, 0, "", "network to join", "Edit73"};
+    list << ProfileEntry{"wifi",
+                         "password",
+                         Kind::Text,
+                         0,
+                         0,
+                         "",
+                         "its password (the file is then readable by its owner only)",
+                         "Edit74",
+                         true};
+    list << ProfileEntry{"check",
+                         "version",
+                         Kind::Text,
+                         0,
+                         0,
+                         "",
+                         "version text the reader must report after applying",
+                         ""};
+    return list;
+}
+
+const ProfileEntry* findEntry(const QString& section, const QString& key) {
+    for (const ProfileEntry& entry : kProfileEntries)
+        if (section == QLatin1String(entry.section) && key == QLatin1String(entry.key))
+            return &entry;
+    return nullptr;
+}
+
+bool knownSection(const QString& section) {
+    for (const ProfileEntry& entry : kProfileEntries)
+        if (section == QLatin1String(entry.section))
+            return true;
+    return false;
+}
+
+// The value in the form the frames take it, or empty with *reason set.
+QString checkValue(const ProfileEntry& entry, const QString& value, QString* reason) {
+    switch (entry.kind) {
+    case Kind::Flag:
+        if (value == QLatin1String("on") || value == QLatin1String("off"))
+            return value;
+        *reason = QStringLiteral("takes on or off");
+        return {};
+    case Kind::Decimal: {
+        bool plain = !value.isEmpty() && value.size() <= 3;
+        for (QChar c : value)
+            plain = plain && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (plain && value.toInt() >= entry.min && value.toInt() <= entry.max)
+            return value;
+        *reason =
+            QStringLiteral("takes a decimal number from %1 to %2").arg(entry.min).arg(entry.max);
+        return {};
+    }
+    case Kind::HexByte: {
+        QString digits;
+        if (hex::strictDigits(value, &digits) && digits.size() == 2 &&
+            digits.toInt(nullptr, 16) >= entry.min && digits.toInt(nullptr, 16) <= entry.max)
+            return digits;
+        *reason = QStringLiteral("takes one byte in hex from %1 to %2")
+                      .arg(hex::byte(entry.min), hex::byte(entry.max));
+        return {};
+    }
+    case Kind::HexBytes: {
+        QString digits;
+        if (hex::strictDigits(value, &digits) && digits.size() / 2 >= entry.min &&
+            digits.size() / 2 <= entry.max)
+            return digits.isEmpty() ? QStringLiteral("") : digits;
+        *reason = entry.min == entry.max
+                      ? QStringLiteral("takes %1 bytes in hex").arg(entry.min)
+                      : QStringLiteral("takes %1 to %2 bytes in hex").arg(entry.min).arg(entry.max);
+        return {};
+    }
+    case Kind::Choice: {
+        const QStringList choices = choicesOf(entry);
+        const QString upper = value.toUpper();
+        for (const QString& choice : choices)
+            if (choice == value || (value.size() == 2 && choice == upper))
+                return choice;
+        *reason = QStringLiteral("takes one of ") + choices.join(QLatin1Char(' '));
+        return {};
+    }
+    case Kind::Text:
+        return value;
+    }
+    return {};
+}
+
+QString unquoted(const QString& value) {
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+// The entries read from a file: values in the frames' form, and their lines.
+struct Entries {
+    QMap<QString, QString> values;
+    QMap<QString, int> lines;
+
+    bool has(const char* name) const { return values.contains(QLatin1String(name)); }
+    QString value(const char* name) const {
+        const QString key = QLatin1String(name);
+        if (values.contains(key))
+            return values.value(key);
+        for (const ProfileEntry& entry : kProfileEntries)
+            if (entryName(entry) == key) {
+                QString reason;
+                return checkValue(entry, QString::fromUtf8(entry.defaultValue), &reason);
+            }
+        return {};
+    }
+    bool on(const char* name) const { return value(name) == QLatin1String("on"); }
+    bool anyIn(const char* section) const {
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            if (it.key().startsWith(QLatin1String(section) + QLatin1Char('.')))
+                return true;
+        return false;
+    }
+};
+
+QStringList pairs(const QString& digits) {
+    QStringList list;
+    for (int i = 0; i + 1 < digits.size(); i += 2)
+        list << digits.mid(i, 2);
+    return list;
+}
+
+} // namespace
+
+const QList<ProfileEntry> kProfileEntries = entries();
+
+QString entryName(const ProfileEntry& entry) {
+    return QLatin1String(entry.section) + QLatin1Char('.') + QLatin1String(entry.key);
+}
+
+std::optional<Profile> Profile::load(const QString& fileName, QStringList* problems) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *problems << fileName + QStringLiteral(": ") + file.errorString();
+        return std::nullopt;
+    }
+    return parse(file.readAll(), fileName, problems);
+}
+
+std::optional<Profile> Profile::parse(const QByteArray& content, const QString& fileName,
+                                      QStringList* problems) {
+    const int problemsBefore = int(problems->size());
+    auto problem = [&](int line, const QString& reason) {
+        *problems << QStringLiteral("%1:%2: %3").arg(fileName).arg(line).arg(reason);
+    };
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(content);
+    if (decoder.hasError()) {
+        *problems << fileName + QStringLiteral(": not UTF-8 text");
+        return std::nullopt;
+    }
+
+    Entries entries;
+    QString section;
+    bool sectionKnown = false;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const int lineNumber = i + 1;
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) ||
+            line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2).trimmed();
+            sectionKnown = knownSection(section);
+            if (!sectionKnown)
+                problem(lineNumber, QStringLiteral("unknown section [%1]").arg(section));
+            continue;
+        }
+        const int equals = int(line.indexOf(QLatin1Char('=')));
+        if (equals < 0) {
+            problem(lineNumber,
+                    QStringLiteral("not '[section]' nor 'key = value': '%1'").arg(line));
+            continue;
+        }
+        const QString key = line.left(equals).trimmed();
+        if (section.isEmpty()) {
+            problem(lineNumber, QStringLiteral("'%1' is outside any [section]").arg(key));
+            continue;
+        }
+        if (!sectionKnown)
+            continue;
+        const ProfileEntry* entry = findEntry(section, key);
+        if (!entry) {
+            problem(lineNumber, QStringLiteral("unknown key '%1' in [%2]").arg(key, section));
+            continue;
+        }
+        const QString name = entryName(*entry);
+        if (entries.lines.contains(name)) {
+            problem(lineNumber, QStringLiteral("%1 given twice (first on line %2)")
+                                    .arg(name)
+                                    .arg(entries.lines.value(name)));
+            continue;
+        }
+        const QString raw = unquoted(line.mid(equals + 1).trimmed());
+        QString reason;
+        const QString value = checkValue(*entry, raw, &reason);
+        if (!reason.isEmpty()) {
+            // A secret is not repeated in the message.
+            problem(lineNumber,
+                    QStringLiteral("%1 %2, not '%3'")
+                        .arg(name, reason, entry->secret ? QStringLiteral("***") : raw));
+            continue;
+        }
+        entries.values.insert(name, value);
+        entries.lines.insert(name, lineNumber);
+    }
+    if (problems->size() > problemsBefore)
+        return std::nullopt;
+
+    Profile profile;
+    profile.name_ = QFileInfo(fileName).completeBaseName();
+    profile.hash_ =
+        QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
+    auto add = [&profile](const char* name, const QString& payload, const ReplyTexts& texts,
+                          bool secret = false) {
+        profile.settings_ << ProfileSetting{QLatin1String(name), payload, texts, secret};
+    };
+
+    // In the order of the pages and of their controls.
+    if (entries.anyIn("output_format")) {
+        OutputFormat format;
+        const QString code = entries.value("output_format.format");
+        format.code = code == QLatin1String("custom")
+                          ? customFormatCode(entries.value("output_format.custom_bytes"))
+                          : code;
+        for (const FormatChoice& choice : kFormats)
+            if (code.compare(QLatin1String(choice.code), Qt::CaseInsensitive) == 0)
+                format.code = QLatin1String(choice.code);
+        format.semicolon = entries.on("output_format.semicolon");
+        format.questionMark = entries.on("output_format.question_mark");
+        format.comma = entries.on("output_format.comma");
+        format.carriageReturn = entries.on("output_format.carriage_return");
+        format.largeBuzzer = entries.on("output_format.large_buzzer");
+        format.rssi = entries.on("output_format.rssi");
+        add("output_format", outputFormatPayload(format), outputFormatTexts());
+        profile.outputFormat_ = format;
+    }
+    for (const Affix& affix : kAffixes) {
+        const QByteArray name = QByteArray("prefix_suffix.") + affix.key;
+        if (entries.has(name))
+            add(affix.key, affixPayload(affix, pairs(entries.value(name))), affixTexts(affix));
+    }
+    auto addParameter = [&](const MachineParameter& parameter) {
+        const QByteArray name = QByteArray("uhf_machine.") + parameter.key;
+        if (entries.has(name))
+            add(parameter.key, machineParameterPayload(parameter, entries.value(name)),
+                machineParameterTexts(parameter));
+    };
+    for (int i = 0; i < kParametersBeforeInterfaces; ++i)
+        addParameter(kMachineParameters[i]);
+    bool anyInterface = false;
+    bool on[3];
+    for (int i = 0; i < 3; ++i) {
+        const QByteArray name = QByteArray("uhf_machine.") + kInterfaces[i].key;
+        anyInterface = anyInterface || entries.has(name);
+        on[i] = entries.on(name);
+    }
+    if (anyInterface)
+        add("output_interfaces", interfacesPayload(on), interfacesTexts());
+    if (entries.has("uhf_machine.baud_rate"))
+        add("baud_rate", baudRatePayload(entries.value("uhf_machine.baud_rate")), baudRateTexts());
+    for (int i = kParametersBeforeInterfaces; i < int(std::size(kMachineParameters)); ++i)
+        addParameter(kMachineParameters[i]);
+    if (entries.anyIn("read_mode")) {
+        const int mode = int(modeChoices().indexOf(entries.value("read_mode.mode")));
+        QStringList area;
+        for (const AreaField& field : kAreaFields)
+            area << entries.value(QByteArray("read_mode.") + field.key);
+        add("read_mode", readModePayload(mode, area), readModeTexts(mode));
+    }
+    if (entries.has("relay.state")) {
+        const bool relayOn = entries.on("relay.state");
+        add("relay", relayPayload(relayOn), relayTexts(relayOn));
+    }
+    if (entries.anyIn("wifi")) {
+        try {
+            add("wifi", wifiJoinPayload(entries.value("wifi.name"), entries.value("wifi.password")),
+                wifiJoinTexts(), true);
+        } catch (const InputError& error) {
+            problem(entries.lines.value(QStringLiteral("wifi.name"),
+                                        entries.lines.value(QStringLiteral("wifi.password"))),
+                    error.message());
+            return std::nullopt;
+        }
+    }
+    profile.expectedVersion_ = entries.value("check.version");
+    if (profile.settings_.isEmpty() && profile.expectedVersion_.isEmpty()) {
+        *problems << fileName + QStringLiteral(": holds no setting");
+        return std::nullopt;
+    }
+    return profile;
+}
+
+QString Profile::text(const QMap<QString, QString>& values) {
+    QString text = QStringLiteral("# rfid-setup configuration profile: one section per page, "
+                                  "sent in this order.\n");
+    QString section;
+    for (const ProfileEntry& entry : kProfileEntries) {
+        const QString name = entryName(entry);
+        if (!values.contains(name))
+            continue;
+        if (section != QLatin1String(entry.section)) {
+            section = QLatin1String(entry.section);
+            text += QStringLiteral("\n[%1]\n").arg(section);
+        }
+        QString value = values.value(name);
+        if (entry.kind == Kind::Text)
+            value = QLatin1Char('"') + value + QLatin1Char('"');
+        text +=
+            QStringLiteral("# %1\n%2 = %3\n")
+                .arg(QString::fromUtf8(entry.comment).trimmed(), QLatin1String(entry.key), value);
+    }
+    return text;
+}
+
+QString Profile::templateText() {
+    QMap<QString, QString> values;
+    for (const ProfileEntry& entry : kProfileEntries)
+        values.insert(entryName(entry), QString::fromUtf8(entry.defaultValue));
+    // Text entries stay commented out: an empty network name or version is
+    // rarely what a site wants sent or checked.
+    QString text = Profile::text(values);
+    for (const ProfileEntry& entry : kProfileEntries)
+        if (entry.kind == Kind::Text)
+            text.replace(QStringLiteral("\n%1 = ").arg(QLatin1String(entry.key)),
+                         QStringLiteral("\n# %1 = ").arg(QLatin1String(entry.key)));
+    return text;
+}
+
+bool Profile::save(const QString& fileName, const QString& text, bool secret, QString* error) {
+    QSaveFile file(fileName);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) ||
+        (secret && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) ||
+        file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = fileName + QStringLiteral(": ") + file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace settings
