@@ -5,6 +5,7 @@
 #include "journal_window.h"
 #include "log_pane.h"
 #include "page_control.h"
+#include "profile_window.h"
 #include "reader_dialog.h"
 #include "rtf_writer.h"
 #include "styles.h"
@@ -160,6 +161,10 @@ void TForm1::createMenus() {
     optIn->setCheckable(true);
     connect(optIn, &QAction::toggled, this, &TForm1::useJournal);
     addItem(system, "JournalView", QStringLiteral("发卡记录..."), [this] { showJournal(); });
+    QMenu* profiles = system->addMenu(QStringLiteral("设置方案"));
+    profiles->setObjectName(QStringLiteral("ProfileMenu"));
+    addItem(profiles, "ProfileSave", QStringLiteral("保存当前设置…"), [this] { saveProfile(); });
+    addItem(profiles, "ProfileApply", QStringLiteral("应用设置方案…"), [this] { applyProfile(); });
     system->addSeparator();
     addItem(system, "N4", QStringLiteral("退出"), [this] { N4Click(); });
 
@@ -400,4 +405,50 @@ void TForm1::showJournal() {
     }
     JournalWindow window(*journal, context_.showError, this);
     window.exec();
+}
+
+void TForm1::saveProfile() {
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, QStringLiteral("保存设置方案"), QString(), QStringLiteral("设置方案 (*.ini)"));
+    if (fileName.isEmpty())
+        return;
+    const QMap<QString, QString> values = profileValuesOf(this);
+    const QString text = settings::Profile::text(values);
+    // What the controls hold must make a profile that can be applied.
+    QStringList problems;
+    if (!settings::Profile::parse(text.toUtf8(), QStringLiteral("当前设置"), &problems)) {
+        context_.showError(problems.join(QLatin1Char('\n')));
+        return;
+    }
+    QString error;
+    if (!settings::Profile::save(fileName, text,
+                                 !values.value(QStringLiteral("wifi.password")).isEmpty(), &error))
+        context_.showError(error);
+}
+
+void TForm1::applyProfile() {
+    const QString fileName =
+        QFileDialog::getOpenFileName(this, QStringLiteral("应用设置方案"), QString(),
+                                     QStringLiteral("设置方案 (*.ini);;所有文件 (*)"));
+    if (fileName.isEmpty())
+        return;
+    QStringList problems;
+    const std::optional<settings::Profile> profile = settings::Profile::load(fileName, &problems);
+    if (!profile) {
+        context_.showError(problems.join(QLatin1Char('\n')));
+        return;
+    }
+    // Every application is recorded: in the journal in use, or the default one.
+    IssuingJournal own;
+    IssuingJournal* journal = journal_.get();
+    if (!journal) {
+        if (!own.open(QString())) {
+            context_.showError(own.errorText());
+            return;
+        }
+        journal = &own;
+    }
+    ProfileWindow window(link_, journal, *profile, this);
+    window.exec();
+    showReader();
 }

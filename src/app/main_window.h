@@ -73,6 +73,10 @@ class TForm1 : public QMainWindow {
     // journal's last records.
     void useJournal(bool on);
     void showJournal();
+    // 系统 → 设置方案: the pages' current values to a profile file; a profile
+    // file applied to the reader (or every reader).
+    void saveProfile();
+    void applyProfile();
     // Writes the log pane to a file as RTF; false (and the error box) on failure.
     bool saveLog(const QString& fileName);
 
