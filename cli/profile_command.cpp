@@ -1,8 +1,6 @@
 #include "profile_command.h"
 
 #include "cli_support.h"
-#include "protocol/frames.h"
-#include "protocol/hex_text.h"
 #include "settings/configuration_record.h"
 #include "settings/profile_applier.h"
 
@@ -20,22 +18,6 @@ const char kDescription[] =
     "--all-readers, to every reader found), read back what the reader reports, and record the "
     "result in the journal's database; profile check FILE: validate a profile and print its "
     "frames; profile template: a profile with every setting at the window's defaults.";
-
-// The frame as the wire sees it, blank-separated. A secret's frame (the WiFi
-// join) shows its password bytes and the XOR that would give them away as **.
-QString printedFrame(const QString& address, const settings::ProfileSetting& setting) {
-    QStringList bytes;
-    const QString digits = hex::digitsOf(hfFrame(address, setting.payload)).toUpper();
-    for (int i = 0; i + 1 < digits.size(); i += 2)
-        bytes << digits.mid(i, 2);
-    if (setting.secret) {
-        // AA, address, length, 8A, name bytes, 2C: the name has no comma.
-        const int separator = int(bytes.indexOf(QStringLiteral("2C"), 4));
-        for (int i = separator + 1; separator > 0 && i < bytes.size() - 1; ++i)
-            bytes[i] = QStringLiteral("**");
-    }
-    return bytes.join(QLatin1Char(' '));
-}
 
 QString readerName(const ReaderInfo& reader) {
     return reader.id() + QLatin1Char(' ') + (reader.serial.isEmpty() ? reader.path : reader.serial);
@@ -123,7 +105,7 @@ std::optional<Profile> loadProfile(const QString& fileName) {
 void printFrames(const Profile& profile, const QString& address) {
     for (const settings::ProfileSetting& setting : profile.settings())
         printOut(QStringLiteral("%1 %2").arg(setting.name.leftJustified(20),
-                                             printedFrame(address, setting)));
+                                             settings::displayedFrame(address, setting)));
 }
 
 int apply(CommandParser& command, const Profile& profile) {

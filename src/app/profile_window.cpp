@@ -1,6 +1,5 @@
 #include "profile_window.h"
 
-#include "protocol/frames.h"
 #include "protocol/reader_link.h"
 #include "settings/configuration_record.h"
 #include "settings/profile_applier.h"
@@ -49,6 +48,8 @@ QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& he
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
+    table->setWordWrap(false);
+    table->verticalHeader()->setDefaultSectionSize(22);
     return table;
 }
 
@@ -128,9 +129,7 @@ ProfileWindow::ProfileWindow(ReaderLink& link, IssuingJournal* journal,
     auto* frames =
         makeTable(this, "ProfileSettings", {QStringLiteral("设置"), QStringLiteral("命令")});
     for (const settings::ProfileSetting& setting : profile.settings())
-        addRow(frames,
-               {setting.name, setting.secret ? QStringLiteral("（含密码，不显示）")
-                                             : hfFrame(QStringLiteral("00"), setting.payload)});
+        addRow(frames, {setting.name, settings::displayedFrame(link.address(), setting)});
     if (!profile.expectedVersion().isEmpty())
         addRow(frames, {QStringLiteral("version"), profile.expectedVersion()});
     frames->resizeColumnsToContents();
@@ -217,8 +216,14 @@ void ProfileWindow::apply() {
             progress_->setValue(done + count);
         };
         const QList<SettingResult> results = applier.apply(profile_);
-        const bool ok = settings::allSucceeded(results);
-        QString line = name + (ok ? QStringLiteral("：设置完成") : QStringLiteral("：设置失败"));
+        QString line = name + QStringLiteral("：设置完成");
+        for (const SettingResult& r : results)
+            if (r.outcome != SettingResult::Outcome::Success) {
+                line =
+                    name +
+                    QStringLiteral("：设置失败（%1 %2）").arg(r.setting, outcomeCaption(r.outcome));
+                break;
+            }
         if (record && record->add(name, profile_.name(), profile_.hash(), results) == 0)
             line += QStringLiteral("（记录失败：%1）").arg(record->errorText());
         summary << line;
@@ -227,6 +232,7 @@ void ProfileWindow::apply() {
     if (readers.size() > 1)
         device.chooseReader(inUse);
     progress_->setValue(progress_->maximum());
+    results_->resizeColumnsToContents();
     summary_->setText(summary.join(QLatin1Char('\n')));
     applyButton_->setEnabled(true);
     applying_ = false;

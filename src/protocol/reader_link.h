@@ -36,6 +36,7 @@ class ReaderLink : public QObject {
     // (RadioButton4) live on pages; the main window wires them here.
     void setAddressSource(std::function<QString()> address) { address_ = std::move(address); }
     void setDebugSource(std::function<bool()> debug) { debug_ = std::move(debug); }
+    QString address() const { return address_(); }
 
     void Send(const QString& payload);
     void SendUHF(const QString& uhfFrame);

@@ -2,6 +2,7 @@
 
 #include "protocol/baud_rates.h"
 #include "protocol/conversion.h"
+#include "protocol/frames.h"
 #include "protocol/hex_text.h"
 
 #include <QCryptographicHash>
@@ -234,6 +235,17 @@ const QList<ProfileEntry> kProfileEntries = entries();
 
 QString entryName(const ProfileEntry& entry) {
     return QLatin1String(entry.section) + QLatin1Char('.') + QLatin1String(entry.key);
+}
+
+QString displayedFrame(const QString& address, const ProfileSetting& setting) {
+    QStringList bytes = pairs(hex::digitsOf(hfFrame(address, setting.payload)).toUpper());
+    if (setting.secret) {
+        // AA, address, length, 8A, name bytes, 2C: the name has no comma.
+        const int separator = int(bytes.indexOf(QStringLiteral("2C"), 4));
+        for (int i = separator + 1; separator > 0 && i < bytes.size() - 1; ++i)
+            bytes[i] = QStringLiteral("**");
+    }
+    return bytes.join(QLatin1Char(' '));
 }
 
 std::optional<Profile> Profile::load(const QString& fileName, QStringList* problems) {

@@ -52,6 +52,11 @@ struct ProfileSetting {
     bool secret = false;
 };
 
+// The setting's frame at the address as it goes on the wire, bytes blank
+// separated. A secret's frame (the WiFi join) shows the password bytes and
+// the XOR that would give them away as **.
+QString displayedFrame(const QString& address, const ProfileSetting& setting);
+
 class Profile {
   public:
     // Reads and checks the file; on any problem gives nothing and lists every
