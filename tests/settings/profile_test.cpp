@@ -40,6 +40,8 @@ struct Rig : SimDevice {
     ReaderLink link{*this, log, clock};
     int failAfter = -1;
     std::function<void(const QString&)> beforeFrame;
+    // Replies come with a status that is neither 00 nor 01.
+    bool garbled = false;
 
     int write(const QByteArray& frame) override {
         if (failAfter >= 0 && int(written.size()) >= failAfter)
@@ -47,6 +49,12 @@ struct Rig : SimDevice {
         if (beforeFrame)
             beforeFrame(hex::fromBytes(frame));
         return SimDevice::write(frame);
+    }
+    int read(unsigned char* buffer, int capacity) override {
+        const int count = SimDevice::read(buffer, capacity);
+        if (garbled && count > 3)
+            buffer[3] = 0x02;
+        return count;
     }
     ReaderFailure lastFailure() override {
         return failAfter >= 0 && int(written.size()) >= failAfter
@@ -72,6 +80,7 @@ class ProfileTest : public QObject {
     void refusalStopsUnlessKeepGoing_data();
     void refusalStopsUnlessKeepGoing();
     void readBackDifferenceIsAFailure();
+    void garbledReplyIsAFailure();
     void readerGoneStopsItsSettings();
     void secretIsSavedOwnerOnly();
     void applicationsAreRecorded();
@@ -231,6 +240,15 @@ void ProfileTest::readBackDifferenceIsAFailure() {
     QCOMPARE(results[1].detail,
              QStringLiteral("the reader reports 0D00000101, the profile sets 0D00000001"));
     QCOMPARE(results[2].detail, QStringLiteral("the reader reports 'UHF915-OUT V3.3'"));
+}
+
+void ProfileTest::garbledReplyIsAFailure() {
+    Rig rig;
+    rig.garbled = true;
+    const QList<SettingResult> results =
+        rig.apply("[relay]\nstate = on\n[uhf_machine]\nrf_power = 1\n");
+    QCOMPARE(outcomes(results), "rf_power=garbled relay=not sent");
+    QCOMPARE(rig.log.texts, QStringList({"数据丢包，流水校验出错   02:05:09 PM\r\n"}));
 }
 
 void ProfileTest::readerGoneStopsItsSettings() {
