@@ -122,7 +122,8 @@ int apply(CommandParser& command, const Profile& profile) {
         return exitCode;
     ReaderDevice& device = reader.device();
     QList<ReaderInfo> readers;
-    if (command.isSet(QStringLiteral("all-readers"))) {
+    const bool everyReader = command.isSet(QStringLiteral("all-readers"));
+    if (everyReader) {
         if (!device.listsReaders())
             return failWith(exitReaderError, QStringLiteral("profile apply: the reader library "
                                                             "cannot list readers"));
@@ -144,7 +145,7 @@ int apply(CommandParser& command, const Profile& profile) {
     for (const ReaderInfo& target : readers) {
         const QString name = target.vendorId == 0 ? QStringLiteral("reader") : readerName(target);
         report.heading(name + QStringLiteral(": profile ") + profile.name());
-        if (readers.size() > 1 && !device.chooseReader(target)) {
+        if (everyReader && !device.chooseReader(target)) {
             report.summary(name, {}, QStringLiteral("the reader has gone away"));
             exitCode = qMax(exitCode, int(exitNoReply));
             continue;

@@ -180,16 +180,17 @@ void ProfileWindow::addResult(const QString& reader, const SettingResult& result
 
 void ProfileWindow::apply() {
     ReaderDevice& device = link_.device();
-    QList<ReaderInfo> readers{ReaderInfo()};
     ReaderInfo inUse;
     if (device.listsReaders())
         for (const ReaderInfo& found : device.readers())
             if (found.inUse)
                 inUse = found;
-    if (allReaders_->isChecked())
-        readers = device.readers();
-    else
-        readers = {inUse};
+    const bool everyReader = allReaders_->isChecked();
+    const QList<ReaderInfo> readers = everyReader ? device.readers() : QList<ReaderInfo>{inUse};
+    if (readers.isEmpty()) {
+        summary_->setText(QStringLiteral("未找到读卡器"));
+        return;
+    }
 
     std::optional<ConfigurationRecord> record;
     if (journal_)
@@ -205,7 +206,7 @@ void ProfileWindow::apply() {
     QStringList summary;
     for (int i = 0; i < readers.size(); ++i) {
         const QString name = readerName(readers[i]);
-        if (readers.size() > 1 && !device.chooseReader(readers[i])) {
+        if (everyReader && !device.chooseReader(readers[i])) {
             addResult(name, {QStringLiteral("reader"), SettingResult::Outcome::NoReply,
                              QStringLiteral("读卡器已断开")});
             summary << name + QStringLiteral("：已断开");
@@ -229,7 +230,7 @@ void ProfileWindow::apply() {
         summary << line;
         link_.log(line + QStringLiteral("   ") + link_.time() + kCrLf);
     }
-    if (readers.size() > 1)
+    if (everyReader)
         device.chooseReader(inUse);
     progress_->setValue(progress_->maximum());
     results_->resizeColumnsToContents();

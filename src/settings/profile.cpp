@@ -169,7 +169,7 @@ QString checkValue(const ProfileEntry& entry, const QString& value, QString* rea
         QString digits;
         if (hex::strictDigits(value, &digits) && digits.size() / 2 >= entry.min &&
             digits.size() / 2 <= entry.max)
-            return digits.isEmpty() ? QStringLiteral("") : digits;
+            return digits;
         *reason = entry.min == entry.max
                       ? QStringLiteral("takes %1 bytes in hex").arg(entry.min)
                       : QStringLiteral("takes %1 to %2 bytes in hex").arg(entry.min).arg(entry.max);
