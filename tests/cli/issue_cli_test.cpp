@@ -142,6 +142,16 @@ class IssueCliTest : public QObject {
                  5);
         QVERIFY2(err.contains(number(2).toLatin1()), err.constData());
 
+        // 3: the reader refuses the same way on three tags in a row.
+        QCOMPARE(
+            cli.run(cli.issue({"--start", QString(39, '0') + '1', "--count", "5"}), nullptr, &err),
+            3);
+        QVERIFY2(err.endsWith("rfid-setup-cli: issue: the reader refused 3 tags in a row: "
+                              "写超出标签存储区.....: the EPC is longer than the tags' memory; "
+                              "use a shorter number or other tags\nissued 0 of 5, failed 3, "
+                              "0.0 tags per minute\n"),
+                 err.constData());
+
         // 6: the journal cannot be created where a file stands in the way.
         QFile blocker(dir.filePath(QStringLiteral("file")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
