@@ -1,7 +1,6 @@
 #include "issue_command.h"
 
 #include "cli_support.h"
-#include "protocol/conversion.h"
 #include "protocol/hex_text.h"
 #include "uhf/epc_issuer.h"
 
@@ -11,6 +10,7 @@
 #include <QSocketNotifier>
 #include <QSysInfo>
 #include <QTextStream>
+#include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -198,7 +198,7 @@ void addIssueOptions(QCommandLineParser& parser) {
         {QStringLiteral("count"), QStringLiteral("Number of tags to issue."), QStringLiteral("n")},
         {QStringLiteral("step"),
          QStringLiteral("Added to each number, hex, no wider than --start (default 1)."),
-         QStringLiteral("hex"), QStringLiteral("01")},
+         QStringLiteral("hex"), QStringLiteral("1")},
         {QStringLiteral("reverse"),
          QStringLiteral("Add the step with the number's first byte least significant.")},
         {QStringLiteral("pause"), QStringLiteral("Pause after each tag in ms (default 100)."),
@@ -251,7 +251,6 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
         refused = hexArgument(issue, QStringLiteral("--step"), step, 1, 64, &options->step);
     if (refused >= 0)
         return refused;
-    options->start = options->start.toUpper();
     const QString problem = epcNumberProblem(options->start);
     if (!problem.isEmpty())
         return failWith(exitUsage,
@@ -264,6 +263,9 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
     if (options->step.size() > options->start.size())
         return failWith(exitUsage, QStringLiteral("issue: --step '%1' is wider than --start '%2'")
                                        .arg(stepText, startText));
+    // The journal keeps the step's digits as given.
+    if (step != stepText)
+        options->step.remove(0, 1);
     return -1;
 }
 
