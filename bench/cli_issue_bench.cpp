@@ -28,7 +28,6 @@ class TimedDevice : public ReaderDevice {
         return timed([&] { return library.read(buffer, capacity); });
     }
     bool simulated() override { return true; }
-    bool takeTagAway() override { return library.takeTagAway(); }
 
   private:
     template <class Call> int timed(Call call) {
@@ -73,7 +72,7 @@ void ownTime(const QTemporaryDir& dir, const QString& journalFile, const char* w
     EpcIssuer issuer(operations, journal,
                      *journal.openSeries("000000000000000000000001", "1", false),
                      QStringLiteral("bench"));
-    issuer.tagDone = [&device] { device.takeTagAway(); };
+    issuer.tagDone = device.library.tagRemover();
     int issued = 0;
     int attempts = 0;
     QElapsedTimer timer;

@@ -1,27 +1,67 @@
 #include "issue_command.h"
 
 #include "cli_support.h"
-#include "protocol/conversion.h"
 #include "protocol/hex_text.h"
 #include "uhf/epc_issuer.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSocketNotifier>
 #include <QSysInfo>
 #include <QTextStream>
+#include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+int stopPipe[2] = {-1, -1};
 
-// The first Ctrl-C stops after the current tag; a second one ends at once.
+// The first Ctrl-C stops after the current tag, and at once during a pause; a
+// second one ends the program.
 void requestStop(int signal) {
     stopRequested = 1;
     std::signal(signal, SIG_DFL);
+    const char wake = 1;
+    [[maybe_unused]] const ssize_t written = ::write(stopPipe[1], &wake, 1);
 }
+
+// While it lives, SIGINT and SIGTERM ask the run to stop, and wake the wait in
+// progress through a pipe that the event loop watches.
+class StopOnSignal {
+  public:
+    explicit StopOnSignal(ReaderLink& link) {
+        stopRequested = 0;
+        if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+            notifier_ = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
+            QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                             [&link] {
+                                 char drained[16];
+                                 while (::read(stopPipe[0], drained, sizeof drained) > 0) {
+                                 }
+                                 link.recheckWaits();
+                             });
+        }
+        std::signal(SIGINT, requestStop);
+        std::signal(SIGTERM, requestStop);
+    }
+    ~StopOnSignal() {
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+        notifier_.reset();
+        for (int& end : stopPipe)
+            if (end >= 0)
+                ::close(std::exchange(end, -1));
+    }
+    bool stopped() const { return stopRequested; }
+
+  private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
 
 // A wait while no new tag is in the field, so that an idle station does not
 // keep the reader and a core busy.
@@ -135,25 +175,29 @@ class Report {
     QElapsedTimer clock_;
 };
 
-bool positiveNumber(const QString& text, int* value) {
-    return tryStrToInt(text, value) && *value > 0;
-}
+// What the operator asked for, read strictly.
+struct IssueOptions {
+    int count = 0;
+    int pause = 0;
+    QString password;
+    // Empty without --start: the journal's series goes on.
+    QString start;
+    QString step;
+    bool reverse = false;
+    QString station;
+    bool json = false;
+};
 
-} // namespace
+// The longest pause between tags: an hour.
+constexpr qint64 maxPause = 3600000;
 
-int issueCommand(const QStringList& arguments) {
-    CommandParser command(
-        QStringLiteral("issue"),
-        QStringLiteral("Issue EPC numbers to the tags presented one after another: each new tag "
-                       "gets the next number, is read back and recorded in the journal. --start "
-                       "joins the series with the same start, step and direction if the journal "
-                       "has one, so that stations share it; without --start the journal's last "
-                       "series goes on after its last number."));
-    command.parser().addOptions({
+void addIssueOptions(QCommandLineParser& parser) {
+    parser.addOptions({
         {QStringLiteral("start"), QStringLiteral("First number of a series (hex)."),
          QStringLiteral("hex")},
         {QStringLiteral("count"), QStringLiteral("Number of tags to issue."), QStringLiteral("n")},
-        {QStringLiteral("step"), QStringLiteral("Added to each number, hex (default 1)."),
+        {QStringLiteral("step"),
+         QStringLiteral("Added to each number, hex, no wider than --start (default 1)."),
          QStringLiteral("hex"), QStringLiteral("1")},
         {QStringLiteral("reverse"),
          QStringLiteral("Add the step with the number's first byte least significant.")},
@@ -167,60 +211,83 @@ int issueCommand(const QStringList& arguments) {
          QStringLiteral("name"), QSysInfo::machineHostName()},
         {QStringLiteral("json"), QStringLiteral("One JSON object per event on stdout.")},
     });
-    addJournalOption(command.parser());
-    CliReader::addOptions(command.parser());
-    const int parsed = command.parse(arguments, 0, 0);
-    if (parsed >= 0)
-        return parsed;
+}
 
-    int count = 0;
-    int pause = 0;
-    if (!positiveNumber(command.value(QStringLiteral("count")), &count))
-        return failWith(exitUsage, QStringLiteral("issue: --count takes a number above 0"));
-    if (!tryStrToInt(command.value(QStringLiteral("pause")), &pause) || pause < 0)
-        return failWith(exitUsage, QStringLiteral("issue: --pause takes milliseconds"));
-    const QString password = hex::digitsOf(command.value(QStringLiteral("password")));
-    if (password.size() != 8)
-        return failWith(exitUsage, QStringLiteral("issue: --password takes 4 bytes of hex digits"));
-    const bool newSeries = command.isSet(QStringLiteral("start"));
-    if (!newSeries &&
-        (command.isSet(QStringLiteral("step")) || command.isSet(QStringLiteral("reverse"))))
-        return failWith(exitUsage, QStringLiteral("issue: --step and --reverse go with --start"));
-
-    IssuingJournal journal;
-    if (!openJournal(journal, command))
-        return exitJournalError;
-    std::optional<IssuingJournal::Series> series;
-    if (newSeries) {
-        const QString start = hex::digitsOf(command.value(QStringLiteral("start"))).toUpper();
-        const QString problem = epcNumberProblem(start);
-        if (!problem.isEmpty())
-            return failWith(exitUsage, QStringLiteral("issue: --start: ") + problem);
-        series = journal.openSeries(start, hex::digitsOf(command.value(QStringLiteral("step"))),
-                                    command.isSet(QStringLiteral("reverse")));
-        if (!series)
-            return failWith(exitUsage, journal.errorText());
-    } else {
-        series = journal.lastSeries();
-        if (!series)
-            return failWith(
-                journal.errorText().isEmpty() ? exitUsage : exitJournalError,
-                journal.errorText().isEmpty()
-                    ? QStringLiteral("issue: the journal has no series yet; give --start")
-                    : journal.errorText());
+// -1 when the options are good, else the exit code, the refusal printed.
+int readIssueOptions(const CommandParser& command, IssueOptions* options) {
+    const QString issue = QStringLiteral("issue");
+    qint64 count = 0;
+    qint64 pause = 0;
+    int refused = decimalArgument(issue, QStringLiteral("--count"),
+                                  command.value(QStringLiteral("count")), 1, INT_MAX, &count);
+    if (refused < 0)
+        refused = decimalArgument(issue, QStringLiteral("--pause"),
+                                  command.value(QStringLiteral("pause")), 0, maxPause, &pause);
+    if (refused < 0)
+        refused = hexArgument(issue, QStringLiteral("--password"),
+                              command.value(QStringLiteral("password")), 4, 4, &options->password);
+    if (refused >= 0)
+        return refused;
+    options->count = int(count);
+    options->pause = int(pause);
+    options->reverse = command.isSet(QStringLiteral("reverse"));
+    options->station = command.value(QStringLiteral("station"));
+    options->json = command.isSet(QStringLiteral("json"));
+    if (!command.isSet(QStringLiteral("start"))) {
+        if (command.isSet(QStringLiteral("step")) || options->reverse)
+            return failWith(exitUsage,
+                            QStringLiteral("issue: --step and --reverse go with --start"));
+        return -1;
     }
 
-    CliReader reader;
-    int exitCode = exitOk;
-    if (!reader.open(command, &exitCode))
-        return exitCode;
-    EpcOperations operations(reader.link());
-    EpcIssuer issuer(operations, journal, *series, command.value(QStringLiteral("station")),
-                     password);
-    issuer.tagDone = [&reader] { reader.device().takeTagAway(); };
+    const QString startText = command.value(QStringLiteral("start"));
+    const QString stepText = command.value(QStringLiteral("step"));
+    // A step is a number: an odd count of digits reads as if a 0 led.
+    QString padded;
+    const QString step =
+        stepText.size() % 2 && hex::strictDigits('0' + stepText, &padded) ? padded : stepText;
+    refused = hexArgument(issue, QStringLiteral("--start"), startText, 1, 64, &options->start);
+    if (refused < 0)
+        refused = hexArgument(issue, QStringLiteral("--step"), step, 1, 64, &options->step);
+    if (refused >= 0)
+        return refused;
+    const QString problem = epcNumberProblem(options->start);
+    if (!problem.isEmpty())
+        return failWith(exitUsage,
+                        QStringLiteral("issue: --start '%1': %2").arg(startText, problem));
+    // A step that is all zeros would issue one number again and again; a
+    // wider one would change the EPC's length within the series.
+    if (options->step.count(QLatin1Char('0')) == options->step.size())
+        return failWith(exitUsage,
+                        QStringLiteral("issue: --step takes 1 or more, not '%1'").arg(stepText));
+    if (options->step.size() > options->start.size())
+        return failWith(exitUsage, QStringLiteral("issue: --step '%1' is wider than --start '%2'")
+                                       .arg(stepText, startText));
+    // The journal keeps the step's digits as given.
+    if (step != stepText)
+        options->step.remove(0, 1);
+    return -1;
+}
 
-    Report report(command.isSet(QStringLiteral("json")), count);
-    // Records a crash left pending are settled before any new number is taken.
+// The series to issue from: the one --start names (joined if the journal has
+// it), else the journal's last one. -1 when found, else the exit code.
+int openIssueSeries(IssuingJournal& journal, const IssueOptions& options,
+                    std::optional<IssuingJournal::Series>* series) {
+    if (!options.start.isEmpty()) {
+        *series = journal.openSeries(options.start, options.step, options.reverse);
+        return *series ? -1 : failWith(exitJournalError, journal.errorText());
+    }
+    *series = journal.lastSeries();
+    if (*series)
+        return -1;
+    if (!journal.errorText().isEmpty())
+        return failWith(exitJournalError, journal.errorText());
+    return failWith(exitUsage,
+                    QStringLiteral("issue: the journal has no series yet; give --start"));
+}
+
+// Records a crash left pending are settled before any new number is taken.
+void settlePending(EpcIssuer& issuer, Report& report) {
     const EpcIssuer::Settlement settled = issuer.settlePending();
     if (settled.written + settled.released + settled.uncertain.size() > 0)
         report.event(QStringLiteral("settled"), QString(), QString(),
@@ -231,53 +298,105 @@ int issueCommand(const QStringList& arguments) {
     for (const IssuingJournal::Record& record : settled.uncertain)
         report.event(QStringLiteral("uncertain"), record.epc, record.tid,
                      QStringLiteral("left pending and not in the field: number skipped"));
+}
 
-    stopRequested = 0;
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
+// What the operator can do about a refusal that comes back tag after tag.
+QString refusalAdvice(const QString& refusal) {
+    if (refusal == uhfErrorText(QStringLiteral("B3")))
+        return QStringLiteral("the EPC is longer than the tags' memory; use a shorter number or "
+                              "other tags");
+    if (refusal == uhfErrorText(QStringLiteral("16")))
+        return QStringLiteral("the tags have another access password; give it with --password");
+    return QStringLiteral("check the tags and the reader");
+}
+
+// Tags the reader refused the same way in a row before the run stops.
+constexpr int sameRefusalLimit = 3;
+
+// Issues until the count is reached, the operator stops, or something stops
+// the run; the exit code.
+int issueTags(EpcIssuer& issuer, ReaderLink& link, Report& report, const IssueOptions& options) {
+    const StopOnSignal stop(link);
     int noReplies = 0;
-    exitCode = exitIncomplete;
-    while (report.issued() < count && !stopRequested) {
+    while (report.issued() < options.count && !stop.stopped()) {
         const EpcIssuer::Attempt attempt = issuer.attempt();
+        const QString name = QLatin1String(eventName(attempt.event));
         noReplies = attempt.event == EpcIssuer::Event::NoReply ? noReplies + 1 : 0;
-        int wait = pause;
+        int wait = options.pause;
         switch (attempt.event) {
         case EpcIssuer::Event::Issued:
         case EpcIssuer::Event::NotWritten:
         case EpcIssuer::Event::Uncertain:
             report.counted(attempt.event == EpcIssuer::Event::Issued);
-            report.event(QLatin1String(eventName(attempt.event)), attempt.epc, attempt.tid,
-                         attempt.detail);
+            report.event(name, attempt.epc, attempt.tid, attempt.detail);
             break;
         case EpcIssuer::Event::Skipped:
-            report.event(QLatin1String(eventName(attempt.event)), attempt.epc, attempt.tid,
-                         QStringLiteral("already in the journal"));
+            report.event(name, attempt.epc, attempt.tid, QStringLiteral("already in the journal"));
             break;
         case EpcIssuer::Event::Conflict:
         case EpcIssuer::Event::JournalFailed:
-            report.event(QLatin1String(eventName(attempt.event)), attempt.epc, attempt.tid,
-                         attempt.detail);
-            printError(attempt.detail);
-            report.summary();
-            return attempt.event == EpcIssuer::Event::Conflict ? exitJournalConflict
-                                                               : exitJournalError;
+            report.event(name, attempt.epc, attempt.tid, attempt.detail);
+            return failWith(attempt.event == EpcIssuer::Event::Conflict ? exitJournalConflict
+                                                                        : exitJournalError,
+                            attempt.detail);
         case EpcIssuer::Event::NoReply:
-            if (noReplies >= noReplyLimit) {
-                printError(attempt.detail);
-                report.summary();
-                return exitNoReply;
-            }
+            if (noReplies >= noReplyLimit)
+                return failWith(exitNoReply, attempt.detail);
             [[fallthrough]];
         case EpcIssuer::Event::NoTag:
         case EpcIssuer::Event::SameTag:
         case EpcIssuer::Event::Unreadable:
-            wait = std::max(pause, idlePoll);
+            wait = std::max(options.pause, idlePoll);
             break;
         }
-        reader.link().Delayy(wait);
+        if (issuer.sameRefusals() >= sameRefusalLimit)
+            return failWith(exitReaderError,
+                            QStringLiteral("issue: the reader refused %1 tags in a row: %2: %3")
+                                .arg(issuer.sameRefusals())
+                                .arg(issuer.refusal(), refusalAdvice(issuer.refusal())));
+        link.waitUntil(wait, [&stop] { return stop.stopped(); });
     }
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    return report.issued() == options.count ? exitOk : exitIncomplete;
+}
+
+} // namespace
+
+int issueCommand(const QStringList& arguments) {
+    CommandParser command(
+        QStringLiteral("issue"),
+        QStringLiteral("Issue EPC numbers to the tags presented one after another: each new tag "
+                       "gets the next number, is read back and recorded in the journal. --start "
+                       "joins the series with the same start, step and direction if the journal "
+                       "has one, so that stations share it; without --start the journal's last "
+                       "series goes on after its last number."));
+    addIssueOptions(command.parser());
+    addJournalOption(command.parser());
+    CliReader::addOptions(command.parser());
+    int exitCode = command.parse(arguments, 0, 0);
+    IssueOptions options;
+    if (exitCode < 0)
+        exitCode = readIssueOptions(command, &options);
+    if (exitCode >= 0)
+        return exitCode;
+
+    IssuingJournal journal;
+    if (!openJournal(journal, command))
+        return exitJournalError;
+    std::optional<IssuingJournal::Series> series;
+    exitCode = openIssueSeries(journal, options, &series);
+    if (exitCode >= 0)
+        return exitCode;
+
+    CliReader reader;
+    if (!reader.open(command, &exitCode))
+        return exitCode;
+    EpcOperations operations(reader.link());
+    EpcIssuer issuer(operations, journal, *series, options.station, options.password);
+    issuer.tagDone = tagRemover(reader.device());
+
+    Report report(options.json, options.count);
+    settlePending(issuer, report);
+    exitCode = issueTags(issuer, reader.link(), report, options);
     report.summary();
-    return report.issued() == count ? exitOk : exitCode;
+    return exitCode;
 }

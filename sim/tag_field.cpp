@@ -44,14 +44,19 @@ Gen2Tag* TagField::strongest() {
 void TagField::select(MemoryBank bank, std::size_t bitPointer, std::size_t maskBits,
                       const Bytes& mask) {
     selectMade_ = true;
+    accessTurn_ = 0;
     for (Entry& entry : entries_)
         entry.selected = holdsMask(entry.tag, bank, bitPointer, maskBits, mask);
 }
 
 Gen2Tag* TagField::accessed() {
-    const auto found = std::find_if(entries_.begin(), entries_.end(),
-                                    [this](const Entry& e) { return !selectMade_ || e.selected; });
-    return found == entries_.end() ? nullptr : &found->tag;
+    if (!selectMade_)
+        return strongest();
+    std::vector<Gen2Tag*> marked;
+    for (Entry& entry : entries_)
+        if (entry.selected)
+            marked.push_back(&entry.tag);
+    return marked.empty() ? nullptr : marked[accessTurn_++ % marked.size()];
 }
 
 void TagField::replaceWrittenTags(Milliseconds after, Now now, unsigned seed) {

@@ -34,8 +34,11 @@ class TagField {
     // Marks the tags whose bank holds the mask at the bit pointer, and only
     // those; from then on memory commands go to a marked tag.
     void select(MemoryBank bank, std::size_t bitPointer, std::size_t maskBits, const Bytes& mask);
-    // The tag that a memory command reaches: the strongest marked tag after a
-    // select, the strongest tag before any; nothing when no tag qualifies.
+    // The tag that a memory command reaches: the strongest tag before any
+    // select; after one, a marked tag. Which of several marked tags answers
+    // first is not fixed on the air: here they take turns, strongest first,
+    // so that a program that relies on one select for several commands is
+    // caught. Nothing when no tag qualifies.
     Gen2Tag* accessed();
 
     // Turns on the swapping of written tags, `after` the first write, by the
@@ -69,6 +72,7 @@ class TagField {
 
     std::vector<Entry> entries_;
     bool selectMade_ = false;
+    std::size_t accessTurn_ = 0;
     Milliseconds replaceAfter_{0};
     Now now_;
     std::mt19937 random_;

@@ -35,25 +35,32 @@ bool isPicked(const HidInterface& reader, const ReaderPick& pick) {
            (pick.serial.empty() ? reader.path == pick.path : reader.serial == pick.serial);
 }
 
+bool parseDeviceId(const std::string& text, ReaderUsbId& id) {
+    if (text.size() != 9 || text[4] != ':')
+        return false;
+    std::uint16_t parts[2];
+    for (int part = 0; part < 2; ++part) {
+        const std::string digits = text.substr(part * 5, 4);
+        if (!std::all_of(digits.begin(), digits.end(),
+                         [](unsigned char c) { return std::isxdigit(c); }))
+            return false;
+        parts[part] = static_cast<std::uint16_t>(std::stoul(digits, nullptr, 16));
+        if (parts[part] == 0)
+            return false;
+    }
+    id = {parts[0], parts[1]};
+    return true;
+}
+
 bool parseDeviceIds(const std::string& text, std::vector<ReaderUsbId>& ids) {
     std::vector<ReaderUsbId> parsed;
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = std::min(text.find(',', start), text.size());
-        const std::string id = text.substr(start, end - start);
-        if (id.size() != 9 || id[4] != ':')
+        ReaderUsbId id{};
+        if (!parseDeviceId(text.substr(start, end - start), id))
             return false;
-        std::uint16_t parts[2];
-        for (int part = 0; part < 2; ++part) {
-            const std::string digits = id.substr(part * 5, 4);
-            if (!std::all_of(digits.begin(), digits.end(),
-                             [](unsigned char c) { return std::isxdigit(c); }))
-                return false;
-            parts[part] = static_cast<std::uint16_t>(std::stoul(digits, nullptr, 16));
-            if (parts[part] == 0)
-                return false;
-        }
-        parsed.push_back({parts[0], parts[1]});
+        parsed.push_back(id);
         start = end + 1;
     }
     ids = std::move(parsed);

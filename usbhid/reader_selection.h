@@ -42,6 +42,10 @@ bool isPicked(const HidInterface& reader, const ReaderPick& pick);
 // a serial, else the same path), otherwise the first; -1 when there is none.
 int pickReader(const std::vector<HidInterface>& readers, const ReaderPick& pick);
 
+// One reader id as operators and lsusb write it: "vvvv:pppp", four hex digits
+// each, neither zero. False, and id left alone, when it is anything else.
+bool parseDeviceId(const std::string& text, ReaderUsbId& id);
+
 // "vvvv:pppp" in hex, several separated by commas. Zero ids are refused: hidapi takes a
 // zero id as "any device". False, and ids left alone, when any part is malformed.
 bool parseDeviceIds(const std::string& text, std::vector<ReaderUsbId>& ids);

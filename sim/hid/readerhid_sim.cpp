@@ -114,6 +114,8 @@ struct LibraryReader {
 
     std::vector<std::unique_ptr<PluggedReader>> readers;
     std::size_t chosen = 0;
+    // READERHID_SIM_SILENT: a reader that takes every frame and never answers.
+    const bool silent = std::getenv("READERHID_SIM_SILENT") != nullptr;
     std::mutex mutex;
     // The reply to the last frame written, until it is read.
     sim::Bytes reply;
@@ -147,7 +149,7 @@ READERHID_EXPORT int hidReadData(int, int capacity, unsigned char* buffer) {
     const std::lock_guard<std::mutex> lock(r.mutex);
     const sim::Bytes reply = std::move(r.reply);
     r.reply.clear();
-    if (capacity <= 0 || !buffer)
+    if (capacity <= 0 || !buffer || r.silent)
         return 0;
     const std::size_t length = std::min(reply.size(), static_cast<std::size_t>(capacity));
     std::copy_n(reply.begin(), length, buffer);

@@ -169,6 +169,13 @@ ReaderFailure LibraryDevice::lastFailure() {
     }
 }
 
-bool LibraryDevice::takeTagAway() {
-    return load() && takeTagAway_ && takeTagAway_() == 1;
+std::function<void()> LibraryDevice::tagRemover() {
+    if (!load() || !takeTagAway_)
+        return {};
+    return [takeAway = takeTagAway_] { takeAway(); };
+}
+
+std::function<void()> tagRemover(ReaderDevice& device) {
+    auto* library = dynamic_cast<LibraryDevice*>(&device);
+    return library ? library->tagRemover() : std::function<void()>();
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 
 struct ReaderHidInfo;
 
@@ -53,11 +54,10 @@ class ReaderDevice {
     virtual bool chooseReader(const ReaderInfo&) { return false; }
     virtual bool addReaderId(quint16, quint16) { return false; }
     virtual ReaderFailure lastFailure() { return {}; }
-    // Has the tag in the field taken away: the simulated reader plays the
-    // operator who does it; with a real reader the operator does it, and this
-    // returns false.
-    virtual bool takeTagAway() { return false; }
 };
+
+// The device's tagRemover() when it is a loaded library; empty otherwise.
+std::function<void()> tagRemover(ReaderDevice& device);
 
 // The simulated reader's library that goes with the program in programDir:
 // lib/rfid-setup/sim/ beside bin/ once installed, sim/ in the build tree.
@@ -79,7 +79,9 @@ class LibraryDevice : public ReaderDevice {
     bool chooseReader(const ReaderInfo& reader) override;
     bool addReaderId(quint16 vendorId, quint16 productId) override;
     ReaderFailure lastFailure() override;
-    bool takeTagAway() override;
+    // The simulated reader's library plays the installer who takes the tag in
+    // the field away after it has been handled; empty for a real reader.
+    std::function<void()> tagRemover();
 
   private:
     bool load();

@@ -1,7 +1,8 @@
 #include "reader_settings.h"
 
+#include "usbhid/reader_selection.h"
+
 #include <QSettings>
-#include <algorithm>
 
 namespace readersettings {
 
@@ -46,22 +47,11 @@ void saveAddedIds(const QStringList& ids) {
 }
 
 bool parseId(const QString& text, quint16& vendorId, quint16& productId) {
-    const QStringList parts = text.trimmed().split(QLatin1Char(':'));
-    if (parts.size() != 2)
+    ReaderUsbId id{};
+    if (!parseDeviceId(text.trimmed().toStdString(), id))
         return false;
-    quint16 ids[2];
-    for (int i = 0; i < 2; ++i) {
-        const bool hex =
-            parts[i].size() == 4 && std::all_of(parts[i].begin(), parts[i].end(), [](QChar c) {
-                return c.isDigit() || QStringLiteral("abcdefABCDEF").contains(c);
-            });
-        const uint value = hex ? parts[i].toUInt(nullptr, 16) : 0;
-        if (value == 0)
-            return false;
-        ids[i] = quint16(value);
-    }
-    vendorId = ids[0];
-    productId = ids[1];
+    vendorId = id.vendorId;
+    productId = id.productId;
     return true;
 }
 

@@ -2,21 +2,6 @@
 
 #include "protocol/hex_text.h"
 
-namespace {
-
-constexpr int maxEpcBytes = 62;
-
-} // namespace
-
-QString epcNumberProblem(const QString& epc) {
-    const int bytes = int(epc.size()) / 2;
-    if (hex::digitsOf(epc) != epc || epc.size() % 4 || bytes < 2 || bytes > maxEpcBytes)
-        return QStringLiteral("EPC号长度须为 2 到 %1 之间的偶数个字节，现为 %2 位十六进制数字")
-            .arg(maxEpcBytes)
-            .arg(epc.size());
-    return QString();
-}
-
 EpcIssuer::EpcIssuer(EpcOperations& operations, IssuingJournal& journal,
                      IssuingJournal::Series series, QString station, QString password)
     : operations_(operations), journal_(journal), series_(std::move(series)),
@@ -102,9 +87,16 @@ EpcIssuer::Attempt EpcIssuer::attempt() {
 
     // Selecting by TID reaches this tag only, even among tags with equal EPCs.
     QString detail;
-    if (operations_.selectTid(tid) != Outcome::Done ||
-        operations_.writeEpc(password_, crc, record.epc) != Outcome::Done)
+    Outcome written = operations_.selectTid(tid);
+    if (written == Outcome::Done)
+        written = operations_.writeEpc(password_, crc, record.epc);
+    if (written != Outcome::Done)
         detail = operations_.errorText();
+    // The same refusal from tag after tag is a fault of the series or the
+    // tags, not of one tag.
+    const QString refusal = written == Outcome::Refused ? detail : QString();
+    sameRefusals_ = refusal.isEmpty() ? 0 : refusal == refusal_ ? sameRefusals_ + 1 : 1;
+    refusal_ = refusal;
     IssuingJournal::Outcome outcome = IssuingJournal::Outcome::Uncertain;
     Event event = Event::Uncertain;
     switch (operations_.tagCarries(tid, record.epc)) {

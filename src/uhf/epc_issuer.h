@@ -1,5 +1,6 @@
 #pragma once
 
+#include "epc_number.h"
 #include "epc_operations.h"
 #include "issuing_journal.h"
 
@@ -46,6 +47,10 @@ class EpcIssuer {
     // One cycle: find the tag in the field and issue it the next number.
     Attempt attempt();
     const IssuingJournal::Series& series() const { return series_; }
+    // The reader's refusal of the last write, and on how many tags in a row
+    // it refused the same way.
+    const QString& refusal() const { return refusal_; }
+    int sameRefusals() const { return sameRefusals_; }
 
     // Called for a tag that has been handled (issued, skipped or failed) and
     // should leave the field; a simulated reader takes it away.
@@ -60,8 +65,6 @@ class EpcIssuer {
     QString station_;
     QString password_;
     QString lastTid_; // the tag last handled, until another one is found
+    QString refusal_;
+    int sameRefusals_ = 0;
 };
-
-// Why an EPC number cannot be written as it is; empty when it can. The PC word
-// counts whole words, 31 at most.
-QString epcNumberProblem(const QString& epc);

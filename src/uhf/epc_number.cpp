@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int maxBytes = 64;
+constexpr int maxEpcBytes = 62;
 
 // The bytes of the text zero-filled to width characters, least significant
 // first. A failure quotes the text as the operator typed it.
@@ -45,4 +46,15 @@ QString addhex(const QString& number, const QString& step, bool littleEndian) {
     for (int byte : sum)
         text += hex::byte(byte);
     return text;
+}
+
+QString epcNumberProblem(const QString& epc) {
+    const int bytes = int(epc.size()) / 2;
+    const bool wholeBytes = hex::digitsOf(epc) == epc && epc.size() % 2 == 0;
+    if (wholeBytes && bytes % 2 == 0 && bytes >= 2 && bytes <= maxEpcBytes)
+        return QString();
+    const QString problem =
+        QStringLiteral("EPC号长度须为 2 到 %1 之间的偶数个字节，").arg(maxEpcBytes);
+    return problem + (wholeBytes ? QStringLiteral("现为 %1 字节").arg(bytes)
+                                 : QStringLiteral("现为 %1 位十六进制数字").arg(epc.size()));
 }

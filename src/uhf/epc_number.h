@@ -10,3 +10,7 @@
 // that is not whole bytes of hex digits, or longer than 64 bytes, raises
 // ConversionError.
 QString addhex(const QString& number, const QString& step, bool littleEndian);
+
+// Why an EPC number cannot be written as it is; empty when it can. The PC word
+// counts whole words, 31 at most, so 2 to 62 bytes in whole words.
+QString epcNumberProblem(const QString& epc);

@@ -150,13 +150,26 @@ EpcOperations::Outcome EpcOperations::readTid(const QString& epc, QString* tid) 
 EpcOperations::Carries EpcOperations::tagCarries(const QString& tid, const QString& epc) {
     const int words = int(epc.size()) / 4;
     QString data;
-    if (selectTid(tid) != Outcome::Done ||
-        read(noPassword, gen2::epcBank, 1, 1 + words, &data) != Outcome::Done)
+    if (selectTid(tid) == Outcome::Done &&
+        read(noPassword, gen2::epcBank, 1, 1 + words, &data) == Outcome::Done) {
+        const int pcWords = hexValue(hex::mid(data, 1, 2)) >> 3;
+        return pcWords == words && hex::mid(data, 5).compare(epc, Qt::CaseInsensitive) == 0
+                   ? Carries::Yes
+                   : Carries::No;
+    }
+    // A tag whose EPC memory is shorter than the number refuses that read as
+    // it refused the write. The inventory still reports what it carries, once
+    // its TID shows that it is this tag.
+    const QString readError = error_;
+    QString found;
+    QString crc;
+    QString foundTid;
+    if (inventory(&found, &crc) != Outcome::Done || readTid(found, &foundTid) != Outcome::Done ||
+        foundTid.compare(tid, Qt::CaseInsensitive) != 0) {
+        error_ = readError;
         return Carries::Unknown;
-    const int pcWords = hexValue(hex::mid(data, 1, 2)) >> 3;
-    return pcWords == words && hex::mid(data, 5).compare(epc, Qt::CaseInsensitive) == 0
-               ? Carries::Yes
-               : Carries::No;
+    }
+    return found.compare(epc, Qt::CaseInsensitive) == 0 ? Carries::Yes : Carries::No;
 }
 
 QString uhfErrorText(const QString& code) {

@@ -59,7 +59,8 @@ class EpcOperations {
 
     // The TID of the tag that carries this EPC (select on the EPC, then read).
     Outcome readTid(const QString& epc, QString* tid);
-    // Reads the PC word and EPC of the tag with this TID and compares.
+    // Reads the PC word and EPC of the tag with this TID and compares; when
+    // that read fails, the EPC the inventory reports for that tag decides.
     Carries tagCarries(const QString& tid, const QString& epc);
 
     // The words of the EPC bank from word 0 for a write: StoredCRC, PC, EPC.

@@ -22,6 +22,9 @@ class Cli {
   public:
     explicit Cli(const QTemporaryDir& dir) : dir_(dir) {}
 
+    // More for the environment of every run, such as the simulator's settings.
+    QHash<QString, QString> environment;
+
     QString journal() const { return dir_.filePath(QStringLiteral("journal.sqlite")); }
     QString writeLog() const { return dir_.filePath(QStringLiteral("writes.log")); }
 
@@ -30,18 +33,23 @@ class Cli {
         environment.insert(QStringLiteral("READERHID_SIM_SWAP_MS"), QStringLiteral("1"));
         environment.insert(QStringLiteral("READERHID_SIM_WRITE_LOG"), writeLog());
         environment.insert(QStringLiteral("XDG_DATA_HOME"), dir_.filePath(QStringLiteral("data")));
+        for (auto more = this->environment.begin(); more != this->environment.end(); ++more)
+            environment.insert(more.key(), more.value());
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(CLI_PROGRAM), arguments);
     }
 
-    // Runs to the end; the exit code, stdout in *out.
-    int run(const QStringList& arguments, QByteArray* out = nullptr) const {
+    // Runs to the end; the exit code, stdout in *out, stderr in *err.
+    int run(const QStringList& arguments, QByteArray* out = nullptr,
+            QByteArray* err = nullptr) const {
         QProcess process;
         start(process, arguments);
         if (!process.waitForFinished(60000))
             return -1;
         if (out)
             *out = process.readAllStandardOutput();
+        if (err)
+            *err = process.readAllStandardError();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
@@ -121,11 +129,117 @@ class IssueCliTest : public QObject {
     void exitCodes() {
         QTemporaryDir dir;
         Cli cli(dir);
-        QCOMPARE(cli.run({"issue", "--count", "0"}), 2);
         QCOMPARE(cli.run({"nonsense"}), 2);
         QCOMPARE(cli.run(cli.issue({"--count", "1"})), 2); // no series yet
         QCOMPARE(cli.run({"epc", "read", "--library", "/nonexistent/libreaderhid.so"}), 3);
         QCOMPARE(cli.run({"issue", "--help"}), 0);
+
+        // 5: the series' next number is held by another series' record.
+        QCOMPARE(cli.run(cli.issue({"--start", number(1), "--count", "3"})), 0);
+        QByteArray err;
+        QCOMPARE(cli.run(cli.issue({"--start", number(2), "--step", "2", "--count", "1"}), nullptr,
+                         &err),
+                 5);
+        QVERIFY2(err.contains(number(2).toLatin1()), err.constData());
+
+        // 3: the reader refuses the same way on three tags in a row.
+        QCOMPARE(
+            cli.run(cli.issue({"--start", QString(39, '0') + '1', "--count", "5"}), nullptr, &err),
+            3);
+        QVERIFY2(err.endsWith("rfid-setup-cli: issue: the reader refused 3 tags in a row: "
+                              "写超出标签存储区.....: the EPC is longer than the tags' memory; "
+                              "use a shorter number or other tags\nissued 0 of 5, failed 3, "
+                              "0.0 tags per minute\n"),
+                 err.constData());
+
+        // 6: the journal cannot be created where a file stands in the way.
+        QFile blocker(dir.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        QCOMPARE(cli.run({"issue", "--simulate", "--start", number(1), "--count", "1", "--journal",
+                          dir.filePath(QStringLiteral("file/journal.sqlite"))}),
+                 6);
+    }
+
+    // Operator values are read strictly, before anything is opened; each
+    // refusal names the option and the text.
+    void refusesLooseInput_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("refusal");
+        const QString start = number(1);
+        QTest::newRow("count 0") << QStringList{"--start", start, "--count", "0"}
+                                 << "issue: --count takes a decimal number from 1 to 2147483647, "
+                                    "not '0'";
+        QTest::newRow("pause in hex")
+            << QStringList{"--start", start, "--count", "1", "--pause", "$10"}
+            << "issue: --pause takes a decimal number from 0 to 3600000, not '$10'";
+        QTest::newRow("start not hex")
+            << QStringList{"--start", "XYZ0001", "--count", "1"}
+            << "issue: --start takes 1 to 64 bytes of hex digits, not 'XYZ0001'";
+        QTest::newRow("start not whole words")
+            << QStringList{"--start", "000001", "--count", "1"}
+            << "issue: --start '000001': EPC号长度须为 2 到 62 之间的偶数个字节，现为 3 字节";
+        QTest::newRow("step of five digits blames the step")
+            << QStringList{"--start", "0001", "--step", "00001", "--count", "1"}
+            << "issue: --step '00001' is wider than --start '0001'";
+        QTest::newRow("step zero") << QStringList{"--start", start, "--step", "0", "--count", "1"}
+                                   << "issue: --step takes 1 or more, not '0'";
+        QTest::newRow("step with a blank inside a pair")
+            << QStringList{"--start", start, "--step", "0 1", "--count", "1"}
+            << "issue: --step takes 1 to 64 bytes of hex digits, not '0 1'";
+        QTest::newRow("step wider than the start")
+            << QStringList{"--start", "0001", "--step", "00000001", "--count", "1"}
+            << "issue: --step '00000001' is wider than --start '0001'";
+        QTest::newRow("password short")
+            << QStringList{"--start", start, "--count", "1", "--password", "0000"}
+            << "issue: --password takes 4 bytes of hex digits, not '0000'";
+    }
+    void refusesLooseInput() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        Cli cli(dir);
+        QByteArray err;
+        QCOMPARE(cli.run(cli.issue(arguments), nullptr, &err), 2);
+        QCOMPARE(QString::fromUtf8(err), "rfid-setup-cli: " + refusal + '\n');
+        QVERIFY(!QFile::exists(cli.journal()));
+    }
+
+    // A reader that stops answering ends the run after three missed replies.
+    void stopsAfterThreeMissedReplies() {
+        QTemporaryDir dir;
+        Cli cli(dir);
+        cli.environment.insert(QStringLiteral("READERHID_SIM_SILENT"), QStringLiteral("1"));
+        QByteArray err;
+        QCOMPARE(
+            cli.run(cli.issue({"--start", number(1), "--count", "1", "--debug"}), nullptr, &err),
+            4);
+        QCOMPARE(err.toUpper().count("发送...AA0008CEBB00220000227E03BB"), 3);
+        QVERIFY(err.contains("rfid-setup-cli: 通讯错误，没有接收到数据.."));
+    }
+
+    // SIGINT or SIGTERM ends the pause after a tag at once, with the summary.
+    void signalStopsDuringThePause_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+    }
+    void signalStopsDuringThePause() {
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        Cli cli(dir);
+        QProcess process;
+        cli.start(process, {"issue", "--simulate", "--journal", cli.journal(), "--start", number(1),
+                            "--count", "5", "--pause", "3600000"});
+        QVERIFY(process.waitForStarted());
+        QByteArray out;
+        while (!out.contains("issued") && process.waitForReadyRead(30000))
+            out += process.readAllStandardOutput();
+        QVERIFY2(out.contains("issued " + number(1).toLatin1()), out.constData());
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(process.readAllStandardError().startsWith("issued 1 of 5, failed 0"));
     }
 
     // kill -9 at random moments, again and again: no tag written without its

@@ -52,6 +52,30 @@ struct OpenPort {
     QByteArray received() const { return chunks.join(); }
 };
 
+// Calls a function as each hang-up message a port thread posted reaches the
+// main thread, before the component handles it.
+class HangUpDelivery : public QObject {
+  public:
+    explicit HangUpDelivery(std::function<void()> then) : then_(std::move(then)) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~HangUpDelivery() override { QCoreApplication::instance()->removeEventFilter(this); }
+    int count = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == CommEvent::kType &&
+            static_cast<CommEvent*>(event)->message == RequestHangupMessage) {
+            ++count;
+            then_();
+        }
+        return false;
+    }
+
+  private:
+    std::function<void()> then_;
+};
+
 QString openError(TComm& comm) {
     try {
         comm.OpenPort();
@@ -443,13 +467,21 @@ class CommTest : public QObject {
         flood.join();
     }
 
+    // Bytes still gathering into a chunk when the device goes are delivered
+    // before the hang-up.
     void theDeviceGoingAwayAsksForAHangUp() {
         OpenPort port;
+        port.comm.setReadIntervalTimeout(60000);
         port.open();
+        int chunksAtHangUp = -1;
+        HangUpDelivery delivery([&] { chunksAtHangUp = int(port.chunks.size()); });
         port.terminal.write("last");
-        QTRY_COMPARE_WITH_TIMEOUT(port.received(), QByteArray("last"), 10000);
+        // Time for the thread to read them; its chunk is not over for a minute.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
         port.terminal.hangUp();
         QTRY_VERIFY_WITH_TIMEOUT(port.hangups >= 1, 10000);
+        QCOMPARE(port.received(), QByteArray("last"));
+        QCOMPARE(chunksAtHangUp, 1);
         // The component stays open until it is closed.
         QVERIFY(port.comm.isOpen());
         port.comm.ClosePort();
@@ -469,13 +501,22 @@ class CommTest : public QObject {
     void aHangUpOfAPortClosedSinceIsNotReported() {
         OpenPort port;
         port.open();
+        // The threads post the hang-up; the port is closed just before the
+        // message is handled.
+        HangUpDelivery delivery([&port] { port.comm.ClosePort(); });
         port.terminal.hangUp();
-        // The threads see the hang-up and post it; it is handled only after
-        // the port was closed.
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        port.comm.ClosePort();
-        QTest::qWait(100);
+        QTRY_VERIFY_WITH_TIMEOUT(delivery.count >= 1, 10000);
         QCOMPARE(port.hangups, 0);
+    }
+
+    // The receive thread lowers its signal and then looks at the backlog
+    // again: room made in between must not be slept through.
+    void roomMadeBeforeTheWaitIsNotSleptThrough() {
+        ReceiveBacklog backlog;
+        backlog.add(1);
+        serialplatform::Signal stop;
+        stop.raise(); // a wait would end as stopped
+        QVERIFY(backlog.waitForRoom(ReceiveBacklog::kLimit, stop));
     }
 
     void releasingAnOpenComponentClosesItsPort() {

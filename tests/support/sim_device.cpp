@@ -17,8 +17,7 @@ int SimDevice::read(unsigned char* buffer, int capacity) {
     return int(count);
 }
 
-bool SimDevice::takeTagAway() {
+void SimDevice::takeTagAway() {
     sim::TagField& field = reader.uhfModule().field();
     field.takeAway(field.strongest());
-    return true;
 }

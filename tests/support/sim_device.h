@@ -19,7 +19,8 @@ class SimDevice : public ReaderDevice {
     int write(const QByteArray& frame) override;
     int read(unsigned char* buffer, int capacity) override;
     bool simulated() override { return true; }
-    bool takeTagAway() override;
+    // The installer takes the strongest tag away.
+    void takeTagAway();
 
   private:
     sim::Bytes reply_;

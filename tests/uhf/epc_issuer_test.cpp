@@ -169,6 +169,57 @@ class EpcIssuerTest : public QObject {
         QCOMPARE(*s.journal.nextNumber(s.series), number(1));
     }
 
+    // Two fresh tags of one roll carry the same EPC. The write reaches the
+    // tag whose TID is recorded, and no other.
+    void writeReachesOnlyTheTagRecorded() {
+        Station s(dir_.filePath(QStringLiteral("e.sqlite")));
+        s.present(freshTag(20));
+        s.field().present(freshTag(21));
+        const EpcIssuer::Attempt attempt = s.issuer->attempt();
+        QCOMPARE(int(attempt.event), int(Event::Issued));
+        QCOMPARE(attempt.tid, tidOf(s.field().tag(0)));
+        QCOMPARE(hexOf(s.field().tag(0).epc()), number(1));
+        QCOMPARE(hexOf(s.field().tag(1).epc()), hexOf(freshTag(21).epc()));
+    }
+
+    // A number longer than the tags' memory: the reader refuses the write and
+    // the read-back alike, and the inventory shows the tag kept its EPC, so
+    // the number is free again. The same refusal on tag after tag is counted.
+    void numberLongerThanTheTagIsReleasedAndRefusalsCounted() {
+        Station s(dir_.filePath(QStringLiteral("f.sqlite")));
+        const IssuingJournal::Series longSeries =
+            *s.journal.openSeries(QString(39, '0') + '1', QStringLiteral("1"), false);
+        EpcIssuer issuer(s.operations, s.journal, longSeries, QStringLiteral("s1"));
+        const QString overrun = QString::fromUtf8("写超出标签存储区.....");
+        for (int tag = 1; tag <= 3; ++tag) {
+            s.present(freshTag(30 + tag));
+            const EpcIssuer::Attempt attempt = issuer.attempt();
+            QCOMPARE(int(attempt.event), int(Event::NotWritten));
+            QCOMPARE(attempt.detail, overrun);
+            QCOMPARE(issuer.refusal(), overrun);
+            QCOMPARE(issuer.sameRefusals(), tag);
+            QCOMPARE(int(s.journal.records().last().outcome), int(Outcome::Released));
+        }
+        s.present(freshTag(40));
+        QCOMPARE(int(s.issuer->attempt().event), int(Event::Issued));
+        QCOMPARE(s.issuer->sameRefusals(), 0);
+    }
+
+    // Settling a record whose tag cannot be read back: the inventory decides.
+    void pendingRecordOfATagTooShortIsReleased() {
+        Station s(dir_.filePath(QStringLiteral("g.sqlite")));
+        const IssuingJournal::Series longSeries =
+            *s.journal.openSeries(QString(39, '0') + '1', QStringLiteral("1"), false);
+        const sim::Gen2Tag tag = freshTag(50);
+        s.journal.reserve(longSeries, tidOf(tag), QStringLiteral("s1"));
+        s.journal.reserve(longSeries, tidOf(freshTag(52)), QStringLiteral("s1"));
+        s.present(tag); // the other tag is not in the field: its record stays open
+        const EpcIssuer::Settlement settled = s.issuer->settlePending();
+        QCOMPARE(settled.released, 1);
+        QCOMPARE(settled.uncertain.size(), 1);
+        QCOMPARE(settled.uncertain.at(0).tid, tidOf(freshTag(52)));
+    }
+
   private:
     QTemporaryDir dir_;
 };

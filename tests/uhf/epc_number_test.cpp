@@ -84,6 +84,29 @@ class EpcNumberTest : public QObject {
             }
         }
     }
+
+    // One rule for the page and the issuer: whole words behind a PC word that
+    // counts 31 of them at most.
+    void epcLengthRule_data() {
+        QTest::addColumn<QString>("epc");
+        QTest::addColumn<QString>("problem");
+        const QString rule = QStringLiteral("EPC号长度须为 2 到 62 之间的偶数个字节，");
+        QTest::newRow("one word") << "0001"
+                                  << "";
+        QTest::newRow("62 bytes, the most") << QString(124, 'F') << "";
+        QTest::newRow("lower case") << "00ab"
+                                    << "";
+        QTest::newRow("64 bytes") << QString(128, '0') << rule + "现为 64 字节";
+        QTest::newRow("3 bytes") << "000001" << rule + "现为 3 字节";
+        QTest::newRow("empty") << "" << rule + "现为 0 字节";
+        QTest::newRow("odd digits") << "00001" << rule + "现为 5 位十六进制数字";
+        QTest::newRow("not hex") << "00G1" << rule + "现为 4 位十六进制数字";
+    }
+    void epcLengthRule() {
+        QFETCH(QString, epc);
+        QFETCH(QString, problem);
+        QCOMPARE(epcNumberProblem(epc), problem);
+    }
 };
 
 QTEST_GUILESS_MAIN(EpcNumberTest)

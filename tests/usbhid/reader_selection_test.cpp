@@ -29,11 +29,6 @@ class ReaderSelectionTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void knownIdsStartWithThePresentDefault() {
-        QCOMPARE(kKnown.front().vendorId, 0x0483);
-        QCOMPARE(kKnown.front().productId, 0x5750);
-    }
-
     void readerInterfaces_data() {
         QTest::addColumn<std::vector<HidInterface>>("enumerated");
         QTest::addColumn<QStringList>("readers");
@@ -121,6 +116,8 @@ class ReaderSelectionTest : public QObject {
         QTest::newRow("not hex") << "04g3:5750" << false << QStringList{};
         QTest::newRow("short") << "483:5750" << false << QStringList{};
         QTest::newRow("no colon") << "0483-5750" << false << QStringList{};
+        QTest::newRow("blank before an id") << "0483:5750, 1a86:e010" << false << QStringList{};
+        QTest::newRow("not ASCII") << "0483:575０" << false << QStringList{};
     }
     void parseDeviceIds() {
         QFETCH(QString, text);

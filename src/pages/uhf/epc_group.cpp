@@ -22,8 +22,6 @@ const QString noData = QStringLiteral("error,no data  receive..   ");
 
 // Automatic issuing pauses Edit61 plus this many milliseconds between attempts.
 constexpr int pauseExtra = 100;
-// The PC word's five length bits count at most 31 words.
-constexpr int maxEpcBytes = 62;
 
 } // namespace
 
@@ -154,14 +152,10 @@ bool EpcGroup::numberCanBeWritten() {
         context_.showError(error.message());
         return false;
     }
-    // The write frame counts the EPC in whole words, behind a PC word that
-    // holds at most 31 of them: anything else would reach the tag cut short.
-    const int bytes = epc.size() / 2;
-    if (bytes < 2 || bytes > maxEpcBytes || bytes % 2) {
-        context_.showError(
-            QStringLiteral("EPC号长度须为 2 到 %1 之间的偶数个字节，现为 %2 字节，未写卡")
-                .arg(maxEpcBytes)
-                .arg(bytes));
+    // Anything else would reach the tag cut short.
+    const QString problem = epcNumberProblem(epc);
+    if (!problem.isEmpty()) {
+        context_.showError(problem + QStringLiteral("，未写卡"));
         return false;
     }
     return true;
@@ -261,7 +255,7 @@ void EpcGroup::useJournal(IssuingJournal* journal) {
     if (const std::optional<IssuingJournal::Series> series = journal_->lastSeries()) {
         issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series,
                                               QSysInfo::machineHostName());
-        issuer_->tagDone = [&link] { link.device().takeTagAway(); };
+        issuer_->tagDone = tagRemover(link.device());
         const EpcIssuer::Settlement settled = issuer_->settlePending();
         for (const IssuingJournal::Record& record : settled.uncertain)
             link.log(QStringLiteral("卡号 %1 写卡结果不明（标签 %2 不在场），此号不再使用   ")
@@ -300,7 +294,7 @@ bool EpcGroup::issueWithJournal() {
         }
         issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series,
                                               QSysInfo::machineHostName());
-        issuer_->tagDone = [&link] { link.device().takeTagAway(); };
+        issuer_->tagDone = tagRemover(link.device());
     }
 
     attempting_ = true;
