@@ -2,6 +2,7 @@
 
 #include "uhf/issuing_journal.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -15,6 +16,14 @@ namespace {
 constexpr int shownRecords = 200;
 
 const char* const outcomeTexts[] = {"待定", "已写", "不明", "未写"};
+
+// Records keep UTC; the operator reads the time of the desk. A time that
+// does not parse is shown as stored.
+QString localTime(const QString& stored) {
+    const QDateTime time = QDateTime::fromString(stored, Qt::ISODateWithMs);
+    return time.isValid() ? time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                          : stored;
+}
 
 } // namespace
 
@@ -35,12 +44,14 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
     table_->setRowCount(int(records.size()));
     for (int row = 0; row < records.size(); ++row) {
         const IssuingJournal::Record& r = records[row];
-        const QString texts[] = {r.epc, r.tid, r.station, r.time,
+        const QString texts[] = {r.epc, r.tid, r.station, localTime(r.time),
                                  QString::fromUtf8(outcomeTexts[int(r.outcome)])};
         for (int column = 0; column < 5; ++column)
             table_->setItem(row, column, new QTableWidgetItem(texts[column]));
     }
-    table_->resizeColumnsToContents();
+    // Columns as wide as their texts, the last taking what is left.
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setStretchLastSection(true);
     table_->scrollToBottom();
 
     auto* exportButton = new QPushButton(QStringLiteral("导出..."), this);

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 
 LogPane::LogPane(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("RichEdit1"));
@@ -53,6 +54,7 @@ void LogPane::flush() {
     if (pending_.isEmpty())
         return;
     QString text = pending_.join(QLatin1Char('\n'));
+    const int appended = int(pending_.size());
     pending_.clear();
     pendingCharacters_ = 0;
     document()->setUndoRedoEnabled(false);
@@ -66,6 +68,36 @@ void LogPane::flush() {
     trimDocument();
     document()->setUndoRedoEnabled(true);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    keepShapedTextOfLastLines(appended);
+}
+
+// A text layout shapes its line afresh at every paint unless it keeps the
+// shaped glyphs, and lines of received bytes are thousands of characters
+// long: repainting the pane after each reception would shape every line on
+// screen again. The lines at the bottom, where the pane is scrolled to, keep
+// their glyphs; a line that moved away from there gives them up, so the
+// memory they take stays that of one screen. (The lines cached before are
+// one run just above those appended now, so the walk ends at the first line
+// above both that caches none.)
+void LogPane::keepShapedTextOfLastLines(int appended) {
+    const int kept = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
+    int counted = 0;
+    for (QTextBlock block = document()->lastBlock(); block.isValid(); block = block.previous()) {
+        QTextLayout* layout = block.layout();
+        if (counted++ < kept) {
+            layout->setCacheEnabled(true);
+            continue;
+        }
+        if (!layout->cacheEnabled()) {
+            if (counted <= appended)
+                continue;
+            break;
+        }
+        layout->setCacheEnabled(false);
+        // Drops its glyphs and lines; the pane lays the line out again when
+        // it is scrolled to.
+        layout->setText(QString());
+    }
 }
 
 // The line count is bounded by the document itself; this bounds the

@@ -44,6 +44,7 @@ class LogPane : public QPlainTextEdit, public LogSink {
   private:
     void dropOldestPending();
     void trimDocument();
+    void keepShapedTextOfLastLines(int appended);
 
     QStringList pending_;
     qsizetype pendingCharacters_ = 0;

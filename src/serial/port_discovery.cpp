@@ -19,10 +19,26 @@ QStringList serialPortCandidates() {
     return candidates;
 }
 
-QStringList availableSerialPorts() {
-    QStringList available;
-    for (const QString& path : serialPortCandidates())
-        if (serialplatform::canOpenExclusively(QFile::encodeName(path)))
-            available << path;
-    return available;
+PortSurvey surveySerialPorts() {
+    using serialplatform::OpenResult;
+    PortSurvey survey;
+    for (const QString& path : serialPortCandidates()) {
+        const QByteArray device = QFile::encodeName(path);
+        switch (serialplatform::probe(device)) {
+        case OpenResult::Opened:
+            survey.available << path;
+            break;
+        case OpenResult::Denied:
+            survey.skipped << SkippedPort{path, true, 0, {}};
+            break;
+        case OpenResult::Busy: {
+            const serialplatform::Holder holder = serialplatform::findHolder(device);
+            survey.skipped << SkippedPort{path, false, holder.pid, holder.name};
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return survey;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
 
 // The serial devices probed for the port list, in order: /dev/ttyUSB0-7,
@@ -7,6 +8,19 @@
 // paths separated by ':' (a simulated reader's pseudo-terminal, the tests).
 QStringList serialPortCandidates();
 
-// The candidates that can be opened exclusively at this moment: a port held
-// by another program, or by this one, is left out.
-QStringList availableSerialPorts();
+// A candidate that is there but could not be opened: the user may not use it
+// (denied), or another program holds it, named where the system tells.
+struct SkippedPort {
+    QString path;
+    bool denied = false;
+    long holderPid = 0;
+    QString holderName;
+};
+
+struct PortSurvey {
+    // The candidates that can be opened exclusively at this moment: a port
+    // held by another program, or by this one, is left out.
+    QStringList available;
+    QList<SkippedPort> skipped;
+};
+PortSurvey surveySerialPorts();

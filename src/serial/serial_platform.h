@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -146,8 +147,20 @@ class Port {
 // Waits until either signal is raised: Ready for work, Stopped, or Failed.
 Wait waitForWork(const Signal& stop, const Signal& work);
 
-// Whether the device could be opened exclusively at this moment (it is
-// released again at once).
-bool canOpenExclusively(const QByteArray& path);
+// Opens the device exclusively and releases it again at once: Opened when it
+// is free at this moment, else why not (Missing, Denied or Busy).
+OpenResult probe(const QByteArray& path);
+inline bool canOpenExclusively(const QByteArray& path) {
+    return probe(path) == OpenResult::Opened;
+}
+
+// The process that holds a device busy, where the system tells: the one with
+// the lock on it, else another process that has it open. pid 0 when unknown
+// (another user's processes are hidden from an ordinary user).
+struct Holder {
+    long pid = 0;
+    QString name;
+};
+Holder findHolder(const QByteArray& path);
 
 } // namespace serialplatform

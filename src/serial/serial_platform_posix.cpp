@@ -7,11 +7,16 @@
 // here; RTS toggling on transmit and DTR handshake leave the line raised.
 #include "serial_platform.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -292,15 +297,77 @@ Wait waitForWork(const Signal& stop, const Signal& work) {
     return fds[0].revents ? Wait::Stopped : Wait::Ready;
 }
 
-bool canOpenExclusively(const QByteArray& path) {
+OpenResult probe(const QByteArray& path) {
     if (!isDevicePath(path))
-        return false;
+        return OpenResult::Missing;
     const int fd = ::open(path.constData(), kOpenFlags);
-    if (fd < 0)
-        return false;
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM)
+            return OpenResult::Denied;
+        return errno == EBUSY ? OpenResult::Busy : OpenResult::Missing;
+    }
     const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
-    return free;
+    return free ? OpenResult::Opened : OpenResult::Busy;
+}
+
+namespace {
+
+QString processName(long pid) {
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                                          : QString();
+}
+
+// The process with a lock on the file, from /proc/locks: lines such as
+// "1: FLOCK  ADVISORY  WRITE 1234 00:19:4 0 EOF", the file given as the
+// major and minor number (hex) of its file system and its inode.
+long lockOwner(const struct stat& file) {
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray wanted = QByteArray::number(major(file.st_dev), 16).rightJustified(2, '0') +
+                              ':' +
+                              QByteArray::number(minor(file.st_dev), 16).rightJustified(2, '0') +
+                              ':' + QByteArray::number(qulonglong(file.st_ino));
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 5 && fields[1] == "FLOCK" && fields[5] == wanted)
+            return fields[4].toLong();
+    }
+    return 0;
+}
+
+// Another process with the device open, from the links in /proc/*/fd.
+long openedBy(const struct stat& file) {
+    const long self = long(getpid());
+    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (processes.hasNext()) {
+        bool number = false;
+        const long pid = processes.next().section(QLatin1Char('/'), -1).toLong(&number);
+        if (!number || pid == self)
+            continue;
+        QDirIterator fds(QStringLiteral("/proc/%1/fd").arg(pid), QDir::Files | QDir::System);
+        while (fds.hasNext()) {
+            struct stat target {};
+            if (::stat(QFile::encodeName(fds.next()).constData(), &target) == 0 &&
+                target.st_rdev == file.st_rdev && S_ISCHR(target.st_mode))
+                return pid;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+Holder findHolder(const QByteArray& path) {
+    struct stat file {};
+    if (::stat(path.constData(), &file) != 0)
+        return {};
+    long pid = lockOwner(file);
+    if (pid == 0 && S_ISCHR(file.st_mode))
+        pid = openedBy(file);
+    return pid ? Holder{pid, processName(pid)} : Holder{};
 }
 
 } // namespace serialplatform

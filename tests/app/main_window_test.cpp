@@ -15,10 +15,14 @@
 #include <QIcon>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <cerrno>
 
@@ -138,6 +142,37 @@ class MainWindowTest : public QObject {
         for (int i = 0; i < kept; ++i)
             QVERIFY(lines[i] == QString(kLength, QChar('a' + 20 - kept + i)));
         QCOMPARE(lines.last(), QString("last"));
+    }
+
+    // The lines at the bottom keep their shaped glyphs between paints; lines
+    // that moved up give them up, and are laid out again when scrolled to.
+    void logPaneKeepsTheGlyphsOfTheLastScreenOnly() {
+        LogPane pane;
+        pane.resize(400, 200);
+        pane.show();
+        for (int i = 0; i < 300; ++i) {
+            pane.appendLine(QString(64, QChar('a' + i % 26)));
+            // Each batch more than a screen.
+            if (i % 50 == 49)
+                pane.flush();
+        }
+        QTextDocument* document = pane.document();
+        const int kept = pane.viewport()->height() / pane.fontMetrics().lineSpacing() + 2;
+        int cached = 0;
+        for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next())
+            cached += block.layout()->cacheEnabled();
+        QCOMPARE(cached, kept);
+        QVERIFY(document->lastBlock().layout()->cacheEnabled());
+        // The last line of the batch before, at the bottom until this one,
+        // gave up its glyphs, and is laid out again when scrolled to.
+        const QTextBlock left = document->findBlockByNumber(249);
+        QVERIFY(!left.layout()->cacheEnabled());
+        QCOMPARE(left.layout()->lineCount(), 0);
+        pane.verticalScrollBar()->setValue(249 - 3);
+        pane.viewport()->repaint();
+        QApplication::processEvents();
+        QCOMPARE(left.layout()->lineCount(), 1);
+        QCOMPARE(pane.lines().size(), 300);
     }
 
     void logPaneDropsTheOldestLinesBeyondItsCapacity() {

@@ -10,11 +10,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <memory>
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,8 +92,14 @@ class PortDiscoveryTest : public QObject {
                  QStringList({first.path(), "/dev/no-such-port", held.path(), bare, third.path()}));
         const QString workingDirectory = QDir::currentPath();
         QVERIFY(QDir::setCurrent("/"));
-        QCOMPARE(availableSerialPorts(), QStringList({first.path(), third.path()}));
+        const PortSurvey survey = surveySerialPorts();
         QDir::setCurrent(workingDirectory);
+        QCOMPARE(survey.available, QStringList({first.path(), third.path()}));
+        // Only the port that is there and held is skipped; its lock is ours.
+        QCOMPARE(survey.skipped.size(), 1);
+        QCOMPARE(survey.skipped[0].path, held.path());
+        QVERIFY(!survey.skipped[0].denied);
+        QCOMPARE(survey.skipped[0].holderPid, long(getpid()));
     }
 
     void aPageChangeListsTheFreePortsAndChoosesTheFirst() {
@@ -145,6 +155,43 @@ class PortDiscoveryTest : public QObject {
         emit list->activated(0);
         QCOMPARE(f.errors.size(), 2);
         QCOMPARE(f.errors.last(), QString("the com is not exist!..."));
+    }
+
+    // Ports that are there but cannot be opened stay off the list; each page
+    // change says why, once per port: held by another program (named), not
+    // permitted (with the command that permits it). The port open here is
+    // left unsaid.
+    void aPageChangeSaysWhyAPortIsNotListed() {
+        PseudoTerminal free, held, denied, own;
+        QProcess holder;
+        holder.start("flock", {"--exclusive", held.path(), "sleep", "60"});
+        QVERIFY(holder.waitForStarted());
+        // flock takes the lock before it starts sleep.
+        QTRY_VERIFY(!serialplatform::canOpenExclusively(held.path().toLocal8Bit()));
+        const bool root = geteuid() == 0;
+        if (!root)
+            QVERIFY(::chmod(denied.path().toLocal8Bit().constData(), 0) == 0);
+        const PortsVariable ports({free.path(), held.path(), denied.path(), own.path()});
+        FormFixture f(device);
+        f.form.serialLink().Comm1().setCommName(own.path());
+        f.click("Button73");
+
+        switchPages(f);
+        const QString user = QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
+        QStringList expected{QString("串口 %1 未列出：正被进程 %2（flock）使用   09:30:00 AM")
+                                 .arg(held.path())
+                                 .arg(holder.processId())};
+        if (!root)
+            expected << QString("串口 %1 未列出：没有使用权限，请把用户加入 dialout 组（sudo "
+                                "usermod -aG dialout %2），重新登录后生效   09:30:00 AM")
+                            .arg(denied.path(), user);
+        QCOMPARE(f.lines(), expected);
+        QStringList listed{free.path()};
+        if (root)
+            listed << denied.path();
+        QCOMPARE(items(f.find<QComboBox>("ComboBox21")), listed);
+        holder.kill();
+        holder.waitForFinished();
     }
 
     void aPageChangeSetsNineThousandSixHundredBaud() {

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +51,11 @@ const struct ReadMode {
 };
 constexpr int kTidRadio = 3;
 constexpr int kMemoryAreaRadio = 4;
+
+QString userName() {
+    const passwd* user = getpwuid(geteuid());
+    return user ? QString::fromLocal8Bit(user->pw_name) : QStringLiteral("$USER");
+}
 
 // The result byte of a UHF module reply (byte 6).
 QString resultByte(const QString& reply) {
@@ -107,7 +113,15 @@ SerialPage::SerialPage(PageContext& context, SerialLink& serial, QWidget* parent
     layout->addStretch();
     layout->addWidget(createStateGroup());
 
-    connect(&serial_, &SerialLink::connectionLost, this, &SerialPage::Button74Click);
+    connect(&serial_, &SerialLink::connectionLost, this, &SerialPage::portLost);
+}
+
+// Periodic sending over a port that is gone would send nothing while its box
+// still says it does.
+void SerialPage::portLost() {
+    Button74Click();
+    if (serialTransport_->isChecked())
+        autoSend_->setChecked(false);
 }
 
 QGroupBox* SerialPage::createPortGroup() {
@@ -264,7 +278,9 @@ bool SerialPage::debugLogging() const {
 void SerialPage::GetCom() {
     ports_->clear();
     portName_ = QStringLiteral("none");
-    for (const QString& path : availableSerialPorts()) {
+    PortSurvey survey = surveySerialPorts();
+    skipped_ = std::move(survey.skipped);
+    for (const QString& path : survey.available) {
         ports_->addItem(path);
         if (portName_ == QLatin1String("none"))
             portName_ = path;
@@ -275,6 +291,28 @@ void SerialPage::refreshPorts() {
     GetCom();
     selectFirstPort();
     serial_.Comm1().setBaudRate(9600);
+    logSkippedPorts();
+}
+
+// A port left out of the list is said once per page change, with what stands
+// in the way, so that an empty list has a reason. The port open here is not
+// news.
+void SerialPage::logSkippedPorts() {
+    const TComm& comm = serial_.Comm1();
+    for (const SkippedPort& port : skipped_) {
+        if (comm.isOpen() && comm.openedName() == port.path)
+            continue;
+        QString why;
+        if (port.denied)
+            why = QStringLiteral("没有使用权限，请把用户加入 dialout 组（sudo usermod -aG dialout "
+                                 "%1），重新登录后生效")
+                      .arg(userName());
+        else if (port.holderPid)
+            why = QStringLiteral("正被进程 %1（%2）使用").arg(port.holderPid).arg(port.holderName);
+        else
+            why = QStringLiteral("正被其他程序使用");
+        log(QStringLiteral("串口 %1 未列出：%2   ").arg(port.path, why) + context_.link.time());
+    }
 }
 
 void SerialPage::selectFirstPort() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pages/page_context.h"
+#include "serial/port_discovery.h"
 
 #include <QWidget>
 
@@ -59,6 +60,8 @@ class SerialPage : public QWidget {
     QGroupBox* createPortGroup();
     // Points Comm1 and the list at the first port found, or at none.
     void selectFirstPort();
+    void logSkippedPorts();
+    void portLost();
     QGroupBox* createLinkModeGroup();
     QGroupBox* createTerminalGroup();
     QGroupBox* createStateGroup();
@@ -73,6 +76,7 @@ class SerialPage : public QWidget {
     PageContext& context_;
     SerialLink& serial_;
     QString portName_ = QStringLiteral("none");
+    QList<SkippedPort> skipped_; // by the last GetCom
 
     QComboBox* ports_;
     QComboBox* baudRates_;

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -603,6 +604,30 @@ class SerialPageTest : public QObject {
         QVERIFY(!s.form.form.serialLink().Comm1().isOpen());
         QVERIFY(s.form.find<QPushButton>("Button73")->isEnabled());
         QVERIFY(!s.form.find<QPushButton>("Button74")->isEnabled());
+    }
+
+    void periodicSendingStopsWhenThePortGoesAway() {
+        ScriptedSerialReader reader;
+        SerialForm s(reader.terminal.path());
+        s.form.find<QLineEdit>("Edit6")->setText("20");
+        auto* box = s.form.find<QCheckBox>("CheckBox3");
+        bool hungUp = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!hungUp && reader.frames.size() >= 2) {
+                hungUp = true;
+                reader.hangUp();
+            }
+        });
+        watch.start(10);
+        // Ends a loop that would otherwise run on.
+        QTimer::singleShot(30000, box, [box] { box->setChecked(false); });
+        QElapsedTimer running;
+        running.start();
+        s.form.click("CheckBox3"); // returns when the loop has ended
+        QVERIFY(running.elapsed() < 30000);
+        QVERIFY(!box->isChecked());
+        QVERIFY(!s.form.form.serialLink().Comm1().isOpen());
     }
 
     void cardMemoryButtonShowsThePicture() {

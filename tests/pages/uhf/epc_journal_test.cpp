@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <ctime>
 
 namespace {
 
@@ -97,6 +99,28 @@ class EpcJournalTest : public QObject {
         QCOMPARE(rows.first(), QByteArray("id,series,epc,tid,station,time,outcome"));
         QCOMPARE(rows.size(), 7); // header, five records, the empty end
         QVERIFY(rows[5].contains(number(5).toLatin1() + ",E28011052000000000000005,"));
+
+        // It shows the stored UTC times in the local zone (here 8 hours
+        // east), and its columns fill its width.
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "UTC-8");
+        tzset();
+        JournalWindow local(journal, [](const QString&) {});
+        local.show();
+        const auto* table = local.findChild<QTableWidget*>("JournalTable");
+        const QDateTime stored =
+            QDateTime::fromString(journal.records().constLast().time, Qt::ISODateWithMs);
+        QCOMPARE(table->item(table->rowCount() - 1, 3)->text(),
+                 stored.toUTC().addSecs(8 * 3600).toString("yyyy-MM-dd HH:mm:ss"));
+        int widths = 0;
+        for (int column = 0; column < table->columnCount(); ++column)
+            widths += table->columnWidth(column);
+        QCOMPARE(widths, table->viewport()->width());
+        if (zone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", zone);
+        tzset();
     }
 };
 
