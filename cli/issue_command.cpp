@@ -165,7 +165,6 @@ int issueCommand(const QStringList& arguments) {
          QStringLiteral("This station's name in the journal (default: the host name). Two "
                         "stations that run at once need two names."),
          QStringLiteral("name"), QSysInfo::machineHostName()},
-        {QStringLiteral("json"), QStringLiteral("One JSON object per event on stdout.")},
     });
     addJournalOption(command.parser());
     CliReader::addOptions(command.parser());
@@ -263,9 +262,8 @@ int issueCommand(const QStringList& arguments) {
                                                                : exitJournalError;
         case EpcIssuer::Event::NoReply:
             if (noReplies >= noReplyLimit) {
-                printError(attempt.detail);
                 report.summary();
-                return exitNoReply;
+                return reader.noReply();
             }
             [[fallthrough]];
         case EpcIssuer::Event::NoTag:
