@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -136,6 +138,20 @@ class ReaderCliTest : public QObject {
                               "请插上读卡器，用 lsusb 查看它的 USB ID；别的 ID 可在窗口的"
                               "“系统 → 选择读卡器...”中添加，或用环境变量 READERHID_DEVICE "
                               "指定\n"));
+    }
+
+    // The tool looks for the ids added in the window as well.
+    void idsAddedInTheWindowAreLookedFor() {
+        QTemporaryDir own;
+        QVERIFY(QDir().mkpath(own.filePath(QStringLiteral("config/rfid-setup"))));
+        QFile settings(own.filePath(QStringLiteral("config/rfid-setup/rfid-setup.conf")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[reader]\naddedIds=1a86:e010\n");
+        settings.close();
+        const Run run = cli({"version", "--library", REAL_LIBRARY}, own);
+        QCOMPARE(run.code, 3);
+        QVERIFY2(run.err.contains(QString::fromUtf8("（查找的 USB ID：0483:5750,1a86:e010）")),
+                 qPrintable(run.err));
     }
 
     // --json on every command, an error as one object on stdout; the common
