@@ -86,10 +86,11 @@ for _ in $(seq 300); do
   [ -n "$child" ] && break
   sleep 0.1
 done
-[ -n "$child" ] && [ "$(readlink /proc/$child/exe)" = "$prefix/lib/rfid-setup/sim/reader-sim-serial" ] ||
-  fail "--simulate does not start the installed reader-sim-serial"
+started=$(readlink "/proc/${child:-0}/exe" || true)
 kill $pid
 wait $pid 2>/dev/null || true
+[ "$started" = "$prefix/lib/rfid-setup/sim/reader-sim-serial" ] ||
+  fail "--simulate does not start the installed reader-sim-serial"
 for _ in $(seq 50); do kill -0 $child 2>/dev/null || break; sleep 0.1; done
 ! kill -0 $child 2>/dev/null || fail "reader-sim-serial outlives the program"
 
