@@ -178,6 +178,14 @@ class ReaderCliTest : public QObject {
                  QStringLiteral("raw: HEX takes 1 to 250 bytes of hex digits, not 'ZZ' (see "
                                 "'rfid-setup-cli raw --help')"));
 
+        // A library's message of several lines is still one line, and one object.
+        run =
+            cli({"--json", "journal", "list", "--journal", "postgresql://u@127.0.0.1:1/db"}, home);
+        QCOMPARE(run.code, 6);
+        QCOMPARE(run.err.count('\n'), 1);
+        QVERIFY(run.err.startsWith(QString::fromUtf8("rfid-setup-cli: 发卡记录")));
+        QCOMPARE(json(run.out).value("exitCode").toInt(), 6);
+
         run = cli({"--debug", "version"}, home);
         QCOMPARE(run.code, 2);
         QVERIFY(run.err.startsWith(
