@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
 
@@ -92,7 +93,12 @@ void setJson(bool on) {
 } // namespace globaloptions
 
 void printError(const QString& text) {
-    const QString line = QString(text).remove(QLatin1Char('\r')).trimmed();
+    // One line, whatever a library's message holds (the PostgreSQL driver's have several).
+    QStringList parts =
+        text.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
+    for (QString& part : parts)
+        part = part.trimmed();
+    const QString line = parts.join(QLatin1Char(' '));
     if (jsonOutput)
         errorLines << line;
     QTextStream(stderr) << "rfid-setup-cli: " << line << Qt::endl;
@@ -236,7 +242,8 @@ void addJournalOption(QCommandLineParser& parser) {
 bool openJournal(IssuingJournal& journal, const CommandParser& command) {
     if (journal.open(command.value(QStringLiteral("journal"))))
         return true;
-    printError(journal.errorText());
+    printError(journal.errorText() +
+               QStringLiteral("：请检查 --journal 给出的发卡记录位置、权限或数据库连接"));
     return false;
 }
 
