@@ -1,9 +1,12 @@
 #include "cli_support.h"
 
 #include "protocol/hex_text.h"
+#include "protocol/reader_settings.h"
 #include "protocol/status.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
 
@@ -12,11 +15,134 @@ namespace {
 // Most reader commands are answered at once; the pages wait as long.
 constexpr int commandWait = 300;
 
+// The common options given before the command: name -> value ("" for a switch).
+QMap<QString, QString> givenBefore;
+bool jsonOutput = false;
+// The failure lines of this run, for the JSON error object.
+QStringList errorLines;
+
+const struct {
+    const char* name;
+    bool takesValue;
+} commonOptions[] = {
+    {"simulate", false}, {"library", true}, {"journal", true}, {"json", false}, {"station", true},
+};
+
+QString seeHelp(const QString& command) {
+    return QStringLiteral(" (see 'rfid-setup-cli %1 --help')").arg(command);
+}
+
 } // namespace
 
+int usageError(const QString& command, const QString& text) {
+    return failWith(exitUsage, text + seeHelp(command));
+}
+
+QString exitCodeMeaning(int exitCode) {
+    static const char* const meanings[] = {"done",
+                                           "not all tags issued",
+                                           "usage",
+                                           "reader error",
+                                           "no reply or no tag",
+                                           "journal conflict",
+                                           "journal cannot be used"};
+    return exitCode >= 0 && exitCode < int(std::size(meanings))
+               ? QString::fromLatin1(meanings[exitCode])
+               : QStringLiteral("failed");
+}
+
+namespace globaloptions {
+
+bool take(QStringList& arguments) {
+    while (arguments.size() > 1 && arguments[1].startsWith(QLatin1String("--")) &&
+           arguments[1] != QLatin1String("--help") && arguments[1] != QLatin1String("--version")) {
+        const QString given = arguments.takeAt(1);
+        const QString name = given.mid(2).section(QLatin1Char('='), 0, 0);
+        const bool inline_ = given.contains(QLatin1Char('='));
+        const auto known =
+            std::find_if(std::begin(commonOptions), std::end(commonOptions),
+                         [&](const auto& o) { return name == QLatin1String(o.name); });
+        if (known == std::end(commonOptions)) {
+            printError(QStringLiteral("unknown option '%1' before the command: only --simulate, "
+                                      "--library, --journal, --json and --station go there "
+                                      "(see 'rfid-setup-cli --help')")
+                           .arg(given));
+            return false;
+        }
+        if (!known->takesValue && inline_) {
+            printError(
+                QStringLiteral("--%1 takes no value (see 'rfid-setup-cli --help')").arg(name));
+            return false;
+        }
+        if (known->takesValue && !inline_ && arguments.size() < 2) {
+            printError(
+                QStringLiteral("--%1 needs a value (see 'rfid-setup-cli --help')").arg(name));
+            return false;
+        }
+        givenBefore[name] = !known->takesValue ? QString()
+                            : inline_          ? given.section(QLatin1Char('='), 1)
+                                               : arguments.takeAt(1);
+    }
+    return true;
+}
+
+bool json() {
+    return jsonOutput;
+}
+
+void setJson(bool on) {
+    jsonOutput = on;
+}
+
+} // namespace globaloptions
+
 void printError(const QString& text) {
-    QTextStream(stderr) << "rfid-setup-cli: " << QString(text).remove(QLatin1Char('\r')).trimmed()
-                        << Qt::endl;
+    // One line, whatever a library's message holds (the PostgreSQL driver's have several).
+    QStringList parts =
+        text.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
+    for (QString& part : parts)
+        part = part.trimmed();
+    const QString line = parts.join(QLatin1Char(' '));
+    if (jsonOutput)
+        errorLines << line;
+    QTextStream(stderr) << "rfid-setup-cli: " << line << Qt::endl;
+}
+
+void printResult(const QString& text, const QJsonObject& object) {
+    printOut(jsonOutput ? QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))
+                        : text);
+}
+
+int finishCommand(int exitCode) {
+    if (jsonOutput && exitCode != exitOk)
+        printResult(QString(), QJsonObject{{QStringLiteral("event"), QStringLiteral("error")},
+                                           {QStringLiteral("exitCode"), exitCode},
+                                           {QStringLiteral("message"),
+                                            errorLines.isEmpty() ? exitCodeMeaning(exitCode)
+                                                                 : errorLines.join('\n')}});
+    return exitCode;
+}
+
+int actionHelp(const QString& command, const QList<CommandAction>& actions, const QString& given) {
+    QStringList names;
+    for (const CommandAction& action : actions)
+        names << QLatin1String(action.name);
+    if (given == QLatin1String("--help") || given == QLatin1String("-h")) {
+        QTextStream out(stdout);
+        out << "Usage: rfid-setup-cli " << command << " ACTION [options]\n\nActions:\n";
+        for (const CommandAction& action : actions)
+            out << "  " << QString::fromLatin1(action.name).leftJustified(9) << action.summary
+                << '\n';
+        out << "\n'rfid-setup-cli " << command
+            << " ACTION --help' describes an action and its options.\n";
+        return exitOk;
+    }
+    const QString problem = given.isEmpty() ? QStringLiteral("give an action")
+                                            : QStringLiteral("unknown action '%1'").arg(given);
+    return failWith(
+        exitUsage,
+        QStringLiteral("%1: %2: %3").arg(command, problem, names.join(QLatin1String(", "))) +
+            seeHelp(command));
 }
 
 int failWith(int exitCode, const QString& text) {
@@ -43,7 +169,8 @@ int hexArgument(const QString& command, const QString& name, const QString& text
             : QStringLiteral("%1 to %2 bytes").arg(minBytes).arg(maxBytes);
     return failWith(
         exitUsage,
-        QStringLiteral("%1: %2 takes %3 of hex digits, not '%4'").arg(command, name, size, text));
+        QStringLiteral("%1: %2 takes %3 of hex digits, not '%4'").arg(command, name, size, text) +
+            seeHelp(command));
 }
 
 int decimalArgument(const QString& command, const QString& name, const QString& text, qint64 min,
@@ -58,32 +185,51 @@ int decimalArgument(const QString& command, const QString& name, const QString& 
     }
     return failWith(exitUsage,
                     QStringLiteral("%1: %2 takes a decimal number from %3 to %4, not '%5'")
-                        .arg(command, name)
-                        .arg(min)
-                        .arg(max)
-                        .arg(text));
+                            .arg(command, name)
+                            .arg(min)
+                            .arg(max)
+                            .arg(text) +
+                        seeHelp(command));
 }
 
 CommandParser::CommandParser(const QString& command, const QString& description)
     : command_(command) {
     parser_.setApplicationDescription(description);
     parser_.addHelpOption();
+    parser_.addOption({QStringLiteral("json"),
+                       QStringLiteral("Results, and an error, as JSON objects on stdout.")});
+}
+
+bool CommandParser::isSet(const QString& option) const {
+    return parser_.isSet(option) || givenBefore.contains(option);
+}
+
+QString CommandParser::value(const QString& option) const {
+    return parser_.isSet(option) || !givenBefore.contains(option) ? parser_.value(option)
+                                                                  : givenBefore.value(option);
 }
 
 int CommandParser::parse(const QStringList& arguments, int minPositional, int maxPositional) {
     if (!parser_.parse(arguments)) {
-        printError(command_ + QStringLiteral(": ") + parser_.errorText());
+        printError(command_ + QStringLiteral(": ") + parser_.errorText() + seeHelp(command_));
         return exitUsage;
     }
     if (parser_.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser_.helpText().replace(
-            QCoreApplication::applicationName() + QStringLiteral(" [options]"),
-            QCoreApplication::applicationName() + ' ' + command_ + QStringLiteral(" [options]"));
+        // Qt names the program as it was started; the usage line names the command too.
+        const QString usage =
+            QStringLiteral("rfid-setup-cli ") + command_ + QStringLiteral(" [options]");
+        QTextStream(stdout) << parser_.helpText()
+                                   .replace(QCoreApplication::arguments().constFirst() +
+                                                QStringLiteral(" [options]"),
+                                            usage)
+                                   .replace(QCoreApplication::applicationName() +
+                                                QStringLiteral(" [options]"),
+                                            usage);
         return exitOk;
     }
     const int count = int(parser_.positionalArguments().size());
     if (count < minPositional || count > maxPositional) {
-        printError(command_ + QStringLiteral(": wrong number of arguments (see --help)"));
+        printError(command_ + QStringLiteral(": wrong number of arguments") + seeHelp(command_));
         return exitUsage;
     }
     return -1;
@@ -100,7 +246,8 @@ void addJournalOption(QCommandLineParser& parser) {
 bool openJournal(IssuingJournal& journal, const CommandParser& command) {
     if (journal.open(command.value(QStringLiteral("journal"))))
         return true;
-    printError(journal.errorText());
+    printError(journal.errorText() +
+               QStringLiteral("：请检查 --journal 给出的发卡记录位置、权限或数据库连接"));
     return false;
 }
 
@@ -122,35 +269,50 @@ void CliReader::addOptions(QCommandLineParser& parser) {
 }
 
 bool CliReader::open(const CommandParser& options, int* exitCode) {
+    const int refused = hexArgument(options.name(), QStringLiteral("--address"),
+                                    options.value(QStringLiteral("address")), 1, 1, &address_);
+    if (refused >= 0) {
+        *exitCode = refused;
+        return false;
+    }
     QString library = QStringLiteral("libreaderhid.so");
-    if (options.isSet(QStringLiteral("simulate"))) {
+    const bool simulate = options.isSet(QStringLiteral("simulate"));
+    if (simulate) {
         library = simulatedLibraryPath(QCoreApplication::applicationDirPath());
         if (library.isEmpty()) {
-            printError(QStringLiteral("the simulated reader's library is not installed"));
-            *exitCode = exitReaderError;
+            *exitCode = failWith(exitReaderError,
+                                 QStringLiteral("模拟读卡器的库没有安装在本程序旁边：请重新安装 "
+                                                "rfid-setup"));
             return false;
         }
     } else if (options.isSet(QStringLiteral("library"))) {
         library = options.value(QStringLiteral("library"));
     }
-    address_ = hex::digitsOf(options.value(QStringLiteral("address")));
-    if (address_.size() != 2) {
-        printError(QStringLiteral("--address takes two hex digits"));
-        *exitCode = exitUsage;
-        return false;
-    }
     device_ = std::make_unique<LibraryDevice>(library);
     const QString unavailable = device_->unavailableReason();
     if (!unavailable.isEmpty()) {
-        printError(unavailable);
-        *exitCode = exitReaderError;
+        *exitCode = failWith(exitReaderError,
+                             unavailable + QStringLiteral("：请检查 --library 给出的读卡器库，"
+                                                          "或重新安装 rfid-setup"));
         return false;
     }
+    // The ids added and the reader chosen in the window count here too.
+    if (!simulate)
+        readersettings::apply(*device_);
     log_.echo = options.isSet(QStringLiteral("debug"));
     link_ = std::make_unique<ReaderLink>(*device_, log_, clock_);
     link_->setAddressSource([this] { return address_; });
     link_->setDebugSource([this] { return log_.echo; });
     return true;
+}
+
+int CliReader::noReply() {
+    const QString problem = readerProblemText(*device_);
+    if (!problem.isEmpty())
+        return failWith(exitReaderError, problem);
+    return failWith(exitNoReply,
+                    QStringLiteral("通讯错误，没有接收到数据..：请检查读卡器的连接和地址"
+                                   "（--address），用 --debug 查看收发的数据帧"));
 }
 
 int CliReader::command(const QString& payload, QString* data) {
@@ -165,18 +327,20 @@ int CliReader::command(const QString& payload, QString* data) {
         return exitOk;
     }
     case ReplyStatus::NoReply:
-        printError(QStringLiteral("通讯错误，没有接收到数据.."));
-        return exitNoReply;
+        return noReply();
     case ReplyStatus::Failure: {
         const QString code = hex::mid(reply, 9, 2);
         const QString reason = falsereason(code);
-        printError(QStringLiteral("reader error %1: %2")
-                       .arg(code, reason.isEmpty() ? QStringLiteral("未知的错误") : reason));
-        return exitReaderError;
+        return failWith(
+            exitReaderError,
+            QStringLiteral("读卡器报错 %1：%2：请检查命令和参数是否适合这台读卡器")
+                .arg(code, reason.isEmpty() ? QStringLiteral("未知的错误") : reason.trimmed()));
     }
     case ReplyStatus::Garbled:
-        printError(QStringLiteral("数据丢包，流水校验出错: ") + reply);
-        return exitReaderError;
+        return failWith(exitReaderError,
+                        QStringLiteral("数据丢包，流水校验出错：%1：请再试一次，多次出现时请检查"
+                                       "读卡器的连接")
+                            .arg(reply));
     }
     return exitReaderError;
 }

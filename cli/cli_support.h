@@ -7,6 +7,8 @@
 #include "uhf/issuing_journal.h"
 
 #include <QCommandLineParser>
+#include <QJsonObject>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -22,14 +24,44 @@ enum ExitCode {
     exitJournalError = 6,    // the journal cannot be opened, read or written
 };
 
-// One line on stderr, "rfid-setup-cli: " first.
+// What the exit code means, for the usage text and for an error without a line of its own.
+QString exitCodeMeaning(int exitCode);
+
+// Options that every command takes, also before the command as git takes its
+// own: --simulate, --library, --journal, --json, --station.
+namespace globaloptions {
+// Takes the options before the command off the arguments (the program name
+// first); false, with the reason printed, for one that is not common to all.
+bool take(QStringList& arguments);
+// With --json anywhere (before a "--"): results and errors as JSON objects on stdout.
+bool json();
+void setJson(bool on);
+} // namespace globaloptions
+
+// One line on stderr, "rfid-setup-cli: " first. With --json the line is also
+// kept for the error object that finishCommand() prints.
 void printError(const QString& text);
 void printOut(const QString& text);
 // printError, then the exit code.
 int failWith(int exitCode, const QString& text);
+// A usage error of a command: the text and where to read more; gives exitUsage.
+int usageError(const QString& command, const QString& text);
+// A command's result: the line of text, or with --json the object.
+void printResult(const QString& text, const QJsonObject& object);
+// With --json, a failed command ends with one object
+// {"event":"error","exitCode":N,"message":...} on stdout. Gives the exit code.
+int finishCommand(int exitCode);
+
+// A command made of actions ("epc read", "epc write"): "COMMAND --help" lists
+// them (exit 0); a missing or unknown action is a usage error that lists them.
+struct CommandAction {
+    const char* name;
+    const char* summary;
+};
+int actionHelp(const QString& command, const QList<CommandAction>& actions, const QString& given);
 
 // The tool's one strict reading of operator values, before anything is sent.
-// A refusal prints "COMMAND: NAME takes WHAT, not 'TEXT'" and gives exitUsage;
+// A refusal prints "COMMAND: NAME takes WHAT, not 'TEXT' (see ...)" and gives exitUsage;
 // -1 means the value is good.
 // Hex: digits in whole pairs, blanks allowed between pairs, minBytes..maxBytes.
 int hexArgument(const QString& command, const QString& name, const QString& text, int minBytes,
@@ -44,11 +76,13 @@ class CommandParser {
   public:
     CommandParser(const QString& command, const QString& description);
     QCommandLineParser& parser() { return parser_; }
+    const QString& name() const { return command_; }
     // -1 to go on, or the exit code.
     int parse(const QStringList& arguments, int minPositional, int maxPositional);
     QStringList positional() const { return parser_.positionalArguments(); }
-    bool isSet(const QString& option) const { return parser_.isSet(option); }
-    QString value(const QString& option) const { return parser_.value(option); }
+    // Also the common options given before the command.
+    bool isSet(const QString& option) const;
+    QString value(const QString& option) const;
 
   private:
     QString command_;
@@ -81,6 +115,9 @@ class CliReader {
     // status as hex text; a failure prints the reader's message and gives the
     // exit code.
     int command(const QString& payload, QString* data);
+    // The reader did not answer: says what stands in the way (no reader, no
+    // permission, unplugged: exit 3), else that nothing came back (exit 4).
+    int noReply();
 
   private:
     std::unique_ptr<ReaderDevice> device_;

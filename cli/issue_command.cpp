@@ -209,7 +209,6 @@ void addIssueOptions(QCommandLineParser& parser) {
          QStringLiteral("This station's name in the journal (default: the host name). Two "
                         "stations that run at once need two names."),
          QStringLiteral("name"), QSysInfo::machineHostName()},
-        {QStringLiteral("json"), QStringLiteral("One JSON object per event on stdout.")},
     });
 }
 
@@ -235,8 +234,8 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
     options->json = command.isSet(QStringLiteral("json"));
     if (!command.isSet(QStringLiteral("start"))) {
         if (command.isSet(QStringLiteral("step")) || options->reverse)
-            return failWith(exitUsage,
-                            QStringLiteral("issue: --step and --reverse go with --start"));
+            return usageError(QStringLiteral("issue"),
+                              QStringLiteral("issue: --step and --reverse go with --start"));
         return -1;
     }
 
@@ -253,16 +252,17 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
         return refused;
     const QString problem = epcNumberProblem(options->start);
     if (!problem.isEmpty())
-        return failWith(exitUsage,
-                        QStringLiteral("issue: --start '%1': %2").arg(startText, problem));
+        return usageError(QStringLiteral("issue"),
+                          QStringLiteral("issue: --start '%1': %2").arg(startText, problem));
     // A step that is all zeros would issue one number again and again; a
     // wider one would change the EPC's length within the series.
     if (options->step.count(QLatin1Char('0')) == options->step.size())
-        return failWith(exitUsage,
-                        QStringLiteral("issue: --step takes 1 or more, not '%1'").arg(stepText));
+        return usageError(QStringLiteral("issue"),
+                          QStringLiteral("issue: --step takes 1 or more, not '%1'").arg(stepText));
     if (options->step.size() > options->start.size())
-        return failWith(exitUsage, QStringLiteral("issue: --step '%1' is wider than --start '%2'")
-                                       .arg(stepText, startText));
+        return usageError(QStringLiteral("issue"),
+                          QStringLiteral("issue: --step '%1' is wider than --start '%2'")
+                              .arg(stepText, startText));
     // The journal keeps the step's digits as given.
     if (step != stepText)
         options->step.remove(0, 1);
@@ -282,8 +282,8 @@ int openIssueSeries(IssuingJournal& journal, const IssueOptions& options,
         return -1;
     if (!journal.errorText().isEmpty())
         return failWith(exitJournalError, journal.errorText());
-    return failWith(exitUsage,
-                    QStringLiteral("issue: the journal has no series yet; give --start"));
+    return usageError(QStringLiteral("issue"),
+                      QStringLiteral("issue: the journal has no series yet; give --start"));
 }
 
 // Records a crash left pending are settled before any new number is taken.
@@ -315,8 +315,8 @@ constexpr int sameRefusalLimit = 3;
 
 // Issues until the count is reached, the operator stops, or something stops
 // the run; the exit code.
-int issueTags(EpcIssuer& issuer, ReaderLink& link, Report& report, const IssueOptions& options) {
-    const StopOnSignal stop(link);
+int issueTags(EpcIssuer& issuer, CliReader& reader, Report& report, const IssueOptions& options) {
+    const StopOnSignal stop(reader.link());
     int noReplies = 0;
     while (report.issued() < options.count && !stop.stopped()) {
         const EpcIssuer::Attempt attempt = issuer.attempt();
@@ -340,8 +340,9 @@ int issueTags(EpcIssuer& issuer, ReaderLink& link, Report& report, const IssueOp
                                                                         : exitJournalError,
                             attempt.detail);
         case EpcIssuer::Event::NoReply:
+            // Three missed replies: say why the reader is not answering.
             if (noReplies >= noReplyLimit)
-                return failWith(exitNoReply, attempt.detail);
+                return reader.noReply();
             [[fallthrough]];
         case EpcIssuer::Event::NoTag:
         case EpcIssuer::Event::SameTag:
@@ -354,7 +355,7 @@ int issueTags(EpcIssuer& issuer, ReaderLink& link, Report& report, const IssueOp
                             QStringLiteral("issue: the reader refused %1 tags in a row: %2: %3")
                                 .arg(issuer.sameRefusals())
                                 .arg(issuer.refusal(), refusalAdvice(issuer.refusal())));
-        link.waitUntil(wait, [&stop] { return stop.stopped(); });
+        reader.link().waitUntil(wait, [&stop] { return stop.stopped(); });
     }
     return report.issued() == options.count ? exitOk : exitIncomplete;
 }
@@ -396,7 +397,7 @@ int issueCommand(const QStringList& arguments) {
 
     Report report(options.json, options.count);
     settlePending(issuer, report);
-    exitCode = issueTags(issuer, reader.link(), report, options);
+    exitCode = issueTags(issuer, reader, report, options);
     report.summary();
     return exitCode;
 }

@@ -1,11 +1,11 @@
 #include "journal_command.h"
 
 #include "cli_support.h"
-#include "protocol/conversion.h"
 #include "settings/configuration_record.h"
 #include "uhf/issuing_journal.h"
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QTextStream>
 
 namespace {
@@ -39,37 +39,59 @@ int configuredCommand(const IssuingJournal& journal, bool csv) {
     return exitOk;
 }
 
+QJsonObject recordObject(const IssuingJournal::Record& r) {
+    return {{QStringLiteral("event"), QStringLiteral("record")},
+            {QStringLiteral("id"), r.id},
+            {QStringLiteral("series"), r.series},
+            {QStringLiteral("epc"), r.epc},
+            {QStringLiteral("tid"), r.tid},
+            {QStringLiteral("station"), r.station},
+            {QStringLiteral("time"), r.time},
+            {QStringLiteral("outcome"), outcomeName(r.outcome)}};
+}
+
 } // namespace
 
 int journalCommand(const QStringList& arguments) {
     const QString action = arguments.value(1);
+    const QList<CommandAction> actions = {
+        {"list", "[--last N]: the records, oldest first"},
+        {"export", "--csv [--output FILE]: every record as CSV (--json: as JSON lines)"},
+        {"check", "no number and no TID twice"},
+        {"configured", "[--csv]: the profiles applied to readers"},
+    };
+    const auto known = std::find_if(actions.begin(), actions.end(),
+                                    [&](const auto& a) { return action == QLatin1String(a.name); });
+    if (known == actions.end())
+        return actionHelp(QStringLiteral("journal"), actions, action);
     CommandParser command(
         QStringLiteral("journal ") + action,
-        QStringLiteral(
-            "journal list [--last N]: the records, oldest first; "
-            "journal export --csv [--output FILE]: every record as "
-            "CSV; journal check: no number and no TID twice; journal configured [--csv]: "
-            "the profiles applied to readers."));
+        QStringLiteral("journal %1: %2.").arg(action, QLatin1String(known->summary)));
     addJournalOption(command.parser());
-    command.parser().addOptions({
-        {QStringLiteral("last"), QStringLiteral("list: only the last N records."),
-         QStringLiteral("n"), QStringLiteral("0")},
-        {QStringLiteral("csv"), QStringLiteral("export: as CSV (the one export format).")},
-        {QStringLiteral("output"), QStringLiteral("export: write to FILE instead of stdout."),
-         QStringLiteral("file")},
-    });
-    const int parsed = command.parse(arguments.mid(1), 0, 0);
+    if (action == QLatin1String("list"))
+        command.parser().addOption({QStringLiteral("last"),
+                                    QStringLiteral("Only the last N records."), QStringLiteral("n"),
+                                    QStringLiteral("0")});
+    if (action == QLatin1String("configured"))
+        command.parser().addOption(
+            {QStringLiteral("csv"), QStringLiteral("As CSV, a line per setting.")});
+    if (action == QLatin1String("export"))
+        command.parser().addOptions({
+            {QStringLiteral("csv"), QStringLiteral("As CSV.")},
+            {QStringLiteral("output"), QStringLiteral("Write to FILE instead of stdout."),
+             QStringLiteral("file")},
+        });
+    int parsed = command.parse(arguments.mid(1), 0, 0);
+    qint64 last = 0;
+    if (parsed < 0 && action == QLatin1String("list"))
+        parsed = decimalArgument(command.name(), QStringLiteral("--last"),
+                                 command.value(QStringLiteral("last")), 0, 1000000000, &last);
     if (parsed >= 0)
         return parsed;
-    if (action != QLatin1String("list") && action != QLatin1String("export") &&
-        action != QLatin1String("check") && action != QLatin1String("configured"))
-        return failWith(exitUsage,
-                        QStringLiteral("journal: list, export --csv, check or configured"));
-    if (action == QLatin1String("export") && !command.isSet(QStringLiteral("csv")))
-        return failWith(exitUsage, QStringLiteral("journal export: give --csv"));
-    int last = 0;
-    if (!tryStrToInt(command.value(QStringLiteral("last")), &last) || last < 0)
-        return failWith(exitUsage, QStringLiteral("journal list: --last takes a number"));
+    const bool json = globaloptions::json();
+    if (action == QLatin1String("export") && !command.isSet(QStringLiteral("csv")) && !json)
+        return failWith(exitUsage, QStringLiteral("journal export: give --csv or --json (see "
+                                                  "'rfid-setup-cli journal export --help')"));
 
     IssuingJournal journal;
     if (!openJournal(journal, command))
@@ -79,38 +101,47 @@ int journalCommand(const QStringList& arguments) {
     if (action == QLatin1String("check")) {
         const IssuingJournal::Check check = journal.check();
         for (const QString& problem : check.problems)
-            printOut(problem);
-        printOut(QStringLiteral("%1 problems, %2 pending, %3 uncertain")
-                     .arg(check.problems.size())
-                     .arg(check.pending)
-                     .arg(check.uncertain));
-        return check.problems.isEmpty() ? exitOk : exitJournalConflict;
+            printResult(problem, {{QStringLiteral("event"), QStringLiteral("problem")},
+                                  {QStringLiteral("message"), problem}});
+        printResult(QStringLiteral("%1 problems, %2 pending, %3 uncertain")
+                        .arg(check.problems.size())
+                        .arg(check.pending)
+                        .arg(check.uncertain),
+                    {{QStringLiteral("event"), QStringLiteral("check")},
+                     {QStringLiteral("problems"), int(check.problems.size())},
+                     {QStringLiteral("pending"), check.pending},
+                     {QStringLiteral("uncertain"), check.uncertain}});
+        if (check.problems.isEmpty())
+            return exitOk;
+        return failWith(exitJournalConflict,
+                        QStringLiteral("发卡记录有 %1 个问题：请按上面各行查明原因，修正之前不要"
+                                       "再用这个号段发卡")
+                            .arg(check.problems.size()));
     }
-    const QList<IssuingJournal::Record> records = journal.records(last);
+    const QList<IssuingJournal::Record> records = journal.records(int(last));
     if (!journal.errorText().isEmpty())
         return failWith(exitJournalError, journal.errorText());
     QFile file;
     if (command.isSet(QStringLiteral("output"))) {
         file.setFileName(command.value(QStringLiteral("output")));
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return failWith(exitUsage, file.fileName() + QStringLiteral(": ") + file.errorString());
+            return failWith(exitUsage, QStringLiteral("journal export: %1: %2 (give a file that "
+                                                      "can be written)")
+                                           .arg(file.fileName(), file.errorString()));
     } else if (!file.open(stdout, QIODevice::WriteOnly)) {
         return exitUsage;
     }
     QTextStream out(&file);
-    if (action == QLatin1String("export")) {
+    if (action == QLatin1String("export") && command.isSet(QStringLiteral("csv"))) {
         out << IssuingJournal::csv(records);
         return exitOk;
     }
     for (const IssuingJournal::Record& r : records)
-        out << QStringList{QString::number(r.id),
-                           QString::number(r.series),
-                           r.epc,
-                           r.tid,
-                           r.station,
-                           r.time,
-                           outcomeName(r.outcome)}
-                   .join(QLatin1String("  "))
+        out << (json ? QString::fromUtf8(
+                           QJsonDocument(recordObject(r)).toJson(QJsonDocument::Compact))
+                     : QStringList{QString::number(r.id), QString::number(r.series), r.epc, r.tid,
+                                   r.station, r.time, outcomeName(r.outcome)}
+                           .join(QLatin1String("  ")))
             << '\n';
     return exitOk;
 }

@@ -24,7 +24,7 @@ const struct {
     {"epc", "read | write EPC: the EPC of the tag in the field", epcCommand},
     {"tid", "read: the TID of the tag in the field", tidCommand},
     {"issue", "issue a series of EPC numbers, one per tag, recorded in the journal", issueCommand},
-    {"journal", "list | export --csv | check: the issuing journal", journalCommand},
+    {"journal", "list | export | check | configured: the issuing journal", journalCommand},
     {"profile", "apply FILE | check FILE | template: configuration profiles", profileCommand},
     {"raw", "HEX: send one HF payload and print the reply", rawCommand},
 };
@@ -36,9 +36,42 @@ void printUsage() {
     for (const auto& command : commands)
         out << "  " << QString::fromLatin1(command.name).leftJustified(11) << command.summary
             << '\n';
-    out << "\n'rfid-setup-cli COMMAND --help' describes a command and its options.\n"
-           "Exit codes: 0 done, 1 not all tags issued, 2 usage, 3 reader error,\n"
-           "4 no reply or no tag, 5 journal conflict, 6 journal cannot be used.\n";
+    out << "\nOptions common to all commands, also before the command:\n"
+           "  --simulate, --library FILE, --journal URL, --json, --station NAME\n"
+           "\n'rfid-setup-cli COMMAND --help' describes a command and its options.\n"
+           "Exit codes:";
+    for (int code = exitOk; code <= exitJournalError; ++code)
+        out << (code == exitOk ? " " : ", ") << code << ' ' << exitCodeMeaning(code);
+    out << ".\n";
+}
+
+// --json anywhere before a "--": errors, too, are JSON objects from the start.
+bool jsonAsked(const QStringList& arguments) {
+    const qsizetype end = arguments.indexOf(QStringLiteral("--"));
+    return arguments.mid(0, end).contains(QStringLiteral("--json"));
+}
+
+int runCommand(QStringList arguments) {
+    if (!globaloptions::take(arguments))
+        return exitUsage;
+    const QString first = arguments.value(1);
+    if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
+        printOut(QStringLiteral("rfid-setup-cli " RFID_SETUP_VERSION));
+        return exitOk;
+    }
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        printUsage();
+        return exitOk;
+    }
+    if (first.isEmpty()) {
+        printUsage();
+        return failWith(exitUsage, QStringLiteral("give a command (see 'rfid-setup-cli --help')"));
+    }
+    for (const auto& command : commands)
+        if (first == QLatin1String(command.name))
+            return command.run(arguments.mid(1));
+    return failWith(
+        exitUsage, QStringLiteral("unknown command '%1' (see 'rfid-setup-cli --help')").arg(first));
 }
 
 } // namespace
@@ -48,18 +81,6 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("rfid-setup-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RFID_SETUP_VERSION));
     const QStringList arguments = QCoreApplication::arguments();
-    const QString first = arguments.value(1);
-    if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
-        printOut(QStringLiteral("rfid-setup-cli " RFID_SETUP_VERSION));
-        return exitOk;
-    }
-    if (first.isEmpty() || first == QLatin1String("--help") || first == QLatin1String("-h")) {
-        printUsage();
-        return first.isEmpty() ? exitUsage : exitOk;
-    }
-    for (const auto& command : commands)
-        if (first == QLatin1String(command.name))
-            return command.run(arguments.mid(1));
-    printError(QStringLiteral("unknown command '%1' (see --help)").arg(first));
-    return exitUsage;
+    globaloptions::setJson(jsonAsked(arguments));
+    return finishCommand(runCommand(arguments));
 }

@@ -178,8 +178,6 @@ int profileCommand(const QStringList& arguments) {
          QStringLiteral("apply: send the remaining settings after a failure.")},
         {QStringLiteral("dry-run"),
          QStringLiteral("apply: print the frames that would be sent; send nothing.")},
-        {QStringLiteral("json"), QStringLiteral("apply: one JSON object per setting and a summary "
-                                                "per reader, one a line.")},
     });
     const bool takesFile = action == QLatin1String("apply") || action == QLatin1String("check");
     const int parsed = command.parse(arguments.mid(1), takesFile ? 1 : 0, takesFile ? 1 : 0);

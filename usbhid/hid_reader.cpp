@@ -271,3 +271,19 @@ int HidReader::lastError(char* path, int capacity) const {
         copyText(path, capacity, errorPath_);
     return error_;
 }
+
+int HidReader::lookedFor(char* ids, int capacity) const {
+    std::string text;
+    for (const ReaderUsbId& id : ids_) {
+        char one[16];
+        std::snprintf(one, sizeof one, "%s%04x:%04x", text.empty() ? "" : ",", id.vendorId,
+                      id.productId);
+        // Whole ids only: a cut one would name a device that is not looked for.
+        if (text.size() + std::strlen(one) >= static_cast<std::size_t>(std::max(capacity, 0)))
+            break;
+        text += one;
+    }
+    if (ids)
+        copyText(ids, capacity, text);
+    return static_cast<int>(ids_.size());
+}

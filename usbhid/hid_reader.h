@@ -36,6 +36,8 @@ class HidReader {
     bool addId(unsigned int vendorId, unsigned int productId);
     // A ReaderHidError code; path receives the device concerned.
     int lastError(char* path, int capacity) const;
+    // The ids looked for as "vvvv:pppp,..."; the number of ids.
+    int lookedFor(char* ids, int capacity) const;
 
   private:
     std::vector<HidInterface> findReaders() const;

@@ -49,3 +49,8 @@ READERHID_EXPORT int readerLastError(char* path, int capacity) {
     const std::lock_guard<std::mutex> lock(readerMutex);
     return reader().lastError(path, capacity);
 }
+
+READERHID_EXPORT int readerLookedFor(char* ids, int capacity) {
+    const std::lock_guard<std::mutex> lock(readerMutex);
+    return reader().lookedFor(ids, capacity);
+}

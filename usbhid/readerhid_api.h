@@ -18,6 +18,9 @@
 //   int readerLastError(char* path, int capacity);
 //       Why the last transfer failed: one of the ReaderHidError codes; path receives the
 //       device concerned, NUL-terminated and cut to capacity.
+//   int readerLookedFor(char* ids, int capacity);
+//       The USB ids looked for as "vvvv:pppp,vvvv:pppp" (lower-case hex), NUL-terminated and
+//       cut to capacity at an id's end; returns how many there are.
 //   int readerSimulated(void);
 //       1 when a simulated reader answers.
 

@@ -6,9 +6,14 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
+#include <QProcess>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -38,6 +43,31 @@ bool parseCommandLine(const QCoreApplication& app) {
     parser.addOption(simulate);
     parser.process(app);
     return parser.isSet(simulate);
+}
+
+// The simulated reader's virtual serial port: the pseudo-terminal program
+// beside the simulated library prints its device path, which becomes the one
+// port the serial page lists. A port list given in RFID_SERIAL_PORTS is kept.
+void startSerialSimulator(QProcess& simulator, const QString& library) {
+    if (qEnvironmentVariableIsSet("RFID_SERIAL_PORTS"))
+        return;
+    const QString program = QFileInfo(library).dir().filePath(QStringLiteral("reader-sim-serial"));
+    simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Ended with the program even when the program is killed.
+    simulator.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    simulator.start(program, QStringList());
+    // The path is its first line, written at once.
+    if (!simulator.waitForStarted(5000) || !simulator.waitForReadyRead(5000) ||
+        !simulator.canReadLine()) {
+        std::fprintf(stderr,
+                     "rfid-setup: the simulated serial port (%s) did not start: "
+                     "the serial page lists the machine's ports\n",
+                     qPrintable(program));
+        simulator.kill();
+        simulator.waitForFinished(1000);
+        return;
+    }
+    qputenv("RFID_SERIAL_PORTS", simulator.readLine().trimmed());
 }
 
 } // namespace
@@ -70,6 +100,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    QProcess serialSimulator;
+    if (simulate)
+        startSerialSimulator(serialSimulator, library);
     SystemClock clock;
     LibraryDevice device(library);
     TForm1 form(device, clock);
@@ -78,5 +111,6 @@ int main(int argc, char** argv) {
     if (monitor.start())
         form.watch(monitor);
     form.show();
+    // The simulator stops (QProcess ends it) after the window, and its port, are gone.
     return app.exec();
 }

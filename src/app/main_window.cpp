@@ -240,22 +240,9 @@ void TForm1::createStatusBar() {
 // Panel 2 names the reader: the simulated one, the one in use, or none found.
 // A library that cannot list its readers leaves the panel as it was.
 void TForm1::showReader() {
-    if (device_.simulated()) {
-        panels_[2]->setText(QStringLiteral("RFID   模拟读卡器（没有连接真实设备）"));
-        return;
-    }
-    if (!device_.listsReaders())
-        return;
-    const QList<ReaderInfo> readers = device_.readers();
-    const auto inUse = std::find_if(readers.begin(), readers.end(),
-                                    [](const ReaderInfo& reader) { return reader.inUse; });
-    if (inUse == readers.end()) {
-        panels_[2]->setText(QStringLiteral("RFID   未找到读卡器"));
-        return;
-    }
-    const QString product =
-        inUse->product.isEmpty() ? QStringLiteral("USB HID 读卡器") : inUse->product;
-    panels_[2]->setText(QStringLiteral("RFID   %1 (%2)").arg(product, inUse->id()));
+    const QString reader = readerInUseText(device_);
+    if (!reader.isEmpty())
+        panels_[2]->setText(QStringLiteral("RFID   ") + reader);
 }
 
 void TForm1::watch(DeviceMonitor& monitor) {

@@ -1,8 +1,10 @@
 #include "reader_device.h"
 
+#include "usbhid/known_readers.h"
 #include "usbhid/readerhid_api.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 #include <dlfcn.h>
 #include <vector>
@@ -37,18 +39,78 @@ bool ReaderInfo::operator==(const ReaderInfo& other) const {
            serial == other.serial && path == other.path && inUse == other.inUse;
 }
 
+namespace {
+
+const char* const rulesFile = "70-rfid-setup.rules";
+const char* const reloadRules = "sudo udevadm control --reload && sudo udevadm trigger";
+
+// The installed rule grants the known ids only; an id added by the user needs a rule of its own.
+bool ruleCovers(const QString& id) {
+    for (const ReaderUsbId& known : knownReaderIds)
+        if (id == ReaderInfo{known.vendorId, known.productId, {}, {}, {}, false}.id())
+            return true;
+    return id.isEmpty();
+}
+
+QString noPermissionText(const ReaderFailure& failure) {
+    if (ruleCovers(failure.id))
+        return QStringLiteral("没有读写 %1 的权限：udev 规则 %2 只让在本机桌面登录的用户（uaccess）"
+                              "打开读卡器；请确认已安装 rfid-setup 软件包（手工安装后运行 %3），"
+                              "在桌面会话中使用，然后拔下读卡器再插上")
+            .arg(failure.path, QLatin1String(rulesFile), QLatin1String(reloadRules));
+    return QStringLiteral(
+               "没有读写 %1 的权限：udev 规则 %2 不包括读卡器 %3；请以 root 把这一行写入 "
+               "/etc/udev/rules.d/70-rfid-setup-local.rules：SUBSYSTEM==\"hidraw\", "
+               "ATTRS{idVendor}==\"%4\", ATTRS{idProduct}==\"%5\", TAG+=\"uaccess\"，"
+               "再运行 %6，然后拔下读卡器再插上")
+        .arg(failure.path, QLatin1String(rulesFile), failure.id, failure.id.section(':', 0, 0),
+             failure.id.section(':', 1, 1), QLatin1String(reloadRules));
+}
+
+} // namespace
+
 QString readerFailureText(const ReaderFailure& failure) {
     switch (failure.kind) {
     case ReaderFailure::NoPermission:
-        return QStringLiteral("没有读写 %1 的权限：请安装本程序的 udev 规则（或把用户加入 plugdev "
-                              "组），然后拔下读卡器再插上")
-            .arg(failure.path);
+        return noPermissionText(failure);
     case ReaderFailure::DeviceGone:
         return QStringLiteral("读卡器 %1 已断开：请重新插上读卡器").arg(failure.path);
     case ReaderFailure::None:
         break;
     }
     return QString();
+}
+
+QString readerInUseText(ReaderDevice& device) {
+    if (device.simulated())
+        return QStringLiteral("模拟读卡器（没有连接真实设备）");
+    if (!device.listsReaders())
+        return QString();
+    const QList<ReaderInfo> readers = device.readers();
+    const auto inUse = std::find_if(readers.begin(), readers.end(),
+                                    [](const ReaderInfo& reader) { return reader.inUse; });
+    if (inUse == readers.end())
+        return QStringLiteral("未找到读卡器");
+    const QString product =
+        inUse->product.isEmpty() ? QStringLiteral("USB HID 读卡器") : inUse->product;
+    return QStringLiteral("%1 (%2)").arg(product, inUse->id());
+}
+
+QString readerProblemText(ReaderDevice& device) {
+    const QString failure = readerFailureText(device.lastFailure());
+    if (!failure.isEmpty() || device.simulated() || !device.listsReaders())
+        return failure;
+    const QList<ReaderInfo> readers = device.readers();
+    if (std::any_of(readers.begin(), readers.end(),
+                    [](const ReaderInfo& reader) { return reader.inUse; }))
+        return QString();
+    const QStringList ids = device.idsLookedFor();
+    return QStringLiteral(
+               "未找到读卡器%1：请插上读卡器，用 lsusb 查看它的 USB ID；别的 ID 可在窗口的"
+               "“系统 → 选择读卡器...”中添加，或用环境变量 READERHID_DEVICE 指定")
+        .arg(ids.isEmpty()
+                 ? QString()
+                 : QStringLiteral("（查找的 USB ID：%1）").arg(ids.join(QLatin1Char(','))));
 }
 
 QString simulatedLibraryPath(const QString& programDir) {
@@ -82,6 +144,7 @@ bool LibraryDevice::load() {
     choose_ = lookUp<decltype(choose_)>(handle_, "readerChoose");
     addId_ = lookUp<decltype(addId_)>(handle_, "readerAddId");
     lastError_ = lookUp<decltype(lastError_)>(handle_, "readerLastError");
+    lookedFor_ = lookUp<decltype(lookedFor_)>(handle_, "readerLookedFor");
     takeTagAway_ = lookUp<decltype(takeTagAway_)>(handle_, "readerTakeTagAway");
     if (!write_ || !read_) {
         error_ = QStringLiteral("读卡器库 %1 缺少函数 %2")
@@ -159,14 +222,27 @@ ReaderFailure LibraryDevice::lastFailure() {
     char path[READERHID_TEXT] = {};
     const int code = lastError_(path, sizeof path);
     const QString node = field(path);
+    QString id;
+    if (code != READERHID_NO_ERROR)
+        for (const ReaderInfo& reader : readers())
+            if (reader.path == node)
+                id = reader.id();
     switch (code) {
     case READERHID_NO_PERMISSION:
-        return {ReaderFailure::NoPermission, node};
+        return {ReaderFailure::NoPermission, node, id};
     case READERHID_DEVICE_GONE:
-        return {ReaderFailure::DeviceGone, node};
+        return {ReaderFailure::DeviceGone, node, id};
     default:
         return {};
     }
+}
+
+QStringList LibraryDevice::idsLookedFor() {
+    if (!load() || !lookedFor_)
+        return {};
+    char text[READERHID_TEXT] = {};
+    lookedFor_(text, sizeof text);
+    return field(text).split(QLatin1Char(','), Qt::SkipEmptyParts);
 }
 
 std::function<void()> LibraryDevice::tagRemover() {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 struct ReaderHidInfo;
@@ -26,10 +27,21 @@ struct ReaderFailure {
     enum Kind { None, NoPermission, DeviceGone };
     Kind kind = None;
     QString path;
+    // The device's "vvvv:pppp" when the library lists it, else empty.
+    QString id;
 };
 
 // What the operator reads about the failure and how to fix it; empty for None.
 QString readerFailureText(const ReaderFailure& failure);
+
+class ReaderDevice;
+// The reader in use as the status bar names it: the simulated one, the real
+// one (product and id) or "未找到读卡器"; empty when the library cannot tell.
+QString readerInUseText(ReaderDevice& device);
+// Why no reader answers, in one line that ends with what to do: no permission,
+// unplugged, none found (with the ids looked for); empty when a reader is there
+// or the library cannot tell.
+QString readerProblemText(ReaderDevice& device);
 
 // One USB HID exchange with the reader: write a frame, then read the reply.
 class ReaderDevice {
@@ -54,6 +66,8 @@ class ReaderDevice {
     virtual bool chooseReader(const ReaderInfo&) { return false; }
     virtual bool addReaderId(quint16, quint16) { return false; }
     virtual ReaderFailure lastFailure() { return {}; }
+    // The USB ids looked for, "vvvv:pppp" each; empty when the library does not say.
+    virtual QStringList idsLookedFor() { return {}; }
 };
 
 // The device's tagRemover() when it is a loaded library; empty otherwise.
@@ -79,6 +93,7 @@ class LibraryDevice : public ReaderDevice {
     bool chooseReader(const ReaderInfo& reader) override;
     bool addReaderId(quint16 vendorId, quint16 productId) override;
     ReaderFailure lastFailure() override;
+    QStringList idsLookedFor() override;
     // The simulated reader's library plays the installer who takes the tag in
     // the field away after it has been handled; empty for a real reader.
     std::function<void()> tagRemover();
@@ -97,5 +112,6 @@ class LibraryDevice : public ReaderDevice {
     int (*choose_)(const ReaderHidInfo*) = nullptr;
     int (*addId_)(unsigned int, unsigned int) = nullptr;
     int (*lastError_)(char*, int) = nullptr;
+    int (*lookedFor_)(char*, int) = nullptr;
     int (*takeTagAway_)() = nullptr;
 };

@@ -200,7 +200,8 @@ class IssueCliTest : public QObject {
         Cli cli(dir);
         QByteArray err;
         QCOMPARE(cli.run(cli.issue(arguments), nullptr, &err), 2);
-        QCOMPARE(QString::fromUtf8(err), "rfid-setup-cli: " + refusal + '\n');
+        QCOMPARE(QString::fromUtf8(err),
+                 "rfid-setup-cli: " + refusal + " (see 'rfid-setup-cli issue --help')\n");
         QVERIFY(!QFile::exists(cli.journal()));
     }
 

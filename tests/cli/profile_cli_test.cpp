@@ -44,7 +44,9 @@ struct Cli {
         QStringList list;
         for (const QByteArray& line : out.split('\n')) {
             const QJsonObject o = QJsonDocument::fromJson(line).object();
-            if (o.contains("summary"))
+            if (o["event"].toString() == "error")
+                list << "error " + QString::number(o["exitCode"].toInt());
+            else if (o.contains("summary"))
                 list << o["reader"].toString() + ' ' + o["summary"].toString();
             else if (!o.isEmpty() && o["outcome"].toString() != "success")
                 list << o["setting"].toString() + '=' + o["outcome"].toString();
@@ -89,7 +91,7 @@ void ProfileCliTest::readerGoneMidwayOthersGoOn() {
              4);
     QCOMPARE(cli.summaries(),
              QStringList({"rf_power=no reply", "wifi=not sent", "version=not sent",
-                          "0483:5750 SIM0001 failed", "0483:5750 SIM0002 configured"}));
+                          "0483:5750 SIM0001 failed", "0483:5750 SIM0002 configured", "error 4"}));
     QVERIFY(QString::fromUtf8(cli.out).contains("读卡器 simulated 已断开"));
 }
 

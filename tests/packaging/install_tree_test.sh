@@ -18,6 +18,7 @@ cd "$prefix"
 expected="bin/rfid-setup
 lib/rfid-setup/libreaderhid.so
 lib/rfid-setup/sim/libreaderhid.so
+lib/rfid-setup/sim/reader-sim-serial
 lib/udev/rules.d/70-rfid-setup.rules
 share/applications/rfid-setup.desktop
 share/doc/rfid-setup/changelog.gz
@@ -73,6 +74,25 @@ if [ "$sanitized" != ON ]; then
   loads lib/rfid-setup/libreaderhid.so || fail "the installed real library is not loaded"
 fi
 loads lib/rfid-setup/sim/libreaderhid.so --simulate || fail "--simulate does not load the simulated library"
+
+# --simulate also starts the simulated serial port from beside that library,
+# and the port ends with the program.
+env -u LD_LIBRARY_PATH -u RFID_SERIAL_PORTS QT_QPA_PLATFORM=offscreen bin/rfid-setup --simulate \
+  >/dev/null 2>&1 &
+pid=$!
+child=
+for _ in $(seq 300); do
+  child=$(pgrep -P $pid | head -n 1 || true)
+  [ -n "$child" ] && break
+  sleep 0.1
+done
+started=$(readlink "/proc/${child:-0}/exe" || true)
+kill $pid
+wait $pid 2>/dev/null || true
+[ "$started" = "$prefix/lib/rfid-setup/sim/reader-sim-serial" ] ||
+  fail "--simulate does not start the installed reader-sim-serial"
+for _ in $(seq 50); do kill -0 $child 2>/dev/null || break; sleep 0.1; done
+! kill -0 $child 2>/dev/null || fail "reader-sim-serial outlives the program"
 
 desktop-file-validate share/applications/rfid-setup.desktop
 appstreamcli validate --no-net share/metainfo/*.metainfo.xml >/dev/null ||

@@ -14,7 +14,8 @@ deb=$(ls "$out"/*.deb)
 
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }')
 for file in ./usr/bin/rfid-setup ./usr/lib/rfid-setup/libreaderhid.so \
-  ./usr/lib/rfid-setup/sim/libreaderhid.so ./usr/lib/udev/rules.d/70-rfid-setup.rules \
+  ./usr/lib/rfid-setup/sim/libreaderhid.so ./usr/lib/rfid-setup/sim/reader-sim-serial \
+  ./usr/lib/udev/rules.d/70-rfid-setup.rules \
   ./usr/share/applications/rfid-setup.desktop ./usr/share/icons/hicolor/scalable/apps/rfid-setup.svg \
   ./usr/share/man/man1/rfid-setup.1.gz ./usr/share/doc/rfid-setup/copyright; do
   grep -qx -- "$file" <<<"$files" || fail "package lacks $file"

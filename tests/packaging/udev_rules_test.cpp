@@ -1,3 +1,4 @@
+#include "protocol/reader_device.h"
 #include "usbhid/known_readers.h"
 
 #include <QFile>
@@ -132,6 +133,21 @@ class UdevRulesTest : public QObject {
                            rule.match("ATTRS", "idProduct"));
         }
         QCOMPARE(granted, expected);
+    }
+
+    // The rule line the permission hint gives for an id the installed rule
+    // lacks is one udev takes, granting that id.
+    void hintForAnAddedIdIsAWellFormedRule() {
+        const QString hint =
+            readerFailureText({ReaderFailure::NoPermission, "/dev/hidraw4", "1a86:e010"});
+        const QString line =
+            hint.section(QString::fromUtf8("rules："), 1).section(QChar(0xFF0C), 0, 0);
+        const Rule rule = parseRule(line);
+        QVERIFY2(rule.error.isEmpty(), qPrintable(line + ": " + rule.error));
+        QCOMPARE(rule.match("SUBSYSTEM"), QStringLiteral("hidraw"));
+        QCOMPARE(rule.match("ATTRS", "idVendor") + ':' + rule.match("ATTRS", "idProduct"),
+                 QStringLiteral("1a86:e010"));
+        QVERIFY(rule.assigns("TAG", QString(), "+=", "uaccess"));
     }
 
     void modemManagerLeavesTheVirtualSerialPortAlone() {

@@ -75,8 +75,11 @@ class LibraryDeviceTest : public QObject {
         const QStringList expected = {
             QString::fromUtf8("无有效数据，请检查设备是否联接...."),
             QString::fromUtf8(
-                "没有读写 /dev/hidraw7 的权限：请安装本程序的 udev 规则（或把用户加入 "
-                "plugdev 组），然后拔下读卡器再插上")};
+                "没有读写 /dev/hidraw7 的权限：udev 规则 70-rfid-setup.rules 不包括读卡器 "
+                "1a86:e010；请以 root 把这一行写入 /etc/udev/rules.d/70-rfid-setup-local.rules："
+                "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"1a86\", ATTRS{idProduct}==\"e010\", "
+                "TAG+=\"uaccess\"，再运行 sudo udevadm control --reload && sudo udevadm trigger，"
+                "然后拔下读卡器再插上")};
         QCOMPARE(log.texts, expected);
     }
 

@@ -77,26 +77,44 @@ class ReaderLinkTest : public QObject {
     }
 
     // The library's reason follows the usual line; with none, the log is as it always was.
+    // The installed rule covers the known ids (and a device the library cannot
+    // name); any other id gets the line of a rule of its own.
     void failedWriteSaysWhyWhenTheLibraryKnows_data() {
         QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("id");
         QTest::addColumn<QStringList>("lines");
         const QString usual = QString::fromUtf8("无有效数据，请检查设备是否联接....");
-        QTest::newRow("no device") << int(ReaderFailure::None) << QStringList{usual};
-        QTest::newRow("no permission")
-            << int(ReaderFailure::NoPermission)
-            << QStringList{usual, QString::fromUtf8(
-                                      "没有读写 /dev/hidraw3 的权限：请安装本程序的 udev "
-                                      "规则（或把用户加入 plugdev 组），然后拔下读卡器再插上")};
+        const QString covered = QString::fromUtf8(
+            "没有读写 /dev/hidraw3 的权限：udev 规则 70-rfid-setup.rules 只让在本机桌面登录的用户"
+            "（uaccess）打开读卡器；请确认已安装 rfid-setup 软件包（手工安装后运行 sudo udevadm "
+            "control --reload && sudo udevadm trigger），在桌面会话中使用，然后拔下读卡器再插上");
+        QTest::newRow("no device") << int(ReaderFailure::None) << "" << QStringList{usual};
+        QTest::newRow("no permission, known id")
+            << int(ReaderFailure::NoPermission) << "0483:5750" << QStringList{usual, covered};
+        QTest::newRow("no permission, id unknown")
+            << int(ReaderFailure::NoPermission) << "" << QStringList{usual, covered};
+        QTest::newRow("no permission, added id")
+            << int(ReaderFailure::NoPermission) << "0483:5751"
+            << QStringList{
+                   usual,
+                   QString::fromUtf8(
+                       "没有读写 /dev/hidraw3 的权限：udev 规则 70-rfid-setup.rules 不包括读卡器 "
+                       "0483:5751；请以 root 把这一行写入 "
+                       "/etc/udev/rules.d/70-rfid-setup-local.rules：SUBSYSTEM==\"hidraw\", "
+                       "ATTRS{idVendor}==\"0483\", ATTRS{idProduct}==\"5751\", TAG+=\"uaccess\"，"
+                       "再运行 sudo udevadm control --reload && sudo udevadm trigger，"
+                       "然后拔下读卡器再插上")};
         QTest::newRow("unplugged")
-            << int(ReaderFailure::DeviceGone)
+            << int(ReaderFailure::DeviceGone) << "0483:5750"
             << QStringList{usual,
                            QString::fromUtf8("读卡器 /dev/hidraw3 已断开：请重新插上读卡器")};
     }
     void failedWriteSaysWhyWhenTheLibraryKnows() {
         QFETCH(int, kind);
+        QFETCH(QString, id);
         QFETCH(QStringList, lines);
         device->writeResult = 0;
-        device->failure = {ReaderFailure::Kind(kind), QStringLiteral("/dev/hidraw3")};
+        device->failure = {ReaderFailure::Kind(kind), QStringLiteral("/dev/hidraw3"), id};
         link->Send("83");
         QCOMPARE(log->texts, lines);
         QCOMPARE(link->ReplyText(), QString());

@@ -58,7 +58,7 @@ struct Rig : SimDevice {
     }
     ReaderFailure lastFailure() override {
         return failAfter >= 0 && int(written.size()) >= failAfter
-                   ? ReaderFailure{ReaderFailure::DeviceGone, QStringLiteral("/dev/hidraw3")}
+                   ? ReaderFailure{ReaderFailure::DeviceGone, QStringLiteral("/dev/hidraw3"), {}}
                    : ReaderFailure{};
     }
     QList<SettingResult> apply(const QByteArray& text, bool keepGoing = false) {
@@ -257,7 +257,7 @@ void ProfileTest::readerGoneStopsItsSettings() {
     const QList<SettingResult> results =
         rig.apply("[uhf_machine]\nrf_power = 5\nterminator = 1\nwiegand_format = 1\n", true);
     QCOMPARE(outcomes(results), "terminator=success rf_power=no reply wiegand_format=not sent");
-    QCOMPARE(results[1].detail, readerFailureText({ReaderFailure::DeviceGone, "/dev/hidraw3"}));
+    QCOMPARE(results[1].detail, readerFailureText({ReaderFailure::DeviceGone, "/dev/hidraw3", {}}));
 }
 
 void ProfileTest::secretIsSavedOwnerOnly() {

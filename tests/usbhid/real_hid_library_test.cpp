@@ -73,7 +73,15 @@ class RealHidLibraryTest : public QObject {
         QCOMPARE(lastError(path, sizeof path), int(READERHID_NO_ERROR));
         QCOMPARE(path[0], '\0');
 
-        // READERHID_DEVICE names the only ids looked for.
+        // READERHID_DEVICE names the only ids looked for; whole ids or none.
+        auto lookedFor = reinterpret_cast<int (*)(char*, int)>(dlsym(library_, "readerLookedFor"));
+        QVERIFY(lookedFor);
+        char ids[READERHID_TEXT];
+        QCOMPARE(lookedFor(ids, sizeof ids), 1);
+        QCOMPARE(QByteArray(ids), QByteArray("ffff:fffe"));
+        char cut[9] = "junk";
+        QCOMPARE(lookedFor(cut, sizeof cut), 1);
+        QCOMPARE(QByteArray(cut), QByteArray());
         QCOMPARE(addId(0xffff, 0xfffe), 1);
         QCOMPARE(addId(0x1a86, 0xe010), 0);
         QCOMPARE(addId(0, 0x5750), 0);
