@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSysInfo>
 #include <QTextStream>
 #include <csignal>
 #include <unistd.h>
@@ -47,6 +46,8 @@ const char* eventName(EpcIssuer::Event event) {
         return "no-reply";
     case EpcIssuer::Event::Unreadable:
         return "unreadable";
+    case EpcIssuer::Event::Exhausted:
+        return "exhausted";
     case EpcIssuer::Event::NoTag:
     case EpcIssuer::Event::SameTag:
         break;
@@ -135,6 +136,16 @@ class Report {
     QElapsedTimer clock_;
 };
 
+// A station without a series of its own is told which series the journal has.
+int noSeriesToContinue(IssuingJournal& journal, const QString& station) {
+    printError(QStringLiteral("issue: station %1 has no series to continue; give --start (series "
+                              "in the journal: see 'journal series')")
+                   .arg(station));
+    for (const IssuingJournal::SeriesSummary& summary : journal.seriesSummaries())
+        printError(seriesLine(summary));
+    return exitUsage;
+}
+
 bool positiveNumber(const QString& text, int* value) {
     return tryStrToInt(text, value) && *value > 0;
 }
@@ -164,7 +175,7 @@ int issueCommand(const QStringList& arguments) {
         {QStringLiteral("station"),
          QStringLiteral("This station's name in the journal (default: the host name). Two "
                         "stations that run at once need two names."),
-         QStringLiteral("name"), QSysInfo::machineHostName()},
+         QStringLiteral("name"), IssuingJournal::defaultStation()},
         {QStringLiteral("json"), QStringLiteral("One JSON object per event on stdout.")},
     });
     addJournalOption(command.parser());
@@ -187,27 +198,38 @@ int issueCommand(const QStringList& arguments) {
         (command.isSet(QStringLiteral("step")) || command.isSet(QStringLiteral("reverse"))))
         return failWith(exitUsage, QStringLiteral("issue: --step and --reverse go with --start"));
 
+    const QString station = command.value(QStringLiteral("station"));
+    if (const QString problem = IssuingJournal::stationProblem(station); !problem.isEmpty())
+        return failWith(exitUsage, QStringLiteral("issue: --station: ") + problem);
+
     IssuingJournal journal;
     if (!openJournal(journal, command))
         return exitJournalError;
+    if (journal.created())
+        printError(QStringLiteral("created a new journal at ") + journal.displayAddress());
+    if (const IssuingJournal::Status held = journal.hold(station);
+        held != IssuingJournal::Status::Ok)
+        return failWith(held == IssuingJournal::Status::Conflict ? exitJournalConflict
+                                                                 : exitJournalError,
+                        journal.errorText());
     std::optional<IssuingJournal::Series> series;
     if (newSeries) {
         const QString start = hex::digitsOf(command.value(QStringLiteral("start"))).toUpper();
-        const QString problem = epcNumberProblem(start);
+        const QString step = hex::digitsOf(command.value(QStringLiteral("step")));
+        const bool reverse = command.isSet(QStringLiteral("reverse"));
+        QString problem = epcNumberProblem(start);
+        if (problem.isEmpty())
+            problem = IssuingJournal::seriesProblem(start, step, reverse);
         if (!problem.isEmpty())
             return failWith(exitUsage, QStringLiteral("issue: --start: ") + problem);
-        series = journal.openSeries(start, hex::digitsOf(command.value(QStringLiteral("step"))),
-                                    command.isSet(QStringLiteral("reverse")));
+        series = journal.openSeries(start, step, reverse);
         if (!series)
-            return failWith(exitUsage, journal.errorText());
+            return failWith(exitJournalError, journal.errorText());
     } else {
-        series = journal.lastSeries();
+        series = journal.lastSeries(station);
         if (!series)
-            return failWith(
-                journal.errorText().isEmpty() ? exitUsage : exitJournalError,
-                journal.errorText().isEmpty()
-                    ? QStringLiteral("issue: the journal has no series yet; give --start")
-                    : journal.errorText());
+            return journal.errorText().isEmpty() ? noSeriesToContinue(journal, station)
+                                                 : failWith(exitJournalError, journal.errorText());
     }
 
     CliReader reader;
@@ -253,6 +275,11 @@ int issueCommand(const QStringList& arguments) {
             report.event(QLatin1String(eventName(attempt.event)), attempt.epc, attempt.tid,
                          QStringLiteral("already in the journal"));
             break;
+        case EpcIssuer::Event::Exhausted:
+            report.event(QLatin1String(eventName(attempt.event)), {}, attempt.tid, attempt.detail);
+            printError(attempt.detail);
+            report.summary();
+            return exitIncomplete;
         case EpcIssuer::Event::Conflict:
         case EpcIssuer::Event::JournalFailed:
             report.event(QLatin1String(eventName(attempt.event)), attempt.epc, attempt.tid,

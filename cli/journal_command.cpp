@@ -12,7 +12,11 @@ int journalCommand(const QStringList& arguments) {
     CommandParser command(QStringLiteral("journal ") + action,
                           QStringLiteral("journal list [--last N]: the records, oldest first; "
                                          "journal export --csv [--output FILE]: every record as "
-                                         "CSV; journal check: no number and no TID twice."));
+                                         "CSV; journal series: every series with its last "
+                                         "number, stations and outcomes; journal check: the "
+                                         "file is sound, no number and no TID twice, no gap in "
+                                         "a series, and which records are still open. The "
+                                         "journal is only read, never created."));
     addJournalOption(command.parser());
     command.parser().addOptions({
         {QStringLiteral("last"), QStringLiteral("list: only the last N records."),
@@ -24,9 +28,8 @@ int journalCommand(const QStringList& arguments) {
     const int parsed = command.parse(arguments.mid(1), 0, 0);
     if (parsed >= 0)
         return parsed;
-    if (action != QLatin1String("list") && action != QLatin1String("export") &&
-        action != QLatin1String("check"))
-        return failWith(exitUsage, QStringLiteral("journal: list, export --csv or check"));
+    if (!QStringList{"list", "export", "series", "check"}.contains(action))
+        return failWith(exitUsage, QStringLiteral("journal: list, export --csv, series or check"));
     if (action == QLatin1String("export") && !command.isSet(QStringLiteral("csv")))
         return failWith(exitUsage, QStringLiteral("journal export: give --csv"));
     int last = 0;
@@ -34,17 +37,26 @@ int journalCommand(const QStringList& arguments) {
         return failWith(exitUsage, QStringLiteral("journal list: --last takes a number"));
 
     IssuingJournal journal;
-    if (!openJournal(journal, command))
-        return exitJournalError;
+    if (!openJournal(journal, command, IssuingJournal::Access::Read))
+        return action == QLatin1String("check") && journal.damaged() ? exitJournalConflict
+                                                                     : exitJournalError;
     if (action == QLatin1String("check")) {
         const IssuingJournal::Check check = journal.check();
-        for (const QString& problem : check.problems)
-            printOut(problem);
+        for (const QString& line : check.problems + check.open)
+            printOut(line);
         printOut(QStringLiteral("%1 problems, %2 pending, %3 uncertain")
                      .arg(check.problems.size())
                      .arg(check.pending)
                      .arg(check.uncertain));
         return check.problems.isEmpty() ? exitOk : exitJournalConflict;
+    }
+    if (action == QLatin1String("series")) {
+        const QList<IssuingJournal::SeriesSummary> summaries = journal.seriesSummaries();
+        if (!journal.errorText().isEmpty())
+            return failWith(exitJournalError, journal.errorText());
+        for (const IssuingJournal::SeriesSummary& summary : summaries)
+            printOut(seriesLine(summary));
+        return exitOk;
     }
     const QList<IssuingJournal::Record> records = journal.records(last);
     if (!journal.errorText().isEmpty())

@@ -23,7 +23,7 @@ const struct {
     {"epc", "read | write EPC: the EPC of the tag in the field", epcCommand},
     {"tid", "read: the TID of the tag in the field", tidCommand},
     {"issue", "issue a series of EPC numbers, one per tag, recorded in the journal", issueCommand},
-    {"journal", "list | export --csv | check: the issuing journal", journalCommand},
+    {"journal", "list | export --csv | series | check: the issuing journal", journalCommand},
     {"raw", "HEX: send one HF payload and print the reply", rawCommand},
 };
 

@@ -72,6 +72,10 @@ class TForm1 : public QMainWindow {
     // Automatic issuing through the issuing journal (off at start), and the
     // journal's last records.
     void useJournal(bool on);
+    // The station name automatic issuing records in the journal (kept in the
+    // settings; the host name at first). A new name takes effect at once.
+    QString journalStation() const;
+    bool setJournalStation(const QString& name);
     void showJournal();
     // Writes the log pane to a file as RTF; false (and the error box) on failure.
     bool saveLog(const QString& fileName);

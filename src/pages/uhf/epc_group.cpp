@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QPointer>
-#include <QSysInfo>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
@@ -258,9 +257,9 @@ void EpcGroup::useJournal(IssuingJournal* journal) {
     if (!journal_)
         return;
     ReaderLink& link = context_.link;
-    if (const std::optional<IssuingJournal::Series> series = journal_->lastSeries()) {
-        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series,
-                                              QSysInfo::machineHostName());
+    if (const std::optional<IssuingJournal::Series> series =
+            journal_->lastSeries(journal_->station())) {
+        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series, journal_->station());
         issuer_->tagDone = [&link] { link.device().takeTagAway(); };
         const EpcIssuer::Settlement settled = issuer_->settlePending();
         for (const IssuingJournal::Record& record : settled.uncertain)
@@ -298,8 +297,7 @@ bool EpcGroup::issueWithJournal() {
             context_.showError(journal_->errorText());
             return false;
         }
-        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series,
-                                              QSysInfo::machineHostName());
+        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series, journal_->station());
         issuer_->tagDone = [&link] { link.device().takeTagAway(); };
     }
 
@@ -336,6 +334,7 @@ bool EpcGroup::issueWithJournal() {
         break;
     case EpcIssuer::Event::Conflict:
     case EpcIssuer::Event::JournalFailed:
+    case EpcIssuer::Event::Exhausted:
         context_.showError(attempt.detail);
         return false;
     }
