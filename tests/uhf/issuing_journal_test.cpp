@@ -256,6 +256,26 @@ class IssuingJournalTest : public QObject {
         QVERIFY(foreign.damaged());
     }
 
+    // A journal handed over in a folder the reader may not write to.
+    void readsAJournalInAReadOnlyFolder() {
+        const QString folder = dir_.filePath("shipped");
+        QDir().mkpath(folder);
+        {
+            Opened o(folder + "/journal.sqlite");
+            o.journal.reserve(*o.journal.openSeries("0001", "1", false), tid(1), "s");
+        }
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        IssuingJournal journal;
+        const bool opened = journal.open(folder + "/journal.sqlite", IssuingJournal::Access::Read);
+        const qsizetype count = journal.records().size();
+        const QStringList problems = journal.check().problems;
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        QVERIFY2(opened, qPrintable(journal.errorText()));
+        QCOMPARE(count, 1);
+        QCOMPARE(problems, QStringList());
+    }
+
     // Numbers or TIDs held twice (in any case), gaps and open records are found
     // by the check itself, not left to the indexes.
     void checkFindsDuplicatesGapsAndOpenRecords() {
@@ -347,11 +367,14 @@ class IssuingJournalTest : public QObject {
         IssuingJournal::Record r{
             7, 1, "0001", "E2", "=1+2", "2026-01-02T03:04:05.000Z", Outcome::Written};
         IssuingJournal::Record comma = r;
-        comma.station = "line \"a\", b";
-        QCOMPARE(IssuingJournal::csv({r, comma}),
+        comma.station = "line a, b";
+        IssuingJournal::Record quote = r;
+        quote.station = "\"a\"";
+        QCOMPARE(IssuingJournal::csv({r, comma, quote}),
                  QString("id,series,epc,tid,station,time,outcome\n"
                          "7,1,0001,E2,'=1+2,2026-01-02T03:04:05.000Z,written\n"
-                         "7,1,0001,E2,\"line \"\"a\"\", b\",2026-01-02T03:04:05.000Z,written\n"));
+                         "7,1,0001,E2,\"line a, b\",2026-01-02T03:04:05.000Z,written\n"
+                         "7,1,0001,E2,\"\"\"a\"\"\",2026-01-02T03:04:05.000Z,written\n"));
     }
 
     void refusesWhatItCannotUse() {
