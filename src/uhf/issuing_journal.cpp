@@ -102,7 +102,8 @@ QString stepValue(const QString& step) {
 // The number after this one in the series; empty past its last number.
 QString following(const QString& number, const IssuingJournal::Series& series) {
     const QString next = addhex(number, series.step, series.reverse);
-    if (next.size() != series.start.size() || compareNumbers(next, series.last, series.reverse) > 0)
+    // A carry out of the top byte widens the number past any last one.
+    if (compareNumbers(next, series.last, series.reverse) > 0)
         return QString();
     return next;
 }
@@ -231,8 +232,7 @@ bool IssuingJournal::openSqlite(Access access) {
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(waitLimitMs);
     QString name = file;
     if (access == Access::Read) {
-        // An empty file is what is left of a journal, not a journal.
-        if (!info.isFile() || info.size() == 0) {
+        if (!info.isFile()) {
             error_ = QStringLiteral("no journal at %1").arg(file);
             return false;
         }
@@ -261,6 +261,7 @@ bool IssuingJournal::openSqlite(Access access) {
         return fail(QStringLiteral("打开"),
                     file + QStringLiteral(": ") + tables.lastError().text());
     }
+    // An empty file is what is left of a journal, not a journal.
     const bool hasTags = tables.next() && tables.value(0).toInt() > 0;
     tables.finish();
     if (access == Access::Read) {

@@ -49,28 +49,35 @@ class IssuingJournalTest : public QObject {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("step");
         QTest::addColumn<bool>("reverse");
+        QTest::addColumn<QString>("last");
         QTest::addColumn<QStringList>("numbers");
         QTest::newRow("forward") << "000000FE"
-                                 << "1" << false << QStringList{"000000FE", "000000FF", "00000100"};
+                                 << "1" << false << ""
+                                 << QStringList{"000000FE", "000000FF", "00000100"};
         QTest::newRow("reverse") << "FE000000"
-                                 << "1" << true << QStringList{"FE000000", "FF000000", "00010000"};
+                                 << "1" << true << ""
+                                 << QStringList{"FE000000", "FF000000", "00010000"};
         QTest::newRow("step 10 is hex")
             << "00000000"
-            << "10" << false << QStringList{"00000000", "00000010", "00000020"};
+            << "10" << false << "" << QStringList{"00000000", "00000010", "00000020"};
         QTest::newRow("step's leading zeros do not widen")
             << "0001"
-            << "00000001" << false << QStringList{"0001", "0002", "0003"};
+            << "00000001" << false << "" << QStringList{"0001", "0002", "0003"};
         QTest::newRow("ends at the width's last number")
             << "FFFD"
-            << "1" << false << QStringList{"FFFD", "FFFE", "FFFF", "exhausted after FFFF"};
+            << "1" << false << "" << QStringList{"FFFD", "FFFE", "FFFF", "exhausted after FFFF"};
+        QTest::newRow("ends at its last number")
+            << "0100"
+            << "2" << true << "0500" << QStringList{"0100", "0300", "0500", "exhausted after 0500"};
     }
     void reservationsFollowTheSeries() {
         QFETCH(QString, start);
         QFETCH(QString, step);
         QFETCH(bool, reverse);
+        QFETCH(QString, last);
         QFETCH(QStringList, numbers);
         Opened o(dir_.filePath(QString::fromLatin1(QTest::currentDataTag())));
-        const auto series = o.journal.openSeries(start, step, reverse);
+        const auto series = o.journal.openSeries(start, step, reverse, last);
         QVERIFY2(series, qPrintable(o.journal.errorText()));
         QStringList reserved;
         for (int i = 0; i < numbers.size(); ++i) {
