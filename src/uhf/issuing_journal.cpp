@@ -308,7 +308,9 @@ bool IssuingJournal::openPostgres(Access access) {
         if (!exec(setting))
             return false;
     QSqlQuery tables(db_);
-    if (!tables.exec(QStringLiteral("SELECT to_regclass('tags') IS NOT NULL")) || !tables.next())
+    if (!tables.exec(QStringLiteral(
+            "SELECT to_regclass('tags') IS NOT NULL, to_regclass('stations') IS NOT NULL")) ||
+        !tables.next())
         return fail(QStringLiteral("打开"), tables.lastError().text());
     if (access == Access::Read) {
         if (!tables.value(0).toBool()) {
@@ -318,7 +320,9 @@ bool IssuingJournal::openPostgres(Access access) {
         return exec(QStringLiteral("SET default_transaction_read_only = on"));
     }
     created_ = !tables.value(0).toBool();
-    return createTables();
+    // The stations table comes last: with it the journal is complete, and
+    // altering it again would queue behind the running stations' locks.
+    return tables.value(1).toBool() || createTables();
 }
 
 bool IssuingJournal::createTables() {
