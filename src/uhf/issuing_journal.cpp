@@ -352,10 +352,23 @@ bool IssuingJournal::createTables() {
                                      "name TEXT NOT NULL UNIQUE, holder TEXT NOT NULL)");
     if (!begin())
         return false;
-    // Two stations starting at once must not both create the tables.
-    if (postgres_ && !exec(QStringLiteral("SELECT pg_advisory_xact_lock(7215)"))) {
-        rollback();
-        return false;
+    // Two stations starting at once must not both create the tables; the
+    // second one finds them complete and leaves them alone, or its schema
+    // changes would deadlock with the first one's reservations.
+    if (postgres_) {
+        QSqlQuery complete(db_);
+        if (!exec(QStringLiteral("SELECT pg_advisory_xact_lock(7215)")) ||
+            // A plain read of the catalogue: to_regclass() may still answer
+            // from before the other station's commit.
+            !complete.exec(QStringLiteral(
+                "SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
+                "current_schema() AND tablename = 'stations')")) ||
+            !complete.next()) {
+            rollback();
+            return false;
+        }
+        if (complete.value(0).toBool())
+            return exec(QStringLiteral("COMMIT"));
     }
     if (!postgres_) {
         QSqlQuery columns(db_);

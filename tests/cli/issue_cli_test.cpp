@@ -287,7 +287,7 @@ class IssueCliTest : public QObject {
                                     "--station", names[i], "--start", number(1), "--count", "50"});
         for (QProcess& station : stations) {
             QVERIFY(station.waitForFinished(120000));
-            QCOMPARE(station.exitCode(), 0);
+            QVERIFY2(station.exitCode() == 0, station.readAllStandardError().constData());
         }
         QByteArray out;
         QCOMPARE(cli.run({"journal", "export", "--csv", "--journal", journal}, &out), 0);
