@@ -142,10 +142,6 @@ class IssueCliTest : public QObject {
         QTest::newRow("check of an empty file")
             << QStringList{"journal", "check", "--journal", "empty.sqlite"} << 6
             << "rfid-setup-cli: no journal at empty.sqlite\n";
-        QTest::newRow("mistyped scheme")
-            << QStringList{"journal", "series", "--journal", "postgresql:/u:pw@h/db"} << 6
-            << "rfid-setup-cli: not a journal address: 'postgresql:/u:pw@h/db' (a file path, "
-               "sqlite:PATH or postgresql://[user[:password]@]host[:port]/database)\n";
         QTest::newRow("password not shown")
             << QStringList{"issue", "--simulate", "--count", "1", "--journal", " pgsql://u:pw@h/db"}
             << 6
