@@ -65,7 +65,8 @@ void ownTime(const QTemporaryDir& dir, const QString& journalFile, const char* w
     ReaderLink link(device, log, clock);
     EpcOperations operations(link);
     IssuingJournal journal;
-    if (!journal.open(journalFile)) {
+    if (!journal.open(journalFile) ||
+        journal.hold(QStringLiteral("bench")) != IssuingJournal::Status::Ok) {
         std::printf("%s: %s\n", what, qPrintable(journal.errorText()));
         return;
     }

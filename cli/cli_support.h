@@ -91,8 +91,12 @@ class CommandParser {
 
 // --journal: where the issuing journal is.
 void addJournalOption(QCommandLineParser& parser);
-// Opens the journal the options name; prints why not.
-bool openJournal(IssuingJournal& journal, const CommandParser& command);
+// Opens the journal --journal (or $RFID_JOURNAL) names; prints why not.
+bool openJournal(IssuingJournal& journal, const CommandParser& command,
+                 IssuingJournal::Access access = IssuingJournal::Access::Issue);
+// One series of the journal in one line: start, step, direction, last number,
+// stations, records by outcome.
+QString seriesLine(const IssuingJournal::SeriesSummary& summary);
 
 // The log lines of the reader link: kept, and shown on stderr with --debug.
 class CliLog : public LogSink {

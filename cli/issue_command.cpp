@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
-#include <QSysInfo>
 #include <QTextStream>
 #include <climits>
 #include <csignal>
@@ -87,6 +86,8 @@ const char* eventName(EpcIssuer::Event event) {
         return "no-reply";
     case EpcIssuer::Event::Unreadable:
         return "unreadable";
+    case EpcIssuer::Event::Exhausted:
+        return "exhausted";
     case EpcIssuer::Event::NoTag:
     case EpcIssuer::Event::SameTag:
         break;
@@ -208,7 +209,7 @@ void addIssueOptions(QCommandLineParser& parser) {
         {QStringLiteral("station"),
          QStringLiteral("This station's name in the journal (default: the host name). Two "
                         "stations that run at once need two names."),
-         QStringLiteral("name"), QSysInfo::machineHostName()},
+         QStringLiteral("name"), IssuingJournal::defaultStation()},
     });
 }
 
@@ -231,6 +232,9 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
     options->pause = int(pause);
     options->reverse = command.isSet(QStringLiteral("reverse"));
     options->station = command.value(QStringLiteral("station"));
+    if (const QString problem = IssuingJournal::stationProblem(options->station);
+        !problem.isEmpty())
+        return usageError(issue, QStringLiteral("issue: --station: ") + problem);
     options->json = command.isSet(QStringLiteral("json"));
     if (!command.isSet(QStringLiteral("start"))) {
         if (command.isSet(QStringLiteral("step")) || options->reverse)
@@ -274,16 +278,26 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
 int openIssueSeries(IssuingJournal& journal, const IssueOptions& options,
                     std::optional<IssuingJournal::Series>* series) {
     if (!options.start.isEmpty()) {
+        const QString problem =
+            IssuingJournal::seriesProblem(options.start, options.step, options.reverse);
+        if (!problem.isEmpty())
+            return usageError(QStringLiteral("issue"),
+                              QStringLiteral("issue: --start: ") + problem);
         *series = journal.openSeries(options.start, options.step, options.reverse);
         return *series ? -1 : failWith(exitJournalError, journal.errorText());
     }
-    *series = journal.lastSeries();
+    *series = journal.lastSeries(options.station);
     if (*series)
         return -1;
     if (!journal.errorText().isEmpty())
         return failWith(exitJournalError, journal.errorText());
+    // A station without a series of its own is told which series the journal has.
+    for (const IssuingJournal::SeriesSummary& summary : journal.seriesSummaries())
+        printError(seriesLine(summary));
     return usageError(QStringLiteral("issue"),
-                      QStringLiteral("issue: the journal has no series yet; give --start"));
+                      QStringLiteral("issue: station %1 has no series to continue; give --start "
+                                     "(the journal's series are listed above)")
+                          .arg(options.station));
 }
 
 // Records a crash left pending are settled before any new number is taken.
@@ -333,6 +347,9 @@ int issueTags(EpcIssuer& issuer, CliReader& reader, Report& report, const IssueO
         case EpcIssuer::Event::Skipped:
             report.event(name, attempt.epc, attempt.tid, QStringLiteral("already in the journal"));
             break;
+        case EpcIssuer::Event::Exhausted:
+            report.event(name, {}, attempt.tid, attempt.detail);
+            return failWith(exitIncomplete, attempt.detail);
         case EpcIssuer::Event::Conflict:
         case EpcIssuer::Event::JournalFailed:
             report.event(name, attempt.epc, attempt.tid, attempt.detail);
@@ -383,6 +400,14 @@ int issueCommand(const QStringList& arguments) {
     IssuingJournal journal;
     if (!openJournal(journal, command))
         return exitJournalError;
+    if (journal.created())
+        printError(QStringLiteral("created a new journal at ") + journal.displayAddress());
+    // One process at a time under a station's name.
+    if (const IssuingJournal::Status held = journal.hold(options.station);
+        held != IssuingJournal::Status::Ok)
+        return failWith(held == IssuingJournal::Status::Conflict ? exitJournalConflict
+                                                                 : exitJournalError,
+                        journal.errorText());
     std::optional<IssuingJournal::Series> series;
     exitCode = openIssueSeries(journal, options, &series);
     if (exitCode >= 0)

@@ -57,7 +57,8 @@ int journalCommand(const QStringList& arguments) {
     const QList<CommandAction> actions = {
         {"list", "[--last N]: the records, oldest first"},
         {"export", "--csv [--output FILE]: every record as CSV (--json: as JSON lines)"},
-        {"check", "no number and no TID twice"},
+        {"series", "every series with its last number, stations and outcomes"},
+        {"check", "damage, numbers or TIDs held twice, gaps, and the records still open"},
         {"configured", "[--csv]: the profiles applied to readers"},
     };
     const auto known = std::find_if(actions.begin(), actions.end(),
@@ -90,12 +91,13 @@ int journalCommand(const QStringList& arguments) {
         return parsed;
     const bool json = globaloptions::json();
     if (action == QLatin1String("export") && !command.isSet(QStringLiteral("csv")) && !json)
-        return failWith(exitUsage, QStringLiteral("journal export: give --csv or --json (see "
-                                                  "'rfid-setup-cli journal export --help')"));
+        return usageError(command.name(), QStringLiteral("journal export: give --csv or --json"));
 
+    // The journal is only read: never created, repaired or indexed here.
     IssuingJournal journal;
-    if (!openJournal(journal, command))
-        return exitJournalError;
+    if (!openJournal(journal, command, IssuingJournal::Access::Read))
+        return action == QLatin1String("check") && journal.damaged() ? exitJournalConflict
+                                                                     : exitJournalError;
     if (action == QLatin1String("configured"))
         return configuredCommand(journal, command.isSet(QStringLiteral("csv")));
     if (action == QLatin1String("check")) {
@@ -103,6 +105,9 @@ int journalCommand(const QStringList& arguments) {
         for (const QString& problem : check.problems)
             printResult(problem, {{QStringLiteral("event"), QStringLiteral("problem")},
                                   {QStringLiteral("message"), problem}});
+        for (const QString& open : check.open)
+            printResult(open, {{QStringLiteral("event"), QStringLiteral("open")},
+                               {QStringLiteral("message"), open}});
         printResult(QStringLiteral("%1 problems, %2 pending, %3 uncertain")
                         .arg(check.problems.size())
                         .arg(check.pending)
@@ -117,6 +122,15 @@ int journalCommand(const QStringList& arguments) {
                         QStringLiteral("发卡记录有 %1 个问题：请按上面各行查明原因，修正之前不要"
                                        "再用这个号段发卡")
                             .arg(check.problems.size()));
+    }
+    if (action == QLatin1String("series")) {
+        const QList<IssuingJournal::SeriesSummary> summaries = journal.seriesSummaries();
+        if (!journal.errorText().isEmpty())
+            return failWith(exitJournalError, journal.errorText());
+        for (const IssuingJournal::SeriesSummary& summary : summaries)
+            printResult(seriesLine(summary), {{QStringLiteral("event"), QStringLiteral("series")},
+                                              {QStringLiteral("message"), seriesLine(summary)}});
+        return exitOk;
     }
     const QList<IssuingJournal::Record> records = journal.records(int(last));
     if (!journal.errorText().isEmpty())

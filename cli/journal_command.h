@@ -2,5 +2,5 @@
 
 #include <QStringList>
 
-// journal list | export --csv | check
+// journal list | export --csv | series | check
 int journalCommand(const QStringList& arguments);

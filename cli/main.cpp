@@ -24,7 +24,7 @@ const struct {
     {"epc", "read | write EPC: the EPC of the tag in the field", epcCommand},
     {"tid", "read: the TID of the tag in the field", tidCommand},
     {"issue", "issue a series of EPC numbers, one per tag, recorded in the journal", issueCommand},
-    {"journal", "list | export | check | configured: the issuing journal", journalCommand},
+    {"journal", "list | export | series | check | configured: the issuing journal", journalCommand},
     {"profile", "apply FILE | check FILE | template: configuration profiles", profileCommand},
     {"raw", "HEX: send one HF payload and print the reply", rawCommand},
 };

@@ -35,12 +35,14 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
@@ -165,6 +167,15 @@ void TForm1::createMenus() {
     profiles->setObjectName(QStringLiteral("ProfileMenu"));
     addItem(profiles, "ProfileSave", QStringLiteral("保存当前设置…"), [this] { saveProfile(); });
     addItem(profiles, "ProfileApply", QStringLiteral("应用设置方案…"), [this] { applyProfile(); });
+    addItem(system, "JournalStation", QStringLiteral("发卡工位名称..."), [this] {
+        bool ok = false;
+        const QString name =
+            QInputDialog::getText(this, QStringLiteral("发卡工位"),
+                                  QStringLiteral("本工位在发卡记录中的名称（1 到 64 个字符）："),
+                                  QLineEdit::Normal, journalStation(), &ok);
+        if (ok)
+            setJournalStation(name);
+    });
     system->addSeparator();
     addItem(system, "N4", QStringLiteral("退出"), [this] { N4Click(); });
 
@@ -235,6 +246,11 @@ void TForm1::createStatusBar() {
         bar->addWidget(label);
         panels_ << label;
     }
+    // The station the journal records for, while automatic issuing uses it.
+    auto* station = new QLabel(bar);
+    station->setObjectName(QStringLiteral("JournalStationLabel"));
+    station->hide();
+    bar->addPermanentWidget(station);
 }
 
 // Panel 2 names the reader: the simulated one, the one in use, or none found.
@@ -364,12 +380,17 @@ void TForm1::useJournal(bool on) {
         context_.showError(QStringLiteral("自动发卡进行中，请先停止发卡"));
         return;
     }
+    auto* stationLabel = findChild<QLabel*>(QStringLiteral("JournalStationLabel"));
     epcGroup_->useJournal(nullptr);
     journal_.reset();
+    stationLabel->hide();
     if (!on)
         return;
+    // The station is held while the journal is in use: a second program
+    // under the same name would settle this one's records.
     auto journal = std::make_unique<IssuingJournal>();
-    if (!journal->open(QString())) {
+    if (!journal->open(IssuingJournal::configuredAddress(QString())) ||
+        journal->hold(journalStation()) != IssuingJournal::Status::Ok) {
         context_.showError(journal->errorText());
         const QSignalBlocker blocker(optIn);
         optIn->setChecked(false);
@@ -377,6 +398,31 @@ void TForm1::useJournal(bool on) {
     }
     journal_ = std::move(journal);
     epcGroup_->useJournal(journal_.get());
+    stationLabel->setText(QStringLiteral("发卡工位：") + journal_->station());
+    stationLabel->show();
+}
+
+QString TForm1::journalStation() const {
+    return QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
+        .value(QStringLiteral("journal/station"), IssuingJournal::defaultStation())
+        .toString();
+}
+
+bool TForm1::setJournalStation(const QString& name) {
+    if (const QString problem = IssuingJournal::stationProblem(name); !problem.isEmpty()) {
+        context_.showError(problem);
+        return false;
+    }
+    if (epcGroup_->issuing()) {
+        context_.showError(QStringLiteral("自动发卡进行中，请先停止发卡"));
+        return false;
+    }
+    QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
+        .setValue(QStringLiteral("journal/station"), name);
+    // The journal in use changes over to the new station.
+    if (journal_)
+        useJournal(true);
+    return true;
 }
 
 void TForm1::showJournal() {
@@ -384,7 +430,7 @@ void TForm1::showJournal() {
     IssuingJournal own;
     IssuingJournal* journal = journal_.get();
     if (!journal) {
-        if (!own.open(QString())) {
+        if (!own.open(IssuingJournal::configuredAddress(QString()), IssuingJournal::Access::Read)) {
             context_.showError(own.errorText());
             return;
         }

@@ -72,6 +72,10 @@ class TForm1 : public QMainWindow {
     // Automatic issuing through the issuing journal (off at start), and the
     // journal's last records.
     void useJournal(bool on);
+    // The station name automatic issuing records in the journal (kept in the
+    // settings; the host name at first). A new name takes effect at once.
+    QString journalStation() const;
+    bool setJournalStation(const QString& name);
     void showJournal();
     // 系统 → 设置方案: the pages' current values to a profile file; a profile
     // file applied to the reader (or every reader).

@@ -13,6 +13,12 @@ ConfigurationRecord::ConfigurationRecord(const QSqlDatabase& database)
         fail(QStringLiteral("open"), QStringLiteral("the journal is not open"));
         return;
     }
+}
+
+bool ConfigurationRecord::createTables() {
+    // Made with the first record, so that a journal only read is not written.
+    if (db_.tables().contains(QStringLiteral("configured_settings")))
+        return true;
     const QString key =
         postgres_ ? QStringLiteral("BIGSERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY");
     const QString statements[] = {
@@ -26,11 +32,10 @@ ConfigurationRecord::ConfigurationRecord(const QSqlDatabase& database)
     };
     for (const QString& statement : statements) {
         QSqlQuery query(db_);
-        if (!query.exec(statement)) {
-            fail(QStringLiteral("create"), query.lastError().text());
-            return;
-        }
+        if (!query.exec(statement))
+            return fail(QStringLiteral("create"), query.lastError().text());
     }
+    return true;
 }
 
 bool ConfigurationRecord::fail(const QString& what, const QString& reason) {
@@ -40,7 +45,9 @@ bool ConfigurationRecord::fail(const QString& what, const QString& reason) {
 
 qint64 ConfigurationRecord::add(const QString& reader, const QString& profile,
                                 const QString& profileHash, const QList<SettingResult>& results) {
-    if (!isReady() || !db_.transaction()) {
+    if (!isReady() || !createTables())
+        return 0;
+    if (!db_.transaction()) {
         fail(QStringLiteral("add"), db_.lastError().text());
         return 0;
     }
@@ -81,6 +88,8 @@ qint64 ConfigurationRecord::add(const QString& reader, const QString& profile,
 
 QList<ConfigurationRecord::Application> ConfigurationRecord::applications() {
     QList<Application> list;
+    if (!db_.tables().contains(QStringLiteral("configured_settings")))
+        return list;
     QSqlQuery query(db_);
     if (!isReady() ||
         !query.exec(QStringLiteral("SELECT c.id, c.reader, c.profile, c.profile_hash, c.time, "

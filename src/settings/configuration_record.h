@@ -39,6 +39,7 @@ class ConfigurationRecord {
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
 
   private:
+    bool createTables();
     bool fail(const QString& what, const QString& reason);
 
     QSqlDatabase db_;

@@ -65,16 +65,16 @@ EpcIssuer::Attempt EpcIssuer::attempt() {
         const bool carries = held->epc.compare(epc, Qt::CaseInsensitive) == 0;
         if (held->outcome != IssuingJournal::Outcome::Written && carries)
             journal_.resolve(held->id, IssuingJournal::Outcome::Written);
-        if (held->outcome == IssuingJournal::Outcome::Uncertain && !carries)
-            journal_.resolve(held->id, IssuingJournal::Outcome::Released);
-        else
+        if (!(held->outcome == IssuingJournal::Outcome::Uncertain && !carries &&
+              journal_.resolve(held->id, IssuingJournal::Outcome::Released)))
             return finish(Event::Skipped, held->epc, tid);
     }
 
     const IssuingJournal::Reservation reservation = journal_.reserve(series_, tid, station_);
     if (reservation.status != IssuingJournal::Status::Ok)
-        return {reservation.status == IssuingJournal::Status::Conflict ? Event::Conflict
-                                                                       : Event::JournalFailed,
+        return {reservation.status == IssuingJournal::Status::Conflict    ? Event::Conflict
+                : reservation.status == IssuingJournal::Status::Exhausted ? Event::Exhausted
+                                                                          : Event::JournalFailed,
                 {},
                 tid,
                 journal_.errorText()};

@@ -23,6 +23,7 @@ class EpcIssuer {
         Uncertain,     // not read back: the number is never used again
         Conflict,      // the next number or the tag is held by another record
         JournalFailed, // the journal could not be read or written
+        Exhausted,     // the series has no number left
     };
     struct Attempt {
         Event event = Event::NoTag;

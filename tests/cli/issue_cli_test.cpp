@@ -240,32 +240,115 @@ class IssueCliTest : public QObject {
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 1);
-        QVERIFY(process.readAllStandardError().startsWith("issued 1 of 5, failed 0"));
+        const QByteArray err = process.readAllStandardError();
+        QVERIFY2(err.contains("\nissued 1 of 5, failed 0"), err.constData());
     }
 
-    // kill -9 at random moments, again and again: no tag written without its
-    // record, no number on two tags, nothing left pending.
+    // Journal addresses: a mistyped one is refused, reading never creates one.
+    void journalAddressesAndReading_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("list of a missing journal")
+            << QStringList{"journal", "list", "--journal", "missing/j.sqlite"} << 6
+            << "rfid-setup-cli: no journal at missing/j.sqlite\n";
+        QTest::newRow("check of an empty file")
+            << QStringList{"journal", "check", "--journal", "empty.sqlite"} << 6
+            << "rfid-setup-cli: no journal at empty.sqlite\n";
+        QTest::newRow("password not shown")
+            << QStringList{"issue", "--simulate", "--count", "1", "--journal", " pgsql://u:pw@h/db"}
+            << 6
+            << "rfid-setup-cli: not a journal address: 'pgsql://u:***@h/db' (a file path, "
+               "sqlite:PATH or postgresql://[user[:password]@]host[:port]/database)\n";
+        QTest::newRow("station name too long")
+            << QStringList{"issue", "--simulate", "--count", "1", "--station", QString(65, 'x')}
+            << 2 << "";
+    }
+    void journalAddressesAndReading() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QFile(dir.filePath("empty.sqlite")).open(QIODevice::WriteOnly);
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(CLI_PROGRAM), arguments);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), exitCode);
+        if (!message.isEmpty())
+            QCOMPARE(QString::fromUtf8(process.readAllStandardError()),
+                     message.chopped(1) +
+                         "：请检查 --journal 给出的发卡记录位置、权限或数据库连接\n");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{"empty.sqlite"});
+        QCOMPARE(QFileInfo(dir.filePath("empty.sqlite")).size(), 0);
+    }
+
+    // A station continues its own series; one without any is shown the
+    // journal's series; a series stops at its last number.
+    void seriesPerStationAndItsEnd() {
+        QTemporaryDir dir;
+        Cli cli(dir);
+        QByteArray out;
+        QByteArray err;
+        QCOMPARE(
+            cli.run(cli.issue({"--station", "a", "--start", "FFFE", "--count", "5"}), &out, &err),
+            1);
+        QVERIFY2(err.startsWith("rfid-setup-cli: created a new journal at "), err.constData());
+        QVERIFY2(err.contains("rfid-setup-cli: series exhausted after FFFF\n"), err.constData());
+        QVERIFY(out.contains("issued FFFE") && out.contains("issued FFFF"));
+        QCOMPARE(cli.run(cli.issue({"--station", "b", "--count", "1"}), &out, &err), 2);
+        QVERIFY2(err.startsWith("rfid-setup-cli: series 1: start FFFE, step 1, forward, last FFFF "
+                                "(up to FFFF), stations a; 0 pending, 2 written, 0 uncertain, 0 "
+                                "released\nrfid-setup-cli: issue: station b has no series to "
+                                "continue"),
+                 err.constData());
+        // The address may come from the environment.
+        qputenv("RFID_JOURNAL", cli.journal().toLocal8Bit());
+        const int listed = cli.run({"journal", "series"}, &out);
+        qunsetenv("RFID_JOURNAL");
+        QCOMPARE(listed, 0);
+        QVERIFY(out.startsWith("series 1: start FFFE, step 1, forward, last FFFF"));
+    }
+
+    // kill -9 at random moments, again and again, of two stations issuing one
+    // series and of a twin started under one of their names: no tag written
+    // without its record, no number on two tags, nothing left pending, no gap.
     void killedAtRandomLosesNothingAndReusesNothing() {
         QTemporaryDir dir;
         Cli cli(dir);
-        QCOMPARE(cli.run(cli.issue({"--start", number(1), "--count", "1"})), 0);
+        const QStringList names = {"a", "b"};
+        for (const QString& name : names)
+            QCOMPARE(cli.run(cli.issue({"--station", name, "--start", number(1), "--count", "1"})),
+                     0);
         int kills = 0;
+        int twinsRefused = 0;
         QElapsedTimer bound;
         bound.start();
-        while (kills < 25 && bound.elapsed() < 90000) {
-            QProcess process;
-            cli.start(process, cli.issue({"--count", "1000"}));
-            QVERIFY(process.waitForStarted());
+        while (kills < 40 && bound.elapsed() < 90000) {
+            QProcess stations[3];
+            for (int i = 0; i < 3; ++i)
+                cli.start(stations[i], cli.issue({"--station", names[i % 2], "--count", "1000"}));
             QTest::qWait(int(QRandomGenerator::global()->bounded(30, 400)));
-            if (process.state() != QProcess::Running)
-                break;
-            ::kill(pid_t(process.processId()), SIGKILL);
-            QVERIFY(process.waitForFinished(10000));
-            ++kills;
+            for (QProcess& station : stations)
+                if (station.state() == QProcess::Running) {
+                    ::kill(pid_t(station.processId()), SIGKILL);
+                    ++kills;
+                }
+            for (QProcess& station : stations)
+                QVERIFY(station.state() == QProcess::NotRunning || station.waitForFinished(10000));
+            // The twin of "a" either found "a" holding the name or ran alone.
+            if (stations[2].exitStatus() == QProcess::NormalExit) {
+                QCOMPARE(stations[2].exitCode(), 5);
+                QVERIFY(stations[2].readAllStandardError().contains("station a is in use"));
+                ++twinsRefused;
+            }
         }
         QVERIFY2(kills >= 20, qPrintable(QString::number(kills)));
-        // A last run settles what the last kill left pending.
-        QCOMPARE(cli.run(cli.issue({"--count", "3"})), 0);
+        QVERIFY(twinsRefused > 0);
+        // A last run of each station settles what the last kill left pending.
+        for (const QString& name : names)
+            QCOMPARE(cli.run(cli.issue({"--station", name, "--count", "3"})), 0);
 
         const QStringList writes = cli.writes();
         QVERIFY(writes.size() > 20);
@@ -285,7 +368,11 @@ class IssueCliTest : public QObject {
             QVERIFY2(outcome == QLatin1String("written") || outcome == QLatin1String("uncertain"),
                      qPrintable(write + " → " + outcome));
         }
-        QCOMPARE(cli.run({"journal", "check", "--journal", cli.journal()}), 0);
+        QByteArray out;
+        QCOMPARE(cli.run({"journal", "check", "--journal", cli.journal()}, &out), 0);
+        QVERIFY2(!out.contains("gap"), out.constData());
+        qInfo("%d kills, %d twins refused, %lld records, %lld tags written", kills, twinsRefused,
+              qint64(recorded.size()), qint64(writes.size()));
     }
 
     // Two stations on one PostgreSQL journal, 50 tags each: 100 numbers, none twice.
@@ -312,7 +399,7 @@ class IssueCliTest : public QObject {
                                     "--station", names[i], "--start", number(1), "--count", "50"});
         for (QProcess& station : stations) {
             QVERIFY(station.waitForFinished(120000));
-            QCOMPARE(station.exitCode(), 0);
+            QVERIFY2(station.exitCode() == 0, station.readAllStandardError().constData());
         }
         QByteArray out;
         QCOMPARE(cli.run({"journal", "export", "--csv", "--journal", journal}, &out), 0);

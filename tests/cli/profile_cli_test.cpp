@@ -103,7 +103,8 @@ void ProfileCliTest::badFileIsRefusedAndPasswordNeverPrinted() {
     QCOMPARE(QString::fromUtf8(cli.err),
              "rfid-setup-cli: " + bad +
                  ":4: uhf_machine.rf_power takes a decimal number from 0 to 9, not '10'\n");
-    QCOMPARE(cli.run({"journal", "configured"}), 0);
+    // Refused before the journal was opened: there is none yet.
+    QCOMPARE(cli.run({"journal", "configured"}), 6);
     QCOMPARE(cli.out, QByteArray());
 
     const QString good = cli.file("site.ini", kProfile);

@@ -215,7 +215,8 @@ class ReaderCliTest : public QObject {
         QTest::newRow("tid") << "tid" << QStringList{"read"};
         QTest::newRow("format") << "format" << QStringList{"show", "set"};
         QTest::newRow("read-mode") << "read-mode" << QStringList{"set"};
-        QTest::newRow("journal") << "journal" << QStringList{"list", "export", "check"};
+        QTest::newRow("journal") << "journal"
+                                 << QStringList{"list", "export", "series", "check", "configured"};
     }
     void helpOfCommandsWithActions() {
         QFETCH(QString, command);

@@ -35,7 +35,7 @@ sim::Gen2Tag freshTag(std::uint64_t serial) {
 // One station: the in-process simulated reader and a journal in a temporary folder.
 struct Station {
     explicit Station(const QString& journalFile, const QString& name = QStringLiteral("s1")) {
-        if (!journal.open(journalFile))
+        if (!journal.open(journalFile) || journal.hold(name) != IssuingJournal::Status::Ok)
             qFatal("%s", qPrintable(journal.errorText()));
         series = *journal.openSeries(number(1), QStringLiteral("1"), false);
         issuer = std::make_unique<EpcIssuer>(operations, journal, series, name);

@@ -1,7 +1,12 @@
 #include "uhf/issuing_journal.h"
 
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -10,6 +15,27 @@ using Status = IssuingJournal::Status;
 
 QString tid(int n) {
     return QStringLiteral("E28011052000%1").arg(n, 12, 16, QLatin1Char('0')).toUpper();
+}
+
+// A journal of its own on a file, holding station "s".
+struct Opened {
+    explicit Opened(const QString& file, const QString& station = QStringLiteral("s")) {
+        if (!journal.open(file) || journal.hold(station) != Status::Ok)
+            qFatal("%s", qPrintable(journal.errorText()));
+    }
+    IssuingJournal journal;
+};
+
+// Runs one statement on the file behind the journal's back.
+void tamper(const QString& file, const QString& statement) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "tamper");
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY2(query.exec(statement), qPrintable(statement));
+    }
+    QSqlDatabase::removeDatabase("tamper");
 }
 
 } // namespace
@@ -23,43 +49,54 @@ class IssuingJournalTest : public QObject {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("step");
         QTest::addColumn<bool>("reverse");
+        QTest::addColumn<QString>("last");
         QTest::addColumn<QStringList>("numbers");
         QTest::newRow("forward") << "000000FE"
-                                 << "1" << false << QStringList{"000000FE", "000000FF", "00000100"};
+                                 << "1" << false << ""
+                                 << QStringList{"000000FE", "000000FF", "00000100"};
         QTest::newRow("reverse") << "FE000000"
-                                 << "1" << true << QStringList{"FE000000", "FF000000", "00010000"};
+                                 << "1" << true << ""
+                                 << QStringList{"FE000000", "FF000000", "00010000"};
         QTest::newRow("step 10 is hex")
             << "00000000"
-            << "10" << false << QStringList{"00000000", "00000010", "00000020"};
+            << "10" << false << "" << QStringList{"00000000", "00000010", "00000020"};
+        QTest::newRow("step's leading zeros do not widen")
+            << "0001"
+            << "00000001" << false << "" << QStringList{"0001", "0002", "0003"};
+        QTest::newRow("ends at the width's last number")
+            << "FFFD"
+            << "1" << false << "" << QStringList{"FFFD", "FFFE", "FFFF", "exhausted after FFFF"};
+        QTest::newRow("ends at its last number")
+            << "0100"
+            << "2" << true << "0500" << QStringList{"0100", "0300", "0500", "exhausted after 0500"};
     }
     void reservationsFollowTheSeries() {
         QFETCH(QString, start);
         QFETCH(QString, step);
         QFETCH(bool, reverse);
+        QFETCH(QString, last);
         QFETCH(QStringList, numbers);
-        IssuingJournal journal;
-        QVERIFY2(journal.open(dir_.filePath(QString::fromLatin1(QTest::currentDataTag()))),
-                 qPrintable(journal.errorText()));
-        const auto series = journal.openSeries(start, step, reverse);
-        QVERIFY(series);
+        Opened o(dir_.filePath(QString::fromLatin1(QTest::currentDataTag())));
+        const auto series = o.journal.openSeries(start, step, reverse, last);
+        QVERIFY2(series, qPrintable(o.journal.errorText()));
         QStringList reserved;
         for (int i = 0; i < numbers.size(); ++i) {
-            const IssuingJournal::Reservation r = journal.reserve(*series, tid(i), "s");
-            QCOMPARE(int(r.status), int(Status::Ok));
-            QCOMPARE(int(r.record.outcome), int(Outcome::Pending));
-            reserved << r.record.epc;
+            const IssuingJournal::Reservation r = o.journal.reserve(*series, tid(i), "s");
+            reserved << (r.status == Status::Exhausted ? o.journal.errorText().mid(7)
+                                                       : r.record.epc);
         }
         QCOMPARE(reserved, numbers);
     }
 
     // No number and no TID in two records; a released number is free again,
-    // an uncertain one never.
+    // the lowest first, an uncertain one never.
     void numbersAndTagsAreHeldOnce() {
-        IssuingJournal journal;
-        QVERIFY(journal.open(QStringLiteral("sqlite:") + dir_.filePath("held.sqlite")));
+        Opened o(QStringLiteral("sqlite:") + dir_.filePath("held.sqlite"));
+        IssuingJournal& journal = o.journal;
         const auto series = journal.openSeries("0001", "1", false);
         const IssuingJournal::Record first = journal.reserve(*series, tid(1), "s").record;
-        QCOMPARE(int(journal.reserve(*series, tid(1), "s").status), int(Status::Conflict));
+        QCOMPARE(int(journal.reserve(*series, tid(1).toLower(), "s").status),
+                 int(Status::Conflict));
 
         // A second series that runs into the first one's numbers stops there.
         const auto overlapping = journal.openSeries("0000", "1", false);
@@ -81,35 +118,278 @@ class IssuingJournalTest : public QObject {
         QCOMPARE(check.pending, 3);
     }
 
-    // The series last used is the one to continue, from any connection.
-    void lastSeriesIsTheOneLastUsed() {
+    // Released numbers go again lowest first; new numbers follow the
+    // furthest one, which is not the highest text in a little-endian series.
+    void releasedNumbersAreReusedBeforeTheSeriesGoesOn() {
+        Opened o(dir_.filePath("reuse.sqlite"));
+        const auto series = o.journal.openSeries("FE000000", "1", true);
+        QList<qint64> ids;
+        for (int i = 0; i < 3; ++i)
+            ids << o.journal.reserve(*series, tid(i), "s").record.id;
+        QVERIFY(o.journal.resolve(ids[1], Outcome::Released)); // FF000000
+        QVERIFY(o.journal.resolve(ids[0], Outcome::Released)); // FE000000
+        QStringList next;
+        for (int i = 3; i < 6; ++i)
+            next << o.journal.reserve(*series, tid(i), "s").record.epc;
+        QCOMPARE(next, (QStringList{"FE000000", "FF000000", "01010000"}));
+    }
+
+    // A station continues its own series, not the journal's newest one.
+    void lastSeriesIsTheStationsOwn() {
         const QString file = dir_.filePath("last.sqlite");
-        IssuingJournal one;
-        IssuingJournal two;
-        QVERIFY(one.open(file) && two.open(file));
-        QVERIFY(!one.lastSeries());
-        const auto a = one.openSeries("0100", "2", false);
-        const auto b = one.openSeries("0200", "1", true);
-        QCOMPARE(two.lastSeries()->id, b->id);
-        one.reserve(*a, tid(1), "s");
-        const auto last = two.lastSeries();
-        QCOMPARE(last->id, a->id);
-        QCOMPARE(last->step, QString("2"));
-        QCOMPARE(*two.nextNumber(*last), QString("0102"));
+        Opened one(file, "one");
+        Opened two(file, "two");
+        const auto a = one.journal.openSeries("0100", "2", false);
+        const auto b = two.journal.openSeries("0200", "1", true);
+        one.journal.reserve(*a, tid(1), "one");
+        two.journal.reserve(*b, tid(2), "two");
+        QCOMPARE(one.journal.lastSeries("one")->id, a->id);
+        QCOMPARE(one.journal.lastSeries("two")->id, b->id);
+        QVERIFY(!one.journal.lastSeries("three"));
+        QVERIFY(one.journal.errorText().isEmpty());
         // Both connections take turns on one series without meeting.
-        QCOMPARE(two.reserve(*a, tid(2), "t").record.epc, QString("0102"));
-        QCOMPARE(one.reserve(*a, tid(3), "s").record.epc, QString("0104"));
-        // The same start, step and direction is the same series.
-        QCOMPARE(two.openSeries("0100", "2", false)->id, a->id);
+        QCOMPARE(two.journal.reserve(*a, tid(3), "two").record.epc, QString("0102"));
+        QCOMPARE(one.journal.reserve(*a, tid(4), "one").record.epc, QString("0104"));
+        // The same start, step value and direction is the same series.
+        QCOMPARE(two.journal.openSeries("0100", "02", false)->id, a->id);
+    }
+
+    // One process per station; a process changes only its station's open records.
+    void aStationIsHeldByOneProcess() {
+        const QString file = dir_.filePath("lease.sqlite");
+        auto first = std::make_unique<Opened>(file, "line 1");
+        IssuingJournal twin;
+        QVERIFY(twin.open(file));
+        QCOMPARE(int(twin.hold("line 1")), int(Status::Conflict));
+        QVERIFY2(twin.errorText().contains(QStringLiteral("pid %1").arg(getpid())),
+                 qPrintable(twin.errorText()));
+        QCOMPARE(int(twin.hold("line 2")), int(Status::Ok));
+
+        const auto series = first->journal.openSeries("0001", "1", false);
+        const qint64 mine = first->journal.reserve(*series, tid(1), "line 1").record.id;
+        QCOMPARE(int(twin.reserve(*series, tid(2), "line 1").status), int(Status::Failed));
+        QVERIFY(twin.pending("line 1").isEmpty());
+        QVERIFY(!twin.resolve(mine, Outcome::Uncertain));
+        QVERIFY(first->journal.resolve(mine, Outcome::Written));
+        QVERIFY(!first->journal.resolve(mine, Outcome::Released)); // settled for good
+        QVERIFY(first->journal.errorText().contains("not changed"));
+        first.reset();
+        IssuingJournal later;
+        QVERIFY(later.open(file));
+        QCOMPARE(int(later.hold("line 1")), int(Status::Ok)); // the lease ends with its holder
+    }
+
+    void namesAndValuesAreChecked_data() {
+        QTest::addColumn<QString>("station");
+        QTest::addColumn<QStringList>("series"); // start, step, last
+        QTest::addColumn<bool>("good");
+        const QStringList fine{"0001", "1", ""};
+        QTest::newRow("Chinese name") << "工位 1" << fine << true;
+        QTest::newRow("64 characters") << QString(64, 'a') << fine << true;
+        QTest::newRow("empty name") << "" << fine << false;
+        QTest::newRow("65 characters") << QString(65, 'a') << fine << false;
+        QTest::newRow("tab in name") << "a\tb" << fine << false;
+        QTest::newRow("step 0") << "s" << QStringList{"0001", "00", ""} << false;
+        QTest::newRow("step wider") << "s" << QStringList{"0001", "10000", ""} << false;
+        QTest::newRow("last before start") << "s" << QStringList{"0010", "1", "0001"} << false;
+        QTest::newRow("not whole bytes") << "s" << QStringList{"0001", "12345", ""} << false;
+    }
+    void namesAndValuesAreChecked() {
+        QFETCH(QString, station);
+        QFETCH(QStringList, series);
+        QFETCH(bool, good);
+        const bool accepted =
+            IssuingJournal::stationProblem(station).isEmpty() &&
+            IssuingJournal::seriesProblem(series[0], series[1], false, series[2]).isEmpty();
+        QCOMPARE(accepted, good);
+    }
+
+    void addressesAreReadStrictly_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("reading"); // "file PATH", "postgres" or "refused"
+        QTest::newRow("path with blanks around") << "  /j/a.sqlite "
+                                                 << "file /j/a.sqlite";
+        QTest::newRow("sqlite: in any case") << "SQLite:/j/a"
+                                             << "file /j/a";
+        QTest::newRow("postgresql in any case") << "Postgresql://u@h/db"
+                                                << "postgres";
+        QTest::newRow("postgres upper case") << " POSTGRES://h:5433/db"
+                                             << "postgres";
+        QTest::newRow("one slash") << "postgresql:/h/db"
+                                   << "refused";
+        QTest::newRow("no colon") << "postgres//h/db"
+                                  << "refused";
+        QTest::newRow("other scheme") << "pgsql://u:secret@h/db"
+                                      << "refused";
+        QTest::newRow("no database") << "postgresql://u:secret@h"
+                                     << "refused";
+        QTest::newRow(":// anywhere") << "/j/http://x"
+                                      << "refused";
+        QTest::newRow("word:") << "mysql:j"
+                               << "refused";
+    }
+    void addressesAreReadStrictly() {
+        QFETCH(QString, text);
+        QFETCH(QString, reading);
+        QString error;
+        const auto address = IssuingJournal::parseAddress(text, &error);
+        const QString got = !address            ? QStringLiteral("refused")
+                            : address->postgres ? QStringLiteral("postgres")
+                                                : QStringLiteral("file ") + address->file;
+        QCOMPARE(got, reading);
+        QVERIFY(!error.contains("secret") && !(address && address->display.contains("secret")));
+        if (!address)
+            QVERIFY2(error.contains(text.trimmed().section("secret", 0, 0)), qPrintable(error));
+    }
+
+    // list, export and check read a journal; they never make one.
+    void readingCreatesNothing() {
+        const QString missing = dir_.filePath("none/journal.sqlite");
+        IssuingJournal journal;
+        QVERIFY(!journal.open(missing, IssuingJournal::Access::Read));
+        QCOMPARE(journal.errorText(), "no journal at " + missing);
+        QVERIFY(!QFileInfo::exists(dir_.filePath("none")));
+        const QString empty = dir_.filePath("empty.sqlite");
+        QFile(empty).open(QIODevice::WriteOnly);
+        IssuingJournal truncated;
+        QVERIFY(!truncated.open(empty, IssuingJournal::Access::Read));
+        QCOMPARE(QFileInfo(empty).size(), 0);
+        QFile garbage(dir_.filePath("garbage.sqlite"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, 'x'));
+        garbage.close();
+        IssuingJournal foreign;
+        QVERIFY(!foreign.open(garbage.fileName(), IssuingJournal::Access::Read));
+        QVERIFY(foreign.damaged());
+    }
+
+    // A journal handed over in a folder the reader may not write to.
+    void readsAJournalInAReadOnlyFolder() {
+        const QString folder = dir_.filePath("shipped");
+        QDir().mkpath(folder);
+        {
+            Opened o(folder + "/journal.sqlite");
+            o.journal.reserve(*o.journal.openSeries("0001", "1", false), tid(1), "s");
+        }
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        IssuingJournal journal;
+        const bool opened = journal.open(folder + "/journal.sqlite", IssuingJournal::Access::Read);
+        const qsizetype count = journal.records().size();
+        const QStringList problems = journal.check().problems;
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        QVERIFY2(opened, qPrintable(journal.errorText()));
+        QCOMPARE(count, 1);
+        QCOMPARE(problems, QStringList());
+    }
+
+    // Numbers or TIDs held twice (in any case), gaps and open records are found
+    // by the check itself, not left to the indexes.
+    void checkFindsDuplicatesGapsAndOpenRecords() {
+        const QString file = dir_.filePath("check.sqlite");
+        {
+            Opened o(file);
+            const auto series = o.journal.openSeries("000A", "1", false);
+            QList<qint64> ids;
+            for (int i = 0; i < 5; ++i)
+                ids << o.journal.reserve(*series, tid(i), "s").record.id;
+            o.journal.resolve(ids[0], Outcome::Written);
+            o.journal.resolve(ids[1], Outcome::Released); // 000B: a gap
+            o.journal.resolve(ids[2], Outcome::Released); // 000C: a gap
+            o.journal.resolve(ids[3], Outcome::Uncertain);
+        }
+        tamper(file, "INSERT INTO tags (series, epc, tid, station, time, outcome) VALUES (1, "
+                     "'000a', 'e2', 's', 't', 'written')");
+        IssuingJournal journal;
+        QVERIFY(journal.open(file, IssuingJournal::Access::Read));
+        const IssuingJournal::Check check = journal.check();
+        QCOMPARE(check.problems, (QStringList{"EPC 000A held 2 times",
+                                              "gap in series 1: 000B to 000C (2 numbers)"}));
+        QCOMPARE(check.open.size(), 2);
+        QVERIFY(check.open[0].startsWith("uncertain 000D " + tid(3) + " station s "));
+        QCOMPARE(check.pending, 1);
+        QCOMPARE(check.uncertain, 1);
+    }
+
+    void checkReportsADamagedFile() {
+        const QString file = dir_.filePath("damaged.sqlite");
+        {
+            Opened o(file);
+            const auto series = o.journal.openSeries("0001", "1", false);
+            for (int i = 0; i < 300; ++i)
+                o.journal.reserve(*series, tid(i), "s");
+        }
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.seek(f.size() - 3000);
+        f.write(QByteArray(2000, '\xA5'));
+        f.close();
+        IssuingJournal journal;
+        if (!journal.open(file, IssuingJournal::Access::Read)) {
+            QVERIFY(journal.damaged());
+            return;
+        }
+        const QStringList problems = journal.check().problems;
+        QVERIFY(!problems.isEmpty());
+        QVERIFY2(problems.first().startsWith("damaged: "), qPrintable(problems.first()));
+    }
+
+    // A journal file deleted or replaced under a running station stops it.
+    void aReplacedFileStopsReservations() {
+        const QString file = dir_.filePath("moved.sqlite");
+        Opened o(file);
+        const auto series = o.journal.openSeries("0001", "1", false);
+        QCOMPARE(int(o.journal.reserve(*series, tid(1), "s").status), int(Status::Ok));
+        QVERIFY(QFile::rename(file, file + ".old"));
+        QFile(file).open(QIODevice::WriteOnly);
+        QCOMPARE(int(o.journal.reserve(*series, tid(2), "s").status), int(Status::Failed));
+        QVERIFY(o.journal.errorText().contains("deleted or replaced"));
+    }
+
+    // Two SQLite stations reserving at once wait for each other, never fail.
+    void twoStationsReserveAtOnce() {
+        const QString file = dir_.filePath("busy.sqlite");
+        Opened(file).journal.openSeries("000001", "1", false);
+        std::atomic<int> failures{0};
+        auto station = [&](int n) {
+            Opened o(file, QStringLiteral("s%1").arg(n));
+            const auto series = o.journal.openSeries("000001", "1", false);
+            for (int i = 0; i < 150; ++i)
+                if (o.journal.reserve(*series, tid(n * 1000 + i), o.journal.station()).status !=
+                    Status::Ok)
+                    ++failures;
+        };
+        std::thread one(station, 1);
+        std::thread two(station, 2);
+        one.join();
+        two.join();
+        QCOMPARE(failures.load(), 0);
+        IssuingJournal journal;
+        QVERIFY(journal.open(file, IssuingJournal::Access::Read));
+        QCOMPARE(journal.records().size(), 300);
+        QVERIFY(journal.check().problems.isEmpty());
+    }
+
+    void csvIsSafeInASpreadsheet() {
+        IssuingJournal::Record r{
+            7, 1, "0001", "E2", "=1+2", "2026-01-02T03:04:05.000Z", Outcome::Written};
+        IssuingJournal::Record comma = r;
+        comma.station = "line a, b";
+        IssuingJournal::Record quote = r;
+        quote.station = "\"a\"";
+        QCOMPARE(IssuingJournal::csv({r, comma, quote}),
+                 QString("id,series,epc,tid,station,time,outcome\n"
+                         "7,1,0001,E2,'=1+2,2026-01-02T03:04:05.000Z,written\n"
+                         "7,1,0001,E2,\"line a, b\",2026-01-02T03:04:05.000Z,written\n"
+                         "7,1,0001,E2,\"\"\"a\"\"\",2026-01-02T03:04:05.000Z,written\n"));
     }
 
     void refusesWhatItCannotUse() {
         IssuingJournal journal;
         QVERIFY(!journal.open("/proc/no/such/folder/journal.sqlite"));
         QVERIFY(!journal.errorText().isEmpty());
-        IssuingJournal other;
-        QVERIFY(other.open(dir_.filePath("bad.sqlite")));
-        QVERIFY(!other.openSeries("0001", "12345", false)); // not whole bytes
+        Opened other(dir_.filePath("bad.sqlite"));
+        QVERIFY(!other.journal.openSeries("0001", "12345", false)); // not whole bytes
     }
 
   private:

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QPointer>
-#include <QSysInfo>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
@@ -252,9 +251,9 @@ void EpcGroup::useJournal(IssuingJournal* journal) {
     if (!journal_)
         return;
     ReaderLink& link = context_.link;
-    if (const std::optional<IssuingJournal::Series> series = journal_->lastSeries()) {
-        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series,
-                                              QSysInfo::machineHostName());
+    if (const std::optional<IssuingJournal::Series> series =
+            journal_->lastSeries(journal_->station())) {
+        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series, journal_->station());
         issuer_->tagDone = tagRemover(link.device());
         const EpcIssuer::Settlement settled = issuer_->settlePending();
         for (const IssuingJournal::Record& record : settled.uncertain)
@@ -292,8 +291,7 @@ bool EpcGroup::issueWithJournal() {
             context_.showError(journal_->errorText());
             return false;
         }
-        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series,
-                                              QSysInfo::machineHostName());
+        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series, journal_->station());
         issuer_->tagDone = tagRemover(link.device());
     }
 
@@ -330,6 +328,7 @@ bool EpcGroup::issueWithJournal() {
         break;
     case EpcIssuer::Event::Conflict:
     case EpcIssuer::Event::JournalFailed:
+    case EpcIssuer::Event::Exhausted:
         context_.showError(attempt.detail);
         return false;
     }

@@ -24,7 +24,8 @@ class EpcGroup : public QGroupBox {
     // With a journal, automatic issuing records every tag in it and writes
     // each tag (by TID) and each number once, across restarts: the journal's
     // last series continues in Edit54, Edit62 and the byte order, and what a
-    // crash left pending is settled first. Null returns to the plain mode.
+    // crash left pending is settled first. The journal holds the station the
+    // records are made for. Null returns to the plain mode.
     void useJournal(IssuingJournal* journal);
     // True while automatic issuing runs or an attempt is under way.
     bool issuing() const;

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -121,6 +122,31 @@ class EpcJournalTest : public QObject {
         else
             qputenv("TZ", zone);
         tzset();
+    }
+
+    // The window issues as the station named in its settings, held while the
+    // journal is in use and shown in the status bar.
+    void theStationIsHeldShownAndKept() {
+        InstallerDevice device;
+        FormFixture f(device);
+        QVERIFY(f.form.setJournalStation("line 2"));
+        IssuingJournal twin;
+        QVERIFY(twin.open(QString()));
+        QCOMPARE(int(twin.hold("line 2")), int(IssuingJournal::Status::Ok));
+        auto* optIn = f.form.findChild<QAction*>("JournalOptIn");
+        optIn->trigger();
+        QVERIFY(!optIn->isChecked());
+        QVERIFY(f.errors.value(0).startsWith("station line 2 is in use by another process"));
+
+        QVERIFY(f.form.setJournalStation("line 3"));
+        optIn->trigger();
+        QVERIFY(optIn->isChecked());
+        const auto* label = f.find<QLabel>("JournalStationLabel");
+        QCOMPARE(label->text(), QString("发卡工位：line 3"));
+        QVERIFY(!label->isHidden());
+        QVERIFY(!f.form.setJournalStation(QString(65, 'x')));
+        QCOMPARE(f.form.journalStation(), QString("line 3"));
+        QVERIFY(f.form.setJournalStation(IssuingJournal::defaultStation()));
     }
 };
 
