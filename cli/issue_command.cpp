@@ -1,6 +1,7 @@
 #include "issue_command.h"
 
 #include "cli_support.h"
+#include "gs1_commands.h"
 #include "protocol/conversion.h"
 #include "protocol/hex_text.h"
 #include "uhf/epc_issuer.h"
@@ -150,8 +151,10 @@ int issueCommand(const QStringList& arguments) {
                        "has one, so that stations share it; without --start the journal's last "
                        "series goes on after its last number."));
     command.parser().addOptions({
-        {QStringLiteral("start"), QStringLiteral("First number of a series (hex)."),
-         QStringLiteral("hex")},
+        {QStringLiteral("start"),
+         QStringLiteral("First number of a series: hex, or a GS1 tag URI or element string, "
+                        "whose serial field the series counts (the step is then decimal)."),
+         QStringLiteral("hex|uri")},
         {QStringLiteral("count"), QStringLiteral("Number of tags to issue."), QStringLiteral("n")},
         {QStringLiteral("step"), QStringLiteral("Added to each number, hex (default 1)."),
          QStringLiteral("hex"), QStringLiteral("1")},
@@ -167,6 +170,7 @@ int issueCommand(const QStringList& arguments) {
          QStringLiteral("name"), QSysInfo::machineHostName()},
         {QStringLiteral("json"), QStringLiteral("One JSON object per event on stdout.")},
     });
+    addGs1StartOptions(command.parser());
     addJournalOption(command.parser());
     CliReader::addOptions(command.parser());
     const int parsed = command.parse(arguments, 0, 0);
@@ -191,13 +195,20 @@ int issueCommand(const QStringList& arguments) {
     if (!openJournal(journal, command))
         return exitJournalError;
     std::optional<IssuingJournal::Series> series;
+    // A GS1 series ends at the largest value of its serial field.
+    QString last;
     if (newSeries) {
-        const QString start = hex::digitsOf(command.value(QStringLiteral("start"))).toUpper();
+        QString start = hex::digitsOf(command.value(QStringLiteral("start"))).toUpper();
+        QString step = hex::digitsOf(command.value(QStringLiteral("step")));
+        if (isGs1Start(command.value(QStringLiteral("start")))) {
+            const int refused = gs1Series(command, &start, &step, &last);
+            if (refused >= 0)
+                return refused;
+        }
         const QString problem = epcNumberProblem(start);
         if (!problem.isEmpty())
             return failWith(exitUsage, QStringLiteral("issue: --start: ") + problem);
-        series = journal.openSeries(start, hex::digitsOf(command.value(QStringLiteral("step"))),
-                                    command.isSet(QStringLiteral("reverse")));
+        series = journal.openSeries(start, step, command.isSet(QStringLiteral("reverse")));
         if (!series)
             return failWith(exitUsage, journal.errorText());
     } else {
@@ -238,6 +249,10 @@ int issueCommand(const QStringList& arguments) {
     int noReplies = 0;
     exitCode = exitIncomplete;
     while (report.issued() < count && !stopRequested) {
+        if (!last.isEmpty() && journal.nextNumber(*series).value_or(QString()) > last) {
+            printError(QStringLiteral("series exhausted after ") + last);
+            break;
+        }
         const EpcIssuer::Attempt attempt = issuer.attempt();
         noReplies = attempt.event == EpcIssuer::Event::NoReply ? noReplies + 1 : 0;
         int wait = pause;

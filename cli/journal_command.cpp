@@ -2,6 +2,7 @@
 
 #include "cli_support.h"
 #include "protocol/conversion.h"
+#include "uhf/gs1_epc.h"
 #include "uhf/issuing_journal.h"
 
 #include <QFile>
@@ -69,8 +70,10 @@ int journalCommand(const QStringList& arguments) {
                            r.tid,
                            r.station,
                            r.time,
-                           outcomeName(r.outcome)}
+                           outcomeName(r.outcome),
+                           gs1::tagUriOf(r.epc)}
                    .join(QLatin1String("  "))
+                   .trimmed()
             << '\n';
     return exitOk;
 }

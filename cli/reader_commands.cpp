@@ -1,11 +1,14 @@
 #include "reader_commands.h"
 
 #include "cli_support.h"
+#include "gs1_commands.h"
 #include "protocol/hex_text.h"
 #include "protocol/status.h"
 #include "protocol/text_encoding.h"
 #include "uhf/epc_issuer.h"
 #include "uhf/epc_operations.h"
+
+#include <QJsonDocument>
 
 namespace {
 
@@ -60,6 +63,19 @@ EpcOperations::Outcome tagInField(EpcOperations& operations, QString* epc, QStri
                                   QString* tid) {
     const EpcOperations::Outcome outcome = operations.inventory(epc, crc);
     return outcome == EpcOperations::Outcome::Done ? operations.readTid(*epc, tid) : outcome;
+}
+
+// A tag read: its EPC (after its TID, if read) and the tag URI of a GS1 EPC.
+void printTag(const CommandParser& command, const QString& epc, const QString& tid) {
+    if (command.isSet(QStringLiteral("json"))) {
+        QJsonObject object = gs1Fields(epc);
+        object.insert(QStringLiteral("epc"), epc);
+        if (!tid.isEmpty())
+            object.insert(QStringLiteral("tid"), tid);
+        printOut(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+        return;
+    }
+    printOut((tid.isEmpty() ? epc : tid + QStringLiteral(" epc ") + epc) + gs1Suffix(epc));
 }
 
 } // namespace
@@ -183,9 +199,16 @@ int relayCommand(const QStringList& arguments) {
 
 int epcCommand(const QStringList& arguments) {
     const QString action = arguments.value(1);
+    if (action == QLatin1String("decode"))
+        return epcDecodeCommand(arguments.mid(1));
+    if (action == QLatin1String("encode"))
+        return epcEncodeCommand(arguments.mid(1));
     if (action == QLatin1String("read")) {
         CommandParser command(QStringLiteral("epc read"),
-                              QStringLiteral("Read the EPC of the tag in the field."));
+                              QStringLiteral("Read the EPC of the tag in the field, and its tag "
+                                             "URI when it is a GS1 EPC."));
+        command.parser().addOption(
+            {QStringLiteral("json"), QStringLiteral("The EPC and its GS1 fields as JSON.")});
         return withReader(command, arguments.mid(1), 0, 0, [&](CliReader& reader) {
             EpcOperations operations(reader.link());
             QString epc;
@@ -193,12 +216,12 @@ int epcCommand(const QStringList& arguments) {
             const EpcOperations::Outcome outcome = operations.inventory(&epc, &crc);
             if (outcome != EpcOperations::Outcome::Done)
                 return tagFailure(outcome, operations);
-            printOut(epc);
+            printTag(command, epc, QString());
             return int(exitOk);
         });
     }
     if (action != QLatin1String("write"))
-        return usage(QStringLiteral("epc: read or write (see epc write --help)"));
+        return usage(QStringLiteral("epc: read, write, decode or encode (see epc write --help)"));
     CommandParser command(QStringLiteral("epc write"),
                           QStringLiteral("Write EPC into the tag in the field and read it back. "
                                          "Nothing is recorded in the journal."));
@@ -249,6 +272,8 @@ int tidCommand(const QStringList& arguments) {
         return usage(QStringLiteral("tid: read"));
     CommandParser command(QStringLiteral("tid read"),
                           QStringLiteral("Read the TID (and EPC) of the tag in the field."));
+    command.parser().addOption(
+        {QStringLiteral("json"), QStringLiteral("The TID, EPC and its GS1 fields as JSON.")});
     return withReader(command, arguments.mid(1), 0, 0, [&](CliReader& reader) {
         EpcOperations operations(reader.link());
         QString epc;
@@ -257,7 +282,7 @@ int tidCommand(const QStringList& arguments) {
         const EpcOperations::Outcome outcome = tagInField(operations, &epc, &crc, &tid);
         if (outcome != EpcOperations::Outcome::Done)
             return tagFailure(outcome, operations);
-        printOut(tid + QStringLiteral(" epc ") + epc);
+        printTag(command, epc, tid);
         return int(exitOk);
     });
 }
