@@ -26,7 +26,8 @@ enum class Tail {
 struct SchemeRow {
     Scheme scheme;
     int header;
-    const char* name; // as in the pure identity URI
+    const char* name;    // as in the pure identity URI
+    const char* tagName; // as in the tag URI
     int bits;
     int sharedBits;
     int sharedDigits;
@@ -38,16 +39,20 @@ struct SchemeRow {
 };
 
 const SchemeRow schemes[] = {
-    {Scheme::Sgtin96, 0x30, "sgtin", 96, 44, 13, true, "itemReference", Tail::Integer, 38,
+    {Scheme::Sgtin96, 0x30, "sgtin", "sgtin-96", 96, 44, 13, true, "itemReference", Tail::Integer,
+     38, "serial"},
+    {Scheme::Sgtin198, 0x36, "sgtin", "sgtin-198", 198, 44, 13, true, "itemReference",
+     Tail::Characters, 140, "serial"},
+    {Scheme::Sscc96, 0x31, "sscc", "sscc-96", 96, 58, 17, true, "serialReference", Tail::Zero, 24,
+     nullptr},
+    {Scheme::Sgln96, 0x32, "sgln", "sgln-96", 96, 41, 12, true, "locationReference", Tail::Integer,
+     41, "extension"},
+    {Scheme::Grai96, 0x33, "grai", "grai-96", 96, 44, 12, true, "assetType", Tail::Integer, 38,
      "serial"},
-    {Scheme::Sgtin198, 0x36, "sgtin", 198, 44, 13, true, "itemReference", Tail::Characters, 140,
+    {Scheme::Giai96, 0x34, "giai", "giai-96", 96, 82, 25, false, "assetReference", Tail::None, 0,
+     nullptr},
+    {Scheme::Gid96, 0x35, "gid", "gid-96", 96, 0, 0, false, "objectClass", Tail::Integer, 36,
      "serial"},
-    {Scheme::Sscc96, 0x31, "sscc", 96, 58, 17, true, "serialReference", Tail::Zero, 24, nullptr},
-    {Scheme::Sgln96, 0x32, "sgln", 96, 41, 12, true, "locationReference", Tail::Integer, 41,
-     "extension"},
-    {Scheme::Grai96, 0x33, "grai", 96, 44, 12, true, "assetType", Tail::Integer, 38, "serial"},
-    {Scheme::Giai96, 0x34, "giai", 96, 82, 25, false, "assetReference", Tail::None, 0, nullptr},
-    {Scheme::Gid96, 0x35, "gid", 96, 0, 0, false, "objectClass", Tail::Integer, 36, "serial"},
 };
 
 // GID-96: the general manager number and the object class.
@@ -144,7 +149,10 @@ class Bits {
         return true;
     }
     QString hex(int byteCount) const {
-        return hex::fromBytes(QByteArray(reinterpret_cast<const char*>(bytes_.data()), byteCount));
+        return QString::fromLatin1(
+            QByteArray::fromRawData(reinterpret_cast<const char*>(bytes_.data()), byteCount)
+                .toHex()
+                .toUpper());
     }
 
   private:
@@ -164,7 +172,7 @@ std::nullopt_t refuse(QString* why, const QString& text) {
 }
 
 QString upperName(const SchemeRow& row) {
-    return QString::fromLatin1(row.name).toUpper() + QLatin1Char('-') + QString::number(row.bits);
+    return QString::fromLatin1(row.tagName).toUpper();
 }
 
 QString uriEscaped(const QString& serial) {
@@ -214,7 +222,7 @@ int checkDigit(const QString& digits) {
 }
 
 QString Epc::schemeName() const {
-    return upperName(rowOf(scheme)).toLower();
+    return QLatin1String(rowOf(scheme).tagName);
 }
 
 QString Epc::pureIdentityUri() const {
@@ -271,7 +279,7 @@ std::optional<Epc> decode(const QString& hexText, QString* why) {
     QString digits;
     if (!hex::strictDigits(hexText, &digits) || digits.isEmpty())
         return refuse(why, QStringLiteral("'%1' is not an EPC in hex").arg(hexText));
-    const QByteArray bytes = hex::toBytes(digits);
+    const QByteArray bytes = QByteArray::fromHex(digits.toLatin1());
     const int header = quint8(bytes[0]);
     const SchemeRow* row = nullptr;
     for (const SchemeRow& candidate : schemes)
@@ -451,7 +459,7 @@ std::optional<Epc> fromTagUri(const QString& text, QString* why) {
     const QString body = uri.mid(prefix.size() + scheme.size() + 1);
     const SchemeRow* row = nullptr;
     for (const SchemeRow& candidate : schemes)
-        if (upperName(candidate).compare(scheme, Qt::CaseInsensitive) == 0)
+        if (scheme.compare(QLatin1String(candidate.tagName), Qt::CaseInsensitive) == 0)
             row = &candidate;
     if (!row)
         return refuse(why, QStringLiteral("'%1' is not a scheme this tool encodes (sgtin-96, "
