@@ -1,6 +1,8 @@
+#include "app/journal_window.h"
 #include "pages/uhf/gs1_start_dialog.h"
 #include "support/form_fixture.h"
 #include "support/sim_device.h"
+#include "uhf/issuing_journal.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -10,6 +12,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -138,6 +141,23 @@ class Gs1ViewTest : public QObject {
         });
         f.click("Gs1StartButton");
         QCOMPARE(f.find<QLineEdit>("Edit54")->text(), QString("3034F4E4E478900000000001"));
+    }
+
+    void journalViewShowsTheUriOfGs1Epcs() {
+        IssuingJournal journal;
+        QVERIFY(journal.open(dir.filePath("journal.sqlite")));
+        for (const QString& start : {QStringLiteral("000000000000000000000001"), sgtin}) {
+            const std::optional<IssuingJournal::Series> series =
+                journal.openSeries(start, QStringLiteral("1"), false);
+            QVERIFY(series);
+            QCOMPARE(journal.reserve(*series, start, QStringLiteral("a")).status,
+                     IssuingJournal::Status::Ok);
+        }
+        JournalWindow view(journal, [](const QString&) {});
+        auto* table = view.findChild<QTableWidget*>(QStringLiteral("JournalTable"));
+        QCOMPARE(table->horizontalHeaderItem(5)->text(), QString::fromUtf8("GS1编码"));
+        QCOMPARE(table->item(0, 5)->text(), QString());
+        QCOMPARE(table->item(1, 5)->text(), sgtinUri);
     }
 };
 
