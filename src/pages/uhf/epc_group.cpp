@@ -63,11 +63,23 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     issuing_ = makeCheckBox(this, "CheckBox20", QStringLiteral("自动发卡  "));
     context_.registerLoopBox(issuing_);
 
+    // Under the number rather than beside it, where it would hide some of the
+    // number's 24 digits at the large font.
+    gs1Start_ = makeButton(this, "Gs1StartButton", QStringLiteral("GS1..."));
+    gs1Start_->setToolTip(QStringLiteral("由 GTIN 和序列号生成起始EPC号"));
+    gs1Start_->hide();
+    connect(gs1Start_, &QPushButton::clicked, this, [this] {
+        Gs1StartDialog dialog(this);
+        if (dialog.exec() == QDialog::Accepted)
+            number_->setText(dialog.epc());
+    });
+
     auto* stepRow = new QHBoxLayout;
     stepRow->addWidget(makeLabel(this, QStringLiteral("每次累加      ")));
     stepRow->addWidget(step_);
     stepRow->addWidget(order);
     stepRow->addStretch();
+    stepRow->addWidget(gs1Start_);
 
     auto* settingsRow = new QHBoxLayout;
     settingsRow->addWidget(makeLabel(this, QStringLiteral("访问密码(16进制):   ")));
@@ -104,18 +116,7 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(6, 4, 6, 4);
     column->setSpacing(4);
-    gs1Start_ = makeButton(this, "Gs1StartButton", QStringLiteral("GS1..."));
-    gs1Start_->setToolTip(QStringLiteral("由 GTIN 和序列号生成起始EPC号"));
-    gs1Start_->hide();
-    connect(gs1Start_, &QPushButton::clicked, this, [this] {
-        Gs1StartDialog dialog(this);
-        if (dialog.exec() == QDialog::Accepted)
-            number_->setText(dialog.epc());
-    });
-    auto* numberRow = new QHBoxLayout;
-    numberRow->addWidget(number_);
-    numberRow->addWidget(gs1Start_);
-    column->addLayout(numberRow);
+    column->addWidget(number_);
     column->addLayout(stepRow);
     column->addLayout(settingsRow);
     column->addLayout(buttonRow);
