@@ -158,6 +158,10 @@ class IssueCliTest : public QObject {
                "\"urn:epc:id:sscc:0614141.1234567890\",\"scheme\":\"sscc-96\","
                "\"serialReference\":\"1234567890\",\"sscc\":\"106141412345678908\","
                "\"tagUri\":\"urn:epc:tag:sscc-96:2.0614141.1234567890\"}\n";
+        QTest::newRow("read, not GS1")
+            << QStringList{"epc", "read", "--simulate"} << 0 << "E20047139020602107401234\n";
+        QTest::newRow("read as JSON") << QStringList{"epc", "read", "--simulate", "--json"} << 0
+                                      << "{\"epc\":\"E20047139020602107401234\"}\n";
         QTest::newRow("not GS1") << QStringList{"epc", "decode", "E20047139020602107401234"} << 2
                                  << "";
         QTest::newRow("not hex") << QStringList{"epc", "decode", "30G4"} << 2 << "";
