@@ -1,6 +1,7 @@
 #include "issue_command.h"
 
 #include "cli_support.h"
+#include "gs1_commands.h"
 #include "protocol/hex_text.h"
 #include "uhf/epc_issuer.h"
 
@@ -184,6 +185,8 @@ struct IssueOptions {
     // Empty without --start: the journal's series goes on.
     QString start;
     QString step;
+    // The series' last number: a GS1 serial field's largest value, else empty.
+    QString last;
     bool reverse = false;
     QString station;
     bool json = false;
@@ -194,8 +197,10 @@ constexpr qint64 maxPause = 3600000;
 
 void addIssueOptions(QCommandLineParser& parser) {
     parser.addOptions({
-        {QStringLiteral("start"), QStringLiteral("First number of a series (hex)."),
-         QStringLiteral("hex")},
+        {QStringLiteral("start"),
+         QStringLiteral("First number of a series: hex, or a GS1 tag URI or element string, "
+                        "whose serial field the series counts (the step is then decimal)."),
+         QStringLiteral("hex|uri")},
         {QStringLiteral("count"), QStringLiteral("Number of tags to issue."), QStringLiteral("n")},
         {QStringLiteral("step"),
          QStringLiteral("Added to each number, hex, no wider than --start (default 1)."),
@@ -244,6 +249,8 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
     }
 
     const QString startText = command.value(QStringLiteral("start"));
+    if (isGs1Start(startText))
+        return gs1Series(command, &options->start, &options->step, &options->last);
     const QString stepText = command.value(QStringLiteral("step"));
     // A step is a number: an odd count of digits reads as if a 0 led.
     QString padded;
@@ -278,12 +285,12 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
 int openIssueSeries(IssuingJournal& journal, const IssueOptions& options,
                     std::optional<IssuingJournal::Series>* series) {
     if (!options.start.isEmpty()) {
-        const QString problem =
-            IssuingJournal::seriesProblem(options.start, options.step, options.reverse);
+        const QString problem = IssuingJournal::seriesProblem(options.start, options.step,
+                                                              options.reverse, options.last);
         if (!problem.isEmpty())
             return usageError(QStringLiteral("issue"),
                               QStringLiteral("issue: --start: ") + problem);
-        *series = journal.openSeries(options.start, options.step, options.reverse);
+        *series = journal.openSeries(options.start, options.step, options.reverse, options.last);
         return *series ? -1 : failWith(exitJournalError, journal.errorText());
     }
     *series = journal.lastSeries(options.station);
@@ -388,6 +395,7 @@ int issueCommand(const QStringList& arguments) {
                        "has one, so that stations share it; without --start the journal's last "
                        "series goes on after its last number."));
     addIssueOptions(command.parser());
+    addGs1StartOptions(command.parser());
     addJournalOption(command.parser());
     CliReader::addOptions(command.parser());
     int exitCode = command.parse(arguments, 0, 0);

@@ -2,6 +2,7 @@
 
 #include "cli_support.h"
 #include "settings/configuration_record.h"
+#include "uhf/gs1_epc.h"
 #include "uhf/issuing_journal.h"
 
 #include <QFile>
@@ -47,7 +48,8 @@ QJsonObject recordObject(const IssuingJournal::Record& r) {
             {QStringLiteral("tid"), r.tid},
             {QStringLiteral("station"), r.station},
             {QStringLiteral("time"), r.time},
-            {QStringLiteral("outcome"), outcomeName(r.outcome)}};
+            {QStringLiteral("outcome"), outcomeName(r.outcome)},
+            {QStringLiteral("uri"), gs1::tagUriOf(r.epc)}};
 }
 
 } // namespace
@@ -154,8 +156,9 @@ int journalCommand(const QStringList& arguments) {
         out << (json ? QString::fromUtf8(
                            QJsonDocument(recordObject(r)).toJson(QJsonDocument::Compact))
                      : QStringList{QString::number(r.id), QString::number(r.series), r.epc, r.tid,
-                                   r.station, r.time, outcomeName(r.outcome)}
-                           .join(QLatin1String("  ")))
+                                   r.station, r.time, outcomeName(r.outcome), gs1::tagUriOf(r.epc)}
+                           .join(QLatin1String("  "))
+                           .trimmed())
             << '\n';
     return exitOk;
 }

@@ -21,7 +21,7 @@ const struct {
     {"format", "show | set CODE: the output format of an output-format reader", formatCommand},
     {"read-mode", "set MODE: the UHF machine's read mode", readModeCommand},
     {"relay", "on | off: the UHF machine's relay output", relayCommand},
-    {"epc", "read | write EPC: the EPC of the tag in the field", epcCommand},
+    {"epc", "read | write EPC | decode HEX | encode URI: EPCs and their GS1 meaning", epcCommand},
     {"tid", "read: the TID of the tag in the field", tidCommand},
     {"issue", "issue a series of EPC numbers, one per tag, recorded in the journal", issueCommand},
     {"journal", "list | export | series | check | configured: the issuing journal", journalCommand},

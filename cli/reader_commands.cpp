@@ -1,6 +1,7 @@
 #include "reader_commands.h"
 
 #include "cli_support.h"
+#include "gs1_commands.h"
 #include "protocol/hex_text.h"
 #include "protocol/status.h"
 #include "protocol/text_encoding.h"
@@ -131,9 +132,18 @@ int formatSet(const QStringList& arguments) {
     });
 }
 
+// The object with the fields of a GS1 EPC added.
+QJsonObject withGs1Fields(QJsonObject object, const QString& epc) {
+    const QJsonObject fields = gs1Fields(epc);
+    for (auto field = fields.begin(); field != fields.end(); ++field)
+        object.insert(field.key(), field.value());
+    return object;
+}
+
 int epcRead(const QStringList& arguments) {
     CommandParser command(QStringLiteral("epc read"),
-                          QStringLiteral("Read the EPC of the tag in the field."));
+                          QStringLiteral("Read the EPC of the tag in the field, and its tag "
+                                         "URI when it is a GS1 EPC."));
     const int parsed = parseReaderCommand(command, arguments, 0, 0);
     if (parsed >= 0)
         return parsed;
@@ -146,7 +156,7 @@ int epcRead(const QStringList& arguments) {
             return tagFailure(outcome, operations, reader);
         QJsonObject object = event("epc");
         object.insert(QStringLiteral("epc"), epc);
-        printResult(epc, object);
+        printResult(epc + gs1Suffix(epc), withGs1Fields(object, epc));
         return int(exitOk);
     });
 }
@@ -328,9 +338,15 @@ int epcCommand(const QStringList& arguments) {
         return epcRead(arguments.mid(1));
     if (action == QLatin1String("write"))
         return epcWrite(arguments.mid(1));
+    if (action == QLatin1String("decode"))
+        return epcDecodeCommand(arguments.mid(1));
+    if (action == QLatin1String("encode"))
+        return epcEncodeCommand(arguments.mid(1));
     return actionHelp(QStringLiteral("epc"),
                       {{"read", "the EPC of the tag in the field"},
-                       {"write", "EPC: write the EPC into the tag in the field"}},
+                       {"write", "EPC: write the EPC into the tag in the field"},
+                       {"decode", "HEX: what a GS1 EPC holds (offline)"},
+                       {"encode", "URI|ELEMENT-STRING: the EPC of a GS1 identity (offline)"}},
                       action);
 }
 
@@ -355,7 +371,8 @@ int tidCommand(const QStringList& arguments) {
         QJsonObject object = event("tid");
         object.insert(QStringLiteral("tid"), tid);
         object.insert(QStringLiteral("epc"), epc);
-        printResult(tid + QStringLiteral(" epc ") + epc, object);
+        printResult(tid + QStringLiteral(" epc ") + epc + gs1Suffix(epc),
+                    withGs1Fields(object, epc));
         return int(exitOk);
     });
 }

@@ -24,6 +24,37 @@ bool holdsMask(const Gen2Tag& tag, MemoryBank bank, std::size_t bitPointer, std:
     return true;
 }
 
+// Writes value into the EPC from bit `first` on, most significant bit first.
+void putBits(Bytes& epc, std::size_t first, std::size_t width, std::uint64_t value) {
+    for (std::size_t i = 0; i < width; ++i)
+        if (value >> (width - 1 - i) & 1)
+            epc[(first + i) / 8] |= static_cast<std::uint8_t>(0x80 >> ((first + i) % 8));
+}
+
+// Some fresh tags come labelled as a shop's would be, so that a GS1 reading
+// has something to show: every third one an SGTIN-96 (filter 1, company prefix
+// 4012345, item reference 123456), the one after it an SSCC-96 (filter 2,
+// company prefix 0614141), each with the TID's serial number in its own
+// serial field.
+std::optional<Bytes> gs1Epc(std::uint64_t serial) {
+    Bytes epc(kFreshEpcBytes);
+    switch (serial % 3) {
+    case 0: // header, filter, partition 5, company prefix, item reference, serial
+        putBits(epc, 0, 14, 0x30 << 6 | 1 << 3 | 5);
+        putBits(epc, 14, 24, 4012345);
+        putBits(epc, 38, 20, 123456);
+        putBits(epc, 58, 38, serial & ((std::uint64_t(1) << 38) - 1));
+        return epc;
+    case 1: // header, filter, partition 5, company prefix, serial reference, 24 zero bits
+        putBits(epc, 0, 14, 0x31 << 6 | 2 << 3 | 5);
+        putBits(epc, 14, 24, 614141);
+        putBits(epc, 38, 34, serial % 10000000000);
+        return epc;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 const Bytes TagField::kFirstEpc = {0xE2, 0x00, 0x47, 0x13, 0x90, 0x20,
@@ -89,11 +120,14 @@ void TagField::update() {
 }
 
 Gen2Tag TagField::freshTag() {
+    const std::uint64_t serial = nextSerial_++;
+    if (const std::optional<Bytes> labelled = gs1Epc(serial))
+        return Gen2Tag(*labelled, serial);
     Bytes epc(kFreshEpcBytes);
     std::uniform_int_distribution<int> byte(0, 255);
     for (std::uint8_t& b : epc)
         b = static_cast<std::uint8_t>(byte(random_));
-    return Gen2Tag(epc, nextSerial_++);
+    return Gen2Tag(epc, serial);
 }
 
 } // namespace sim

@@ -1,5 +1,6 @@
 #include "journal_window.h"
 
+#include "uhf/gs1_epc.h"
 #include "uhf/issuing_journal.h"
 
 #include <QDateTime>
@@ -34,19 +35,23 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
     setWindowTitle(QStringLiteral("发卡记录"));
     table_ = new QTableWidget(this);
     table_->setObjectName(QStringLiteral("JournalTable"));
-    table_->setColumnCount(5);
+    table_->setColumnCount(6);
     table_->setHorizontalHeaderLabels({QStringLiteral("EPC号"), QStringLiteral("TID"),
                                        QStringLiteral("工位"), QStringLiteral("时间"),
-                                       QStringLiteral("结果")});
+                                       QStringLiteral("结果"), QStringLiteral("GS1编码")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     const QList<IssuingJournal::Record> records = journal_.records(shownRecords);
     table_->setRowCount(int(records.size()));
     for (int row = 0; row < records.size(); ++row) {
         const IssuingJournal::Record& r = records[row];
-        const QString texts[] = {r.epc, r.tid, r.station, localTime(r.time),
-                                 QString::fromUtf8(outcomeTexts[int(r.outcome)])};
-        for (int column = 0; column < 5; ++column)
+        const QString texts[] = {r.epc,
+                                 r.tid,
+                                 r.station,
+                                 localTime(r.time),
+                                 QString::fromUtf8(outcomeTexts[int(r.outcome)]),
+                                 gs1::tagUriOf(r.epc)};
+        for (int column = 0; column < 6; ++column)
             table_->setItem(row, column, new QTableWidgetItem(texts[column]));
     }
     // Columns as wide as their texts, the last taking what is left.

@@ -176,6 +176,18 @@ void TForm1::createMenus() {
         if (ok)
             setJournalStation(name);
     });
+    // Off at start; the choice is kept from one run to the next.
+    addItem(system, "ShowGs1", QStringLiteral("显示 GS1 编码"), [] {});
+    QAction* gs1 = system->actions().constLast();
+    gs1->setCheckable(true);
+    connect(gs1, &QAction::toggled, this, [this](bool on) {
+        QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
+            .setValue(QStringLiteral("showGs1"), on);
+        epcGroup_->showGs1(on);
+    });
+    gs1->setChecked(QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
+                        .value(QStringLiteral("showGs1"), false)
+                        .toBool());
     system->addSeparator();
     addItem(system, "N4", QStringLiteral("退出"), [this] { N4Click(); });
 

@@ -1,6 +1,7 @@
 #include "issuing_journal.h"
 
 #include "epc_number.h"
+#include "gs1_epc.h"
 #include "protocol/conversion.h"
 #include "protocol/hex_text.h"
 
@@ -924,11 +925,11 @@ IssuingJournal::Check IssuingJournal::check() {
 
 QString IssuingJournal::csv(const QList<Record>& records) {
     static const QRegularExpression needsQuotes(QStringLiteral("[\",\r\n]"));
-    QString text = QStringLiteral("id,series,epc,tid,station,time,outcome\n");
+    QString text = QStringLiteral("id,series,epc,tid,station,time,outcome,uri\n");
     for (const Record& r : records) {
         QStringList fields = {
-            QString::number(r.id), QString::number(r.series), r.epc, r.tid, r.station, r.time,
-            outcomeName(r.outcome)};
+            QString::number(r.id),  QString::number(r.series), r.epc, r.tid, r.station, r.time,
+            outcomeName(r.outcome), gs1::tagUriOf(r.epc)};
         for (QString& field : fields) {
             // A spreadsheet runs a cell that starts like this as a formula.
             if (!field.isEmpty() && QStringLiteral("=+-@").contains(field.front()))

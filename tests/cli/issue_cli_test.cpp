@@ -311,6 +311,94 @@ class IssueCliTest : public QObject {
         QVERIFY(out.startsWith("series 1: start FFFE, step 1, forward, last FFFF"));
     }
 
+    // epc decode and encode, offline: exact output, and refusals exit 2.
+    void gs1DecodeAndEncode_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        const QString fields = QStringLiteral(
+            "urn:epc:tag:sgtin-96:3.0614141.812345.6789\nscheme sgtin-96\nfilter 3\n"
+            "partition 5\ncompanyPrefix 0614141\nitemReference 812345\nserial 6789\n"
+            "gtin 80614141123458\npureIdentityUri urn:epc:id:sgtin:0614141.812345.6789\n");
+        QTest::newRow("decode") << QStringList{"epc", "decode",
+                                               "30 74 25 7B F7 19 4E 40 00 00 1A 85"}
+                                << 0 << fields;
+        QTest::newRow("encode a tag URI")
+            << QStringList{"epc", "encode", "urn:epc:tag:sgtin-96:3.0614141.812345.6789"} << 0
+            << "3074257BF7194E4000001A85\n" + fields;
+        QTest::newRow("encode an element string") << QStringList{"epc",
+                                                                 "encode",
+                                                                 "(01)80614141123458(21)6789",
+                                                                 "--company-prefix-length",
+                                                                 "7",
+                                                                 "--filter",
+                                                                 "3"}
+                                                  << 0 << "3074257BF7194E4000001A85\n" + fields;
+        QTest::newRow("SSCC as JSON")
+            << QStringList{"epc", "decode", "3154257BF4499602D2000000", "--json"} << 0
+            << "{\"companyPrefix\":\"0614141\",\"epc\":\"3154257BF4499602D2000000\","
+               "\"filter\":2,\"partition\":5,\"pureIdentityUri\":"
+               "\"urn:epc:id:sscc:0614141.1234567890\",\"scheme\":\"sscc-96\","
+               "\"serialReference\":\"1234567890\",\"sscc\":\"106141412345678908\","
+               "\"tagUri\":\"urn:epc:tag:sscc-96:2.0614141.1234567890\"}\n";
+        QTest::newRow("read, not GS1")
+            << QStringList{"epc", "read", "--simulate"} << 0 << "E20047139020602107401234\n";
+        QTest::newRow("read as JSON") << QStringList{"epc", "read", "--simulate", "--json"} << 0
+                                      << "{\"epc\":\"E20047139020602107401234\",\"event\":\"epc\"}\n";
+        QTest::newRow("not GS1") << QStringList{"epc", "decode", "E20047139020602107401234"} << 2
+                                 << "";
+        QTest::newRow("not hex") << QStringList{"epc", "decode", "30G4"} << 2 << "";
+        QTest::newRow("element string without its prefix length")
+            << QStringList{"epc", "encode", "(01)80614141123458(21)6789"} << 2 << "";
+        QTest::newRow("wrong check digit")
+            << QStringList{"epc", "encode", "(01)80614141123457(21)6789", "--company-prefix-length",
+                           "7"}
+            << 2 << "";
+        QTest::newRow("filter beside a tag URI")
+            << QStringList{"epc", "encode", "urn:epc:tag:sgtin-96:3.0614141.812345.6789",
+                           "--filter", "1"}
+            << 2 << "";
+    }
+    void gs1DecodeAndEncode() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QTemporaryDir dir;
+        QByteArray printed;
+        QCOMPARE(Cli(dir).run(arguments, &printed), exitCode);
+        QCOMPARE(QString::fromUtf8(printed), out);
+    }
+
+    // A series started from a tag URI counts the serial, records hex, lists
+    // URIs, and stops at the serial's last value with exit 1.
+    void issuesFromATagUriUntilTheSerialRunsOut() {
+        QTemporaryDir dir;
+        Cli cli(dir);
+        const QString prefix = QStringLiteral("urn:epc:tag:sgtin-96:3.0614141.812345.");
+        QCOMPARE(
+            cli.run(cli.issue({"--start", prefix + "274877906940", "--step", "1", "--count", "5"})),
+            1);
+        QByteArray out;
+        QCOMPARE(cli.run({"journal", "list", "--journal", cli.journal()}, &out), 0);
+        QStringList uris;
+        for (const QByteArray& line : out.split('\n'))
+            if (!line.isEmpty())
+                uris << QString::fromLatin1(line.split(' ').constLast());
+        QCOMPARE(uris, (QStringList{prefix + "274877906940", prefix + "274877906941",
+                                    prefix + "274877906942", prefix + "274877906943"}));
+        QVERIFY(out.startsWith("1  1  3074257BF7194E7FFFFFFFFC "));
+
+        // The SSCC's serial reference lies above 24 unused bits.
+        QCOMPARE(cli.run(cli.issue({"--start", "(00)106141412345678908", "--company-prefix-length",
+                                    "7", "--filter", "2", "--step", "5", "--count", "2"})),
+                 0);
+        QCOMPARE(cli.run({"journal", "export", "--csv", "--journal", cli.journal()}, &out), 0);
+        QVERIFY(out.contains(",3154257BF4499602D7000000,"));
+        QVERIFY(out.contains(",urn:epc:tag:sscc-96:2.0614141.1234567895\n"));
+        QCOMPARE(cli.run(cli.issue({"--start", prefix + "1", "--reverse", "--count", "1"})), 2);
+        QCOMPARE(cli.run(cli.issue({"--start", prefix + "1", "--step", "0", "--count", "1"})), 2);
+    }
+
     // kill -9 at random moments, again and again, of two stations issuing one
     // series and of a twin started under one of their names: no tag written
     // without its record, no number on two tags, nothing left pending, no gap.

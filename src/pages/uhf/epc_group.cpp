@@ -1,11 +1,13 @@
 #include "epc_group.h"
 
+#include "gs1_start_dialog.h"
 #include "pages/page_support.h"
 #include "protocol/conversion.h"
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
 #include "uhf/epc_issuer.h"
 #include "uhf/epc_number.h"
+#include "uhf/gs1_epc.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -58,11 +60,23 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     issuing_ = makeCheckBox(this, "CheckBox20", QStringLiteral("自动发卡  "));
     context_.registerLoopBox(issuing_);
 
+    // Under the number rather than beside it, where it would hide some of the
+    // number's 24 digits at the large font.
+    gs1Start_ = makeButton(this, "Gs1StartButton", QStringLiteral("GS1..."));
+    gs1Start_->setToolTip(QStringLiteral("由 GTIN 和序列号生成起始EPC号"));
+    gs1Start_->hide();
+    connect(gs1Start_, &QPushButton::clicked, this, [this] {
+        Gs1StartDialog dialog(this);
+        if (dialog.exec() == QDialog::Accepted)
+            number_->setText(dialog.epc());
+    });
+
     auto* stepRow = new QHBoxLayout;
     stepRow->addWidget(makeLabel(this, QStringLiteral("每次累加      ")));
     stepRow->addWidget(step_);
     stepRow->addWidget(order);
     stepRow->addStretch();
+    stepRow->addWidget(gs1Start_);
 
     auto* settingsRow = new QHBoxLayout;
     settingsRow->addWidget(makeLabel(this, QStringLiteral("访问密码(16进制):   ")));
@@ -112,8 +126,10 @@ void EpcGroup::Button65Click() {
         link.log(notExist + link.time() + kCrLf);
     else if (reply.isEmpty())
         link.log(noData + link.time() + kCrLf);
-    else if (reply.size() > 20)
+    else if (reply.size() > 20) {
         link.log(QStringLiteral("the epc is: ") + uhfReply::epc(reply));
+        logGs1(uhfReply::epc(reply));
+    }
 }
 
 void EpcGroup::Button67Click() {
@@ -126,8 +142,10 @@ void EpcGroup::Button67Click() {
     // Without a reply the select and read still go out, with no EPC to select.
     if (reply.isEmpty())
         link.log(noData + link.time() + kCrLf);
-    else if (reply.size() > 20)
+    else if (reply.size() > 20) {
         link.log(QStringLiteral("the epc is: ") + hex::mid(reply, 17, 24));
+        logGs1(hex::mid(reply, 17, 24));
+    }
     readEpc_->setText(hex::mid(reply, 17, 24));
 
     // This select goes to the reader as it is, not through the tunnel; neither
@@ -190,6 +208,7 @@ bool EpcGroup::writeCard() {
         link.log(noData + link.time() + kCrLf);
     } else if (command == QLatin1String("49")) {
         link.log(QStringLiteral("写卡成功,卡号") + epc);
+        logGs1(epc);
         epcbuf_->setText(epc);
         try {
             number_->setText(addhex(epc, step_->text(), reverse_->isChecked()));
@@ -243,6 +262,20 @@ EpcGroup::~EpcGroup() = default;
 
 bool EpcGroup::issuing() const {
     return attempting_ || issuing_->isChecked();
+}
+
+void EpcGroup::showGs1(bool on) {
+    gs1_ = on;
+    gs1Start_->setVisible(on);
+}
+
+void EpcGroup::logGs1(const QString& epc) {
+    if (!gs1_)
+        return;
+    QString why;
+    const std::optional<gs1::Epc> decoded = gs1::decode(epc, &why);
+    context_.link.log(decoded ? QStringLiteral("GS1: ") + decoded->tagUri()
+                              : QStringLiteral("GS1: 不是GS1编码 (%1)").arg(why));
 }
 
 void EpcGroup::useJournal(IssuingJournal* journal) {
@@ -317,6 +350,7 @@ bool EpcGroup::issueWithJournal() {
         break;
     case EpcIssuer::Event::Issued:
         link.log(QStringLiteral("写卡成功,卡号") + attempt.epc);
+        logGs1(attempt.epc);
         epcbuf_->setText(attempt.epc);
         break;
     case EpcIssuer::Event::NotWritten:

@@ -10,6 +10,7 @@ class EpcIssuer;
 class IssuingJournal;
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 // Group GroupBox35 "EPC自动写卡" on the read-mode page: EPC read and write of
@@ -29,6 +30,9 @@ class EpcGroup : public QGroupBox {
     void useJournal(IssuingJournal* journal);
     // True while automatic issuing runs or an attempt is under way.
     bool issuing() const;
+    // With the GS1 view on, every EPC read or written gets one more log line
+    // with its tag URI, and Edit54 a button that builds an SGTIN-96 start.
+    void showGs1(bool on);
 
     void Button65Click();   // read EPC
     void Button67Click();   // read card: EPC, then select and read the EPC memory
@@ -47,6 +51,7 @@ class EpcGroup : public QGroupBox {
     // One automatic issuing attempt through the journal; false when it must stop.
     bool issueWithJournal();
     void showSeries();
+    void logGs1(const QString& epc);
 
     PageContext& context_;
     EpcOperations operations_;
@@ -63,4 +68,6 @@ class EpcGroup : public QGroupBox {
     IssuingJournal* journal_ = nullptr;
     std::unique_ptr<EpcIssuer> issuer_;
     bool attempting_ = false;
+    bool gs1_ = false;
+    QPushButton* gs1Start_;
 };

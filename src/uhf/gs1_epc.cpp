@@ -1,0 +1,629 @@
+#include "gs1_epc.h"
+
+#include "protocol/hex_text.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <array>
+
+namespace gs1 {
+namespace {
+
+// Largest EPC: SGTIN-198 in 13 words.
+constexpr int maxBytes = 26;
+
+// What follows the company prefix and reference.
+enum class Tail {
+    Integer,    // a serial or extension in decimal
+    Characters, // SGTIN-198: up to 20 characters of 7 bits
+    Zero,       // SSCC-96: 24 unused bits, zero
+    None,       // GIAI-96: the asset reference is last
+};
+
+// One row per scheme. The company prefix and the reference share a field of
+// sharedBits; the partition says where it splits, and the reference gets the
+// bits and digits the company prefix leaves. GID-96 has no partition.
+struct SchemeRow {
+    Scheme scheme;
+    int header;
+    const char* name;    // as in the pure identity URI
+    const char* tagName; // as in the tag URI
+    int bits;
+    int sharedBits;
+    int sharedDigits;
+    bool padReference; // the reference is written with its leading zeros
+    const char* referenceName;
+    Tail tail;
+    int tailBits;
+    const char* serialName;
+};
+
+const SchemeRow schemes[] = {
+    {Scheme::Sgtin96, 0x30, "sgtin", "sgtin-96", 96, 44, 13, true, "itemReference", Tail::Integer,
+     38, "serial"},
+    {Scheme::Sgtin198, 0x36, "sgtin", "sgtin-198", 198, 44, 13, true, "itemReference",
+     Tail::Characters, 140, "serial"},
+    {Scheme::Sscc96, 0x31, "sscc", "sscc-96", 96, 58, 17, true, "serialReference", Tail::Zero, 24,
+     nullptr},
+    {Scheme::Sgln96, 0x32, "sgln", "sgln-96", 96, 41, 12, true, "locationReference", Tail::Integer,
+     41, "extension"},
+    {Scheme::Grai96, 0x33, "grai", "grai-96", 96, 44, 12, true, "assetType", Tail::Integer, 38,
+     "serial"},
+    {Scheme::Giai96, 0x34, "giai", "giai-96", 96, 82, 25, false, "assetReference", Tail::None, 0,
+     nullptr},
+    {Scheme::Gid96, 0x35, "gid", "gid-96", 96, 0, 0, false, "objectClass", Tail::Integer, 36,
+     "serial"},
+};
+
+// GID-96: the general manager number and the object class.
+constexpr int gidManagerBits = 28;
+constexpr int gidClassBits = 24;
+
+// The company prefix by partition value; 7 is not a partition.
+const struct {
+    int bits;
+    int digits;
+} companyPrefixes[7] = {{40, 12}, {37, 11}, {34, 10}, {30, 9}, {27, 8}, {24, 7}, {20, 6}};
+
+// GS1 schemes that this tool does not take apart.
+const struct {
+    int header;
+    const char* name;
+} otherSchemes[] = {{0x37, "GRAI-170"}, {0x38, "GIAI-202"}, {0x39, "SGLN-195"}};
+
+constexpr int serialCharacters = 20;
+constexpr int characterBits = 7;
+// Characters of SGTIN-198 serials besides digits and letters, and those of
+// them that a URI writes percent-escaped.
+const QString characterPunctuation = QStringLiteral("!\"%&'()*+,-./:;<=>?_");
+const QString escapedInUri = QStringLiteral("\"%&/<>?");
+
+const SchemeRow& rowOf(Scheme scheme) {
+    return schemes[int(scheme)];
+}
+
+quint64 powerOfTen(int digits) {
+    quint64 value = 1;
+    while (digits-- > 0)
+        value *= 10;
+    return value;
+}
+
+// The largest value a field of these bits and digits holds.
+quint64 largest(int bits, int digits) {
+    const quint64 byBits = bits >= 64 ? ~quint64(0) : (quint64(1) << bits) - 1;
+    return digits >= 20 ? byBits : std::min(byBits, powerOfTen(digits) - 1);
+}
+
+QString padded(quint64 value, int digits) {
+    return digits ? QString::number(value).rightJustified(digits, QLatin1Char('0')) : QString();
+}
+
+bool allDigits(const QString& text) {
+    for (QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+// A decimal integer as URIs write it: digits, no leading zeros, at most max.
+bool plainInteger(const QString& text, quint64 max, quint64* value) {
+    if (text.isEmpty() || text.size() > 20 || !allDigits(text) ||
+        (text.size() > 1 && text.front() == QLatin1Char('0')))
+        return false;
+    bool ok = false;
+    *value = text.toULongLong(&ok);
+    return ok && *value <= max;
+}
+
+bool isSerialCharacter(QChar c) {
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || characterPunctuation.contains(c);
+}
+
+// Bits of an EPC, most significant first.
+class Bits {
+  public:
+    void put(quint64 value, int width) {
+        for (int i = width - 1; i >= 0; --i, ++position_)
+            if ((value >> i) & 1)
+                bytes_[position_ / 8] |= quint8(0x80 >> (position_ % 8));
+    }
+    quint64 take(int width) {
+        quint64 value = 0;
+        for (int i = 0; i < width; ++i, ++position_)
+            value = (value << 1) | ((bytes_[position_ / 8] >> (7 - position_ % 8)) & 1);
+        return value;
+    }
+    void load(const QByteArray& bytes) {
+        std::copy(bytes.begin(), bytes.end(), bytes_.begin());
+        position_ = 0;
+    }
+    int position() const { return position_; }
+    // Whether every bit from here to the end of byteCount is zero.
+    bool restIsZero(int byteCount) {
+        while (position_ < byteCount * 8)
+            if (take(1))
+                return false;
+        return true;
+    }
+    QString hex(int byteCount) const {
+        return QString::fromLatin1(
+            QByteArray::fromRawData(reinterpret_cast<const char*>(bytes_.data()), byteCount)
+                .toHex()
+                .toUpper());
+    }
+
+  private:
+    std::array<quint8, maxBytes> bytes_{};
+    int position_ = 0;
+};
+
+// EPCs are written in whole words.
+int bytesOf(const SchemeRow& row) {
+    return (row.bits + 15) / 16 * 2;
+}
+
+std::nullopt_t refuse(QString* why, const QString& text) {
+    if (why)
+        *why = text;
+    return std::nullopt;
+}
+
+QString upperName(const SchemeRow& row) {
+    return QString::fromLatin1(row.tagName).toUpper();
+}
+
+QString uriEscaped(const QString& serial) {
+    QString text;
+    for (QChar c : serial)
+        text +=
+            escapedInUri.contains(c) ? QStringLiteral("%") + hex::byte(c.unicode()) : QString(c);
+    return text;
+}
+
+// The SGTIN-198 serial of a URI with its escapes undone; false when a
+// character that must be escaped stands bare or an escape is broken.
+bool uriUnescaped(const QString& text, QString* serial) {
+    serial->clear();
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('%')) {
+            bool ok = false;
+            const int code = text.mid(i + 1, 2).toInt(&ok, 16);
+            if (!ok || text.mid(i + 1, 2).size() != 2)
+                return false;
+            *serial += QChar(code);
+            i += 2;
+        } else if (escapedInUri.contains(text[i])) {
+            return false;
+        } else {
+            *serial += text[i];
+        }
+    }
+    return true;
+}
+
+// GTIN-14 or SSCC-18: the reference's first digit, the company prefix, the
+// rest of the reference, the check digit.
+QString withCheckDigit(const Epc& epc) {
+    const QString body = epc.reference.left(1) + epc.companyPrefix + epc.reference.mid(1);
+    return body + QString::number(checkDigit(body));
+}
+
+} // namespace
+
+int checkDigit(const QString& digits) {
+    int sum = 0;
+    int weight = 3;
+    for (int i = int(digits.size()) - 1; i >= 0; --i, weight = 4 - weight)
+        sum += (digits[i].unicode() - '0') * weight;
+    return (10 - sum % 10) % 10;
+}
+
+QString Epc::schemeName() const {
+    return QLatin1String(rowOf(scheme).tagName);
+}
+
+QString Epc::pureIdentityUri() const {
+    const SchemeRow& row = rowOf(scheme);
+    QString uri = QStringLiteral("urn:epc:id:%1:%2.%3")
+                      .arg(QLatin1String(row.name), companyPrefix, reference);
+    if (row.serialName)
+        uri += QLatin1Char('.') + uriEscaped(serial);
+    return uri;
+}
+
+QString Epc::tagUri() const {
+    const SchemeRow& row = rowOf(scheme);
+    QString uri = QStringLiteral("urn:epc:tag:") + schemeName() + QLatin1Char(':');
+    if (row.sharedBits)
+        uri += QString::number(filter) + QLatin1Char('.');
+    uri += companyPrefix + QLatin1Char('.') + reference;
+    if (row.serialName)
+        uri += QLatin1Char('.') + uriEscaped(serial);
+    return uri;
+}
+
+QString Epc::gtin() const {
+    return scheme == Scheme::Sgtin96 || scheme == Scheme::Sgtin198 ? withCheckDigit(*this)
+                                                                   : QString();
+}
+
+QString Epc::sscc() const {
+    return scheme == Scheme::Sscc96 ? withCheckDigit(*this) : QString();
+}
+
+QList<std::pair<QString, QString>> Epc::fields() const {
+    const SchemeRow& row = rowOf(scheme);
+    QList<std::pair<QString, QString>> list{{QStringLiteral("scheme"), schemeName()}};
+    if (row.sharedBits) {
+        list.append({QStringLiteral("filter"), QString::number(filter)});
+        list.append({QStringLiteral("partition"), QString::number(partition)});
+        list.append({QStringLiteral("companyPrefix"), companyPrefix});
+    } else {
+        list.append({QStringLiteral("generalManager"), companyPrefix});
+    }
+    list.append({QLatin1String(row.referenceName), reference});
+    if (row.serialName)
+        list.append({QLatin1String(row.serialName), serial});
+    if (!gtin().isEmpty())
+        list.append({QStringLiteral("gtin"), gtin()});
+    if (!sscc().isEmpty())
+        list.append({QStringLiteral("sscc"), sscc()});
+    list.append({QStringLiteral("pureIdentityUri"), pureIdentityUri()});
+    return list;
+}
+
+std::optional<Epc> decode(const QString& hexText, QString* why) {
+    QString digits;
+    if (!hex::strictDigits(hexText, &digits) || digits.isEmpty())
+        return refuse(why, QStringLiteral("'%1' is not an EPC in hex").arg(hexText));
+    const QByteArray bytes = QByteArray::fromHex(digits.toLatin1());
+    const int header = quint8(bytes[0]);
+    const SchemeRow* row = nullptr;
+    for (const SchemeRow& candidate : schemes)
+        if (candidate.header == header)
+            row = &candidate;
+    if (!row) {
+        for (const auto& other : otherSchemes)
+            if (other.header == header)
+                return refuse(why,
+                              QStringLiteral("header %1 is %2, which this tool does not decode")
+                                  .arg(hex::byte(header), QLatin1String(other.name)));
+        return refuse(why,
+                      QStringLiteral("header %1 is not a GS1 EPC scheme").arg(hex::byte(header)));
+    }
+    if (bytes.size() != bytesOf(*row))
+        return refuse(why, QStringLiteral("an %1 EPC has %2 hex digits, this one has %3")
+                               .arg(upperName(*row))
+                               .arg(bytesOf(*row) * 2)
+                               .arg(digits.size()));
+    Bits bits;
+    bits.load(bytes);
+    bits.take(8);
+    Epc epc;
+    epc.scheme = row->scheme;
+    if (!row->sharedBits) {
+        epc.companyPrefix = QString::number(bits.take(gidManagerBits));
+        epc.reference = QString::number(bits.take(gidClassBits));
+        epc.serial = QString::number(bits.take(row->tailBits));
+        return epc;
+    }
+    epc.filter = int(bits.take(3));
+    epc.partition = int(bits.take(3));
+    if (epc.partition == 7)
+        return refuse(why, QStringLiteral("partition 7 is not valid"));
+    const int prefixDigits = companyPrefixes[epc.partition].digits;
+    const int referenceBits = row->sharedBits - companyPrefixes[epc.partition].bits;
+    const int referenceDigits = row->sharedDigits - prefixDigits;
+    const quint64 prefix = bits.take(companyPrefixes[epc.partition].bits);
+    if (prefix >= powerOfTen(prefixDigits))
+        return refuse(why, QStringLiteral("the company prefix field holds %1, more than %2 digits")
+                               .arg(prefix)
+                               .arg(prefixDigits));
+    const quint64 reference = bits.take(referenceBits);
+    if (reference > largest(referenceBits, referenceDigits))
+        return refuse(why, QStringLiteral("the %1 field holds %2, more than %3 digits")
+                               .arg(QLatin1String(row->referenceName))
+                               .arg(reference)
+                               .arg(referenceDigits));
+    epc.companyPrefix = padded(prefix, prefixDigits);
+    epc.reference =
+        row->padReference ? padded(reference, referenceDigits) : QString::number(reference);
+    switch (row->tail) {
+    case Tail::Integer:
+        epc.serial = QString::number(bits.take(row->tailBits));
+        break;
+    case Tail::Characters:
+        for (int i = 0; i < serialCharacters; ++i) {
+            const QChar c(int(bits.take(characterBits)));
+            if (c.isNull())
+                break;
+            if (!isSerialCharacter(c))
+                return refuse(why, QStringLiteral("serial character %1 is %2, not a GS1 character")
+                                       .arg(i + 1)
+                                       .arg(hex::byte(c.unicode())));
+            epc.serial += c;
+        }
+        if (epc.serial.isEmpty())
+            return refuse(why, QStringLiteral("the serial is empty"));
+        break;
+    case Tail::Zero:
+        if (bits.take(row->tailBits))
+            return refuse(why, QStringLiteral("the unused bits of an SSCC-96 are not zero"));
+        break;
+    case Tail::None:
+        break;
+    }
+    if (!bits.restIsZero(bytesOf(*row)))
+        return refuse(why, QStringLiteral("bits after the last field are not zero"));
+    return epc;
+}
+
+QString tagUriOf(const QString& hex) {
+    const std::optional<Epc> epc = decode(hex, nullptr);
+    return epc ? epc->tagUri() : QString();
+}
+
+std::optional<QString> encode(const Epc& epc, QString* why) {
+    const SchemeRow& row = rowOf(epc.scheme);
+    Bits bits;
+    bits.put(row.header, 8);
+    quint64 value = 0;
+    if (!row.sharedBits) {
+        const struct {
+            const QString& text;
+            int bits;
+            const char* name;
+        } parts[] = {{epc.companyPrefix, gidManagerBits, "general manager number"},
+                     {epc.reference, gidClassBits, "object class"},
+                     {epc.serial, row.tailBits, "serial"}};
+        for (const auto& part : parts) {
+            if (!plainInteger(part.text, largest(part.bits, 20), &value))
+                return refuse(why, QStringLiteral("the %1 takes 0 to %2 without leading zeros, not "
+                                                  "'%3'")
+                                       .arg(QLatin1String(part.name))
+                                       .arg(largest(part.bits, 20))
+                                       .arg(part.text));
+            bits.put(value, part.bits);
+        }
+        return bits.hex(bytesOf(row));
+    }
+    if (epc.filter < 0 || epc.filter > 7)
+        return refuse(why, QStringLiteral("the filter is 0 to 7, not %1").arg(epc.filter));
+    const int prefixDigits = int(epc.companyPrefix.size());
+    if (prefixDigits < 6 || prefixDigits > 12 || !allDigits(epc.companyPrefix))
+        return refuse(why, QStringLiteral("the company prefix is 6 to 12 digits, not '%1'")
+                               .arg(epc.companyPrefix));
+    const int partition = 12 - prefixDigits;
+    const int referenceBits = row.sharedBits - companyPrefixes[partition].bits;
+    const int referenceDigits = row.sharedDigits - prefixDigits;
+    bits.put(quint64(epc.filter), 3);
+    bits.put(quint64(partition), 3);
+    bits.put(epc.companyPrefix.toULongLong(), companyPrefixes[partition].bits);
+    if (row.padReference) {
+        if (epc.reference.size() != referenceDigits || !allDigits(epc.reference))
+            return refuse(why, QStringLiteral("the company prefix (%1 digits) and the %2 must have "
+                                              "%3 digits together, not '%4.%5'")
+                                   .arg(prefixDigits)
+                                   .arg(QLatin1String(row.referenceName))
+                                   .arg(row.sharedDigits)
+                                   .arg(epc.companyPrefix, epc.reference));
+        value = epc.reference.toULongLong();
+    } else if (!plainInteger(epc.reference, largest(referenceBits, referenceDigits), &value)) {
+        return refuse(why, QStringLiteral("with a %1-digit company prefix the %2 takes 0 to %3 "
+                                          "without leading zeros, not '%4'")
+                               .arg(prefixDigits)
+                               .arg(QLatin1String(row.referenceName))
+                               .arg(largest(referenceBits, referenceDigits))
+                               .arg(epc.reference));
+    }
+    bits.put(value, referenceBits);
+    switch (row.tail) {
+    case Tail::Integer:
+        if (!plainInteger(epc.serial, largest(row.tailBits, 20), &value))
+            return refuse(why, QStringLiteral("the %1 takes 0 to %2 without leading zeros, not "
+                                              "'%3'")
+                                   .arg(QLatin1String(row.serialName))
+                                   .arg(largest(row.tailBits, 20))
+                                   .arg(epc.serial));
+        bits.put(value, row.tailBits);
+        break;
+    case Tail::Characters:
+        if (epc.serial.isEmpty() || epc.serial.size() > serialCharacters ||
+            !std::all_of(epc.serial.begin(), epc.serial.end(), isSerialCharacter))
+            return refuse(why, QStringLiteral("the serial takes 1 to 20 of the GS1 characters "
+                                              "(digits, letters, !\"%&'()*+,-./:;<=>?_), not '%1'")
+                                   .arg(epc.serial));
+        for (QChar c : epc.serial)
+            bits.put(c.unicode(), characterBits);
+        break;
+    case Tail::Zero:
+    case Tail::None:
+        break;
+    }
+    return bits.hex(bytesOf(row));
+}
+
+std::optional<Epc> fromTagUri(const QString& text, QString* why) {
+    const QString uri = text.trimmed();
+    const QString prefix = QStringLiteral("urn:epc:tag:");
+    if (uri.startsWith(QLatin1String("urn:epc:id:"), Qt::CaseInsensitive))
+        return refuse(why, QStringLiteral("'%1' is a pure identity URI, which names no filter and "
+                                          "no size: give the tag URI (urn:epc:tag:sgtin-96:...)")
+                               .arg(uri));
+    if (!uri.startsWith(prefix, Qt::CaseInsensitive))
+        return refuse(why, QStringLiteral("'%1' is not a tag URI (urn:epc:tag:...)").arg(uri));
+    const QString scheme = uri.mid(prefix.size()).section(QLatin1Char(':'), 0, 0);
+    const QString body = uri.mid(prefix.size() + scheme.size() + 1);
+    const SchemeRow* row = nullptr;
+    for (const SchemeRow& candidate : schemes)
+        if (scheme.compare(QLatin1String(candidate.tagName), Qt::CaseInsensitive) == 0)
+            row = &candidate;
+    if (!row)
+        return refuse(why, QStringLiteral("'%1' is not a scheme this tool encodes (sgtin-96, "
+                                          "sgtin-198, sscc-96, sgln-96, grai-96, giai-96, gid-96)")
+                               .arg(scheme));
+    // Fields are split at dots; an SGTIN-198 serial may hold dots itself.
+    const int count = (row->sharedBits ? 3 : 2) + (row->serialName ? 1 : 0);
+    QStringList parts = body.split(QLatin1Char('.'));
+    if (parts.size() > count && row->tail == Tail::Characters)
+        parts = parts.mid(0, count - 1) << parts.mid(count - 1).join(QLatin1Char('.'));
+    if (parts.size() != count)
+        return refuse(why, QStringLiteral("an %1 tag URI has %2 fields separated by dots: '%3'")
+                               .arg(upperName(*row))
+                               .arg(count)
+                               .arg(body));
+    Epc epc;
+    epc.scheme = row->scheme;
+    if (row->sharedBits) {
+        const QString filter = parts.takeFirst();
+        if (filter.size() != 1 || filter[0] < QLatin1Char('0') || filter[0] > QLatin1Char('7'))
+            return refuse(why, QStringLiteral("the filter is 0 to 7, not '%1'").arg(filter));
+        epc.filter = filter.toInt();
+        epc.partition = 12 - int(parts[0].size());
+    }
+    epc.companyPrefix = parts[0];
+    epc.reference = parts[1];
+    if (row->serialName && !uriUnescaped(parts[2], &epc.serial))
+        return refuse(why, QStringLiteral("the serial '%1' has a bare \" % & / < > ? or a broken "
+                                          "%-escape")
+                               .arg(parts[2]));
+    if (!encode(epc, why))
+        return std::nullopt;
+    return epc;
+}
+
+std::optional<Epc> fromElementString(const QString& text, int companyPrefixLength, int filter,
+                                     QString* why) {
+    static const QRegularExpression element(QStringLiteral("\\((\\d{2,4})\\)([^()]+)"));
+    const QString elements = text.trimmed();
+    QStringList ais;
+    QStringList values;
+    int end = 0;
+    for (auto match = element.globalMatch(elements); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        if (m.capturedStart() != end)
+            break;
+        ais << m.captured(1);
+        values << m.captured(2);
+        end = int(m.capturedEnd());
+    }
+    if (end != elements.size() || ais.isEmpty())
+        return refuse(
+            why, QStringLiteral("'%1' is not a GS1 element string ((AI)value...)").arg(elements));
+    const int l = companyPrefixLength;
+    if (l < 6 || l > 12)
+        return refuse(why, QStringLiteral("the company prefix length is 6 to 12, not %1").arg(l));
+
+    // The key with its check digit: digits, length, check digit right.
+    auto checked = [&](const QString& key, int size, const char* name) {
+        if (key.size() != size || !allDigits(key)) {
+            refuse(why, QStringLiteral("the %1 has %2 digits, not '%3'")
+                            .arg(QLatin1String(name))
+                            .arg(size)
+                            .arg(key));
+            return false;
+        }
+        const int digit = checkDigit(key.left(size - 1));
+        if (key.back().unicode() - '0' != digit) {
+            refuse(why, QStringLiteral("the check digit of %1 %2 is %3, not %4")
+                            .arg(QLatin1String(name), key)
+                            .arg(digit)
+                            .arg(key.back()));
+            return false;
+        }
+        return true;
+    };
+
+    Epc epc;
+    epc.filter = filter;
+    const QString joined = ais.join(QLatin1Char(','));
+    const QString& first = values[0];
+    if (joined == QLatin1String("01,21")) {
+        if (!checked(first, 14, "GTIN"))
+            return std::nullopt;
+        epc.scheme = Scheme::Sgtin96;
+        epc.companyPrefix = first.mid(1, l);
+        epc.reference = first.left(1) + first.mid(1 + l, 12 - l);
+        epc.serial = values[1];
+    } else if (joined == QLatin1String("00")) {
+        if (!checked(first, 18, "SSCC"))
+            return std::nullopt;
+        epc.scheme = Scheme::Sscc96;
+        epc.companyPrefix = first.mid(1, l);
+        epc.reference = first.left(1) + first.mid(1 + l, 16 - l);
+    } else if (joined == QLatin1String("414") || joined == QLatin1String("414,254")) {
+        if (!checked(first, 13, "GLN"))
+            return std::nullopt;
+        epc.scheme = Scheme::Sgln96;
+        epc.companyPrefix = first.left(l);
+        epc.reference = first.mid(l, 12 - l);
+        epc.serial = values.value(1, QStringLiteral("0"));
+    } else if (joined == QLatin1String("8003")) {
+        // A 0, the GRAI's 13 digits with the check digit, then the serial.
+        if (!first.startsWith(QLatin1Char('0')) || !checked(first.mid(1, 13), 13, "GRAI"))
+            return std::nullopt;
+        epc.scheme = Scheme::Grai96;
+        epc.companyPrefix = first.mid(1, l);
+        epc.reference = first.mid(1 + l, 12 - l);
+        epc.serial = first.mid(14);
+    } else if (joined == QLatin1String("8004")) {
+        epc.scheme = Scheme::Giai96;
+        epc.companyPrefix = first.left(l);
+        epc.reference = first.mid(l);
+    } else {
+        return refuse(why, QStringLiteral("element strings this tool encodes: (01)...(21)..., "
+                                          "(00)..., (414)...[(254)...], (8003)..., (8004)...; "
+                                          "not '%1'")
+                               .arg(elements));
+    }
+    epc.partition = 12 - l;
+    if (!encode(epc, why))
+        return std::nullopt;
+    return epc;
+}
+
+std::optional<Epc> fromText(const QString& text, int companyPrefixLength, int filter,
+                            QString* why) {
+    return text.trimmed().startsWith(QLatin1Char('('))
+               ? fromElementString(text, companyPrefixLength, filter, why)
+               : fromTagUri(text, why);
+}
+
+std::optional<Series> series(const Epc& start, quint64 step, QString* why) {
+    const SchemeRow& row = rowOf(start.scheme);
+    const std::optional<QString> startHex = encode(start, why);
+    if (!startHex)
+        return std::nullopt;
+    if (row.tail == Tail::Characters)
+        return refuse(why, QStringLiteral("an SGTIN-198 serial is text and cannot be counted"));
+    // The counted field: its bits, its largest value and how many bits lie
+    // below it. Only the SSCC's serial reference is not the lowest field.
+    int fieldBits = row.tailBits;
+    int below = 0;
+    quint64 max = largest(fieldBits, 20);
+    Epc last = start;
+    QString* counted = &last.serial;
+    if (row.tail != Tail::Integer) {
+        const int prefixDigits = int(start.companyPrefix.size());
+        fieldBits = row.sharedBits - companyPrefixes[12 - prefixDigits].bits;
+        below = row.tailBits;
+        max = largest(fieldBits, row.sharedDigits - prefixDigits);
+        counted = &last.reference;
+    }
+    if (step < 1 || step > max)
+        return refuse(why, QStringLiteral("the step is 1 to %1 for this %2, not %3")
+                               .arg(max)
+                               .arg(upperName(row))
+                               .arg(step));
+    *counted = row.padReference && counted == &last.reference ? padded(max, int(counted->size()))
+                                                              : QString::number(max);
+    Bits stepBits;
+    stepBits.put(0, row.bits - fieldBits - below);
+    stepBits.put(step, fieldBits);
+    return Series{*startHex, stepBits.hex(bytesOf(row)), *encode(last, why)};
+}
+
+} // namespace gs1
