@@ -138,7 +138,8 @@ int journalCommand(const QStringList& arguments) {
     if (!journal.errorText().isEmpty())
         return failWith(exitJournalError, journal.errorText());
     QFile file;
-    if (command.isSet(QStringLiteral("output"))) {
+    const bool exporting = action == QLatin1String("export");
+    if (exporting && command.isSet(QStringLiteral("output"))) {
         file.setFileName(command.value(QStringLiteral("output")));
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return failWith(exitUsage, QStringLiteral("journal export: %1: %2 (give a file that "
@@ -148,7 +149,7 @@ int journalCommand(const QStringList& arguments) {
         return exitUsage;
     }
     QTextStream out(&file);
-    if (action == QLatin1String("export") && command.isSet(QStringLiteral("csv"))) {
+    if (exporting && command.isSet(QStringLiteral("csv"))) {
         out << IssuingJournal::csv(records);
         return exitOk;
     }

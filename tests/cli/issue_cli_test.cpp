@@ -379,7 +379,9 @@ class IssueCliTest : public QObject {
             cli.run(cli.issue({"--start", prefix + "274877906940", "--step", "1", "--count", "5"})),
             1);
         QByteArray out;
-        QCOMPARE(cli.run({"journal", "list", "--journal", cli.journal()}, &out), 0);
+        QByteArray err;
+        QCOMPARE(cli.run({"journal", "list", "--journal", cli.journal()}, &out, &err), 0);
+        QCOMPARE(err, QByteArray());
         QStringList uris;
         for (const QByteArray& line : out.split('\n'))
             if (!line.isEmpty())
