@@ -2,6 +2,7 @@
 
 #include "protocol/log_sink.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTimer>
@@ -41,7 +42,12 @@ class LogPane : public QPlainTextEdit, public LogSink {
     void clear();
     void selectAll();
 
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
   private:
+    void paintBlock(QPainter& painter, const QTextBlock& block, QPointF offset,
+                    const QRect& exposed, const QAbstractTextDocumentLayout::PaintContext& context);
     void dropOldestPending();
     void trimDocument();
     void keepShapedTextOfLastLines(int appended);

@@ -14,6 +14,9 @@
 #include <QFile>
 #include <QIcon>
 #include <QMenu>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
@@ -25,6 +28,40 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <cerrno>
+
+// A device that records how far the glyphs drawn on it reach, whatever the
+// clip: its engine draws glyphs as paths, which it measures.
+class GlyphReach : public QPaintDevice, QPaintEngine {
+  public:
+    GlyphReach() : QPaintEngine(AllFeatures) {}
+    QRectF reached;
+
+    QPaintEngine* paintEngine() const override { return const_cast<GlyphReach*>(this); }
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    Type type() const override { return User; }
+    void drawTextItem(const QPointF& at, const QTextItem& item) override {
+        inText_ = true;
+        QPaintEngine::drawTextItem(at, item);
+        inText_ = false;
+    }
+    void drawPath(const QPainterPath& path) override {
+        if (inText_)
+            reached |= painter()->transform().map(path).boundingRect();
+    }
+
+  protected:
+    int metric(PaintDeviceMetric metric) const override {
+        return metric == PdmDevicePixelRatioScaled ? int(devicePixelRatioFScale())
+               : metric == PdmDevicePixelRatio     ? 1
+                                                   : 96; // sizes too: the pane is drawn unclipped
+    }
+
+  private:
+    bool inText_ = false;
+};
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -40,6 +77,27 @@ class MainWindowTest : public QObject {
             if (modal)
                 modal->close();
         });
+    }
+
+    // 2,048 received bytes as the serial page shows them.
+    static QString receivedBytes(int i) {
+        QByteArray bytes;
+        for (int j = 0; j < 2048; ++j)
+            bytes += char(i * 7 + j);
+        return "232RX Data..\r" + QString::fromLatin1(bytes.toHex().toUpper());
+    }
+
+    // Received bytes, and lines the pane draws whole: Chinese, right-to-left
+    // text, and one with a tab.
+    static void fillWithReceivedLines(LogPane& pane) {
+        for (int i = 0; i < 24; ++i)
+            pane.appendLine(receivedBytes(i));
+        pane.appendLine(QString::fromUtf8("读写器地址设置成功   12:04:09 AM"));
+        pane.appendLine(QString::fromUtf8("设置成功").repeated(400));
+        pane.appendLine("tab\there" + QString(3000, QChar('x')));
+        pane.appendLine(QString::fromUtf8("שלום 12 ab ").repeated(300));
+        pane.appendLine(receivedBytes(24));
+        pane.flush();
     }
 
   private slots:
@@ -173,6 +231,85 @@ class MainWindowTest : public QObject {
         QApplication::processEvents();
         QCOMPARE(left.layout()->lineCount(), 1);
         QCOMPARE(pane.lines().size(), 300);
+    }
+
+    // Of a line that runs past the view the pane draws only the glyphs in
+    // it, and yet it looks as a plain edit box with the same text: scrolled
+    // to either end or between, with the cursor in a line or part of one
+    // selected (which the edit box draws).
+    void logPaneLooksAsAPlainEditBox_data() {
+        QTest::addColumn<double>("scrolled"); // share of the horizontal range
+        QTest::addColumn<bool>("cursorShown");
+        QTest::addColumn<bool>("selected");
+        QTest::newRow("left") << 0.0 << false << false;
+        QTest::newRow("between") << 0.37 << false << false;
+        QTest::newRow("right") << 1.0 << false << false;
+        QTest::newRow("between, cursor in a line") << 0.37 << true << false;
+        QTest::newRow("between, part of a line selected") << 0.37 << false << true;
+    }
+    void logPaneLooksAsAPlainEditBox() {
+        QFETCH(double, scrolled);
+        QFETCH(bool, cursorShown);
+        QFETCH(bool, selected);
+        LogPane pane;
+        QPlainTextEdit plain;
+        plain.setFont(pane.font());
+        plain.setLineWrapMode(QPlainTextEdit::NoWrap);
+        plain.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        plain.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        QApplication::setCursorFlashTime(0); // a cursor shown stays so
+        QPlainTextEdit* const edits[] = {&plain, &pane};
+        for (QPlainTextEdit* edit : edits) {
+            edit->resize(500, 300);
+            edit->show();
+        }
+        fillWithReceivedLines(pane);
+        plain.setPlainText(pane.lines().join('\n'));
+        for (QPlainTextEdit* edit : edits) {
+            edit->setFocusPolicy(cursorShown ? Qt::StrongFocus : Qt::NoFocus);
+            QTextCursor cursor(edit->document()->findBlockByNumber(45));
+            cursor.setPosition(cursor.position() + 1500);
+            if (selected)
+                cursor.setPosition(cursor.position() + 40, QTextCursor::KeepAnchor);
+            edit->setTextCursor(cursor);
+        }
+        const int across = int(scrolled * pane.horizontalScrollBar()->maximum());
+        QImage shown[2];
+        for (int i = 0; i < 2; ++i) {
+            if (cursorShown) {
+                edits[i]->activateWindow();
+                edits[i]->setFocus();
+                QTRY_VERIFY(edits[i]->hasFocus());
+            }
+            edits[i]->horizontalScrollBar()->setValue(across);
+            edits[i]->verticalScrollBar()->setValue(edits[i]->verticalScrollBar()->maximum());
+            shown[i] = edits[i]->viewport()->grab().toImage();
+        }
+        QVERIFY(shown[0] == shown[1]);
+        QApplication::setCursorFlashTime(1000);
+    }
+
+    // Scrolled to the middle of the lines of received bytes, the pane draws
+    // the glyphs in view and hardly more, not the whole lines.
+    void logPaneDrawsTheGlyphsInViewOnly() {
+        LogPane pane;
+        pane.resize(500, 300);
+        pane.show();
+        for (int i = 0; i < 20; ++i)
+            pane.appendLine(receivedBytes(i));
+        pane.flush();
+        pane.horizontalScrollBar()->setValue(pane.horizontalScrollBar()->maximum() / 2);
+        GlyphReach device;
+        QPainter painter(&device);
+        pane.viewport()->render(&painter);
+        painter.end();
+        const qreal margin = 3 * pane.fontMetrics().lineSpacing();
+        QVERIFY2(device.reached.left() > -margin && device.reached.left() < margin &&
+                     device.reached.right() > pane.viewport()->width() - margin &&
+                     device.reached.right() < pane.viewport()->width() + margin,
+                 qPrintable(QString("glyphs from %1 to %2")
+                                .arg(device.reached.left())
+                                .arg(device.reached.right())));
     }
 
     void logPaneDropsTheOldestLinesBeyondItsCapacity() {
