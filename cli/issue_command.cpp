@@ -274,9 +274,6 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
         return usageError(QStringLiteral("issue"),
                           QStringLiteral("issue: --step '%1' is wider than --start '%2'")
                               .arg(stepText, startText));
-    // The journal keeps the step's digits as given.
-    if (step != stepText)
-        options->step.remove(0, 1);
     return -1;
 }
 

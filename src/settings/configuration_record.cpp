@@ -1,6 +1,7 @@
 #include "configuration_record.h"
 
-#include <QRegularExpression>
+#include "protocol/csv_text.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -117,22 +118,10 @@ QList<ConfigurationRecord::Application> ConfigurationRecord::applications() {
 }
 
 QString ConfigurationRecord::csv(const QList<Application>& applications) {
-    static const QRegularExpression needsQuotes(QStringLiteral("[\",\r\n]"));
     QString text = QStringLiteral("id,time,reader,profile,profile_hash,setting,outcome,detail\n");
     for (const Application& a : applications)
-        for (const SettingResult& r : a.results) {
-            QStringList fields{QString::number(a.id),
-                               a.time,
-                               a.reader,
-                               a.profile,
-                               a.profileHash,
-                               r.setting,
-                               settings::outcomeName(r.outcome),
-                               r.detail};
-            for (QString& field : fields)
-                if (field.contains(needsQuotes))
-                    field = '"' + field.replace('"', QStringLiteral("\"\"")) + '"';
-            text += fields.join(',') + '\n';
-        }
+        for (const SettingResult& r : a.results)
+            text += csvLine({QString::number(a.id), a.time, a.reader, a.profile, a.profileHash,
+                             r.setting, settings::outcomeName(r.outcome), r.detail});
     return text;
 }

@@ -171,6 +171,21 @@ std::nullopt_t refuse(QString* why, const QString& text) {
     return std::nullopt;
 }
 
+// Puts a field that a URI writes as a plain integer; false, with why, when it
+// does not fit its bits.
+bool putInteger(Bits& bits, const QString& text, int width, const char* name, QString* why) {
+    quint64 value = 0;
+    if (plainInteger(text, largest(width, 20), &value)) {
+        bits.put(value, width);
+        return true;
+    }
+    refuse(why, QStringLiteral("the %1 takes 0 to %2 without leading zeros, not '%3'")
+                    .arg(QLatin1String(name))
+                    .arg(largest(width, 20))
+                    .arg(text));
+    return false;
+}
+
 QString upperName(const SchemeRow& row) {
     return QString::fromLatin1(row.tagName).toUpper();
 }
@@ -379,15 +394,9 @@ std::optional<QString> encode(const Epc& epc, QString* why) {
         } parts[] = {{epc.companyPrefix, gidManagerBits, "general manager number"},
                      {epc.reference, gidClassBits, "object class"},
                      {epc.serial, row.tailBits, "serial"}};
-        for (const auto& part : parts) {
-            if (!plainInteger(part.text, largest(part.bits, 20), &value))
-                return refuse(why, QStringLiteral("the %1 takes 0 to %2 without leading zeros, not "
-                                                  "'%3'")
-                                       .arg(QLatin1String(part.name))
-                                       .arg(largest(part.bits, 20))
-                                       .arg(part.text));
-            bits.put(value, part.bits);
-        }
+        for (const auto& part : parts)
+            if (!putInteger(bits, part.text, part.bits, part.name, why))
+                return std::nullopt;
         return bits.hex(bytesOf(row));
     }
     if (epc.filter < 0 || epc.filter > 7)
@@ -422,13 +431,8 @@ std::optional<QString> encode(const Epc& epc, QString* why) {
     bits.put(value, referenceBits);
     switch (row.tail) {
     case Tail::Integer:
-        if (!plainInteger(epc.serial, largest(row.tailBits, 20), &value))
-            return refuse(why, QStringLiteral("the %1 takes 0 to %2 without leading zeros, not "
-                                              "'%3'")
-                                   .arg(QLatin1String(row.serialName))
-                                   .arg(largest(row.tailBits, 20))
-                                   .arg(epc.serial));
-        bits.put(value, row.tailBits);
+        if (!putInteger(bits, epc.serial, row.tailBits, row.serialName, why))
+            return std::nullopt;
         break;
     case Tail::Characters:
         if (epc.serial.isEmpty() || epc.serial.size() > serialCharacters ||

@@ -3,6 +3,7 @@
 #include "epc_number.h"
 #include "gs1_epc.h"
 #include "protocol/conversion.h"
+#include "protocol/csv_text.h"
 #include "protocol/hex_text.h"
 
 #include <QCryptographicHash>
@@ -924,20 +925,9 @@ IssuingJournal::Check IssuingJournal::check() {
 }
 
 QString IssuingJournal::csv(const QList<Record>& records) {
-    static const QRegularExpression needsQuotes(QStringLiteral("[\",\r\n]"));
     QString text = QStringLiteral("id,series,epc,tid,station,time,outcome,uri\n");
-    for (const Record& r : records) {
-        QStringList fields = {
-            QString::number(r.id),  QString::number(r.series), r.epc, r.tid, r.station, r.time,
-            outcomeName(r.outcome), gs1::tagUriOf(r.epc)};
-        for (QString& field : fields) {
-            // A spreadsheet runs a cell that starts like this as a formula.
-            if (!field.isEmpty() && QStringLiteral("=+-@").contains(field.front()))
-                field.prepend(QLatin1Char('\''));
-            if (field.contains(needsQuotes))
-                field = '"' + field.replace('"', QStringLiteral("\"\"")) + '"';
-        }
-        text += fields.join(',') + '\n';
-    }
+    for (const Record& r : records)
+        text += csvLine({QString::number(r.id), QString::number(r.series), r.epc, r.tid, r.station,
+                         r.time, outcomeName(r.outcome), gs1::tagUriOf(r.epc)});
     return text;
 }
