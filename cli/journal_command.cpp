@@ -1,6 +1,7 @@
 #include "journal_command.h"
 
 #include "cli_support.h"
+#include "epcis_command.h"
 #include "settings/configuration_record.h"
 #include "uhf/gs1_epc.h"
 #include "uhf/issuing_journal.h"
@@ -84,6 +85,8 @@ int journalCommand(const QStringList& arguments) {
             {QStringLiteral("output"), QStringLiteral("Write to FILE instead of stdout."),
              QStringLiteral("file")},
         });
+    if (action == QLatin1String("export"))
+        addEpcisOptions(command.parser());
     int parsed = command.parse(arguments.mid(1), 0, 0);
     qint64 last = 0;
     if (parsed < 0 && action == QLatin1String("list"))
@@ -91,6 +94,8 @@ int journalCommand(const QStringList& arguments) {
                                  command.value(QStringLiteral("last")), 0, 1000000000, &last);
     if (parsed >= 0)
         return parsed;
+    if (action == QLatin1String("export") && epcisRequested(command))
+        return epcisExportCommand(command);
     const bool json = globaloptions::json();
     if (action == QLatin1String("export") && !command.isSet(QStringLiteral("csv")) && !json)
         return usageError(command.name(), QStringLiteral("journal export: give --csv or --json"));

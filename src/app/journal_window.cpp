@@ -1,5 +1,6 @@
 #include "journal_window.h"
 
+#include "epcis_export_dialog.h"
 #include "uhf/gs1_epc.h"
 #include "uhf/issuing_journal.h"
 
@@ -68,11 +69,19 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
         if (!file.isEmpty())
             exportTo(file);
     });
+    auto* epcisButton = new QPushButton(QStringLiteral("EPCIS导出..."), this);
+    epcisButton->setObjectName(QStringLiteral("JournalEpcisExport"));
+    connect(epcisButton, &QPushButton::clicked, this, [this] {
+        EpcisExportDialog dialog(journal_, IssuingJournal::configuredAddress(QString()), showError_,
+                                 this);
+        dialog.exec();
+    });
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(exportButton);
+    buttons->addWidget(epcisButton);
     buttons->addWidget(close);
     auto* column = new QVBoxLayout(this);
     column->addWidget(table_);
