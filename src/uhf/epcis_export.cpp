@@ -109,8 +109,9 @@ QByteArray xmlDocument(const QList<Event>& events, const QString& created) {
             }
         xml.writeEndElement();
     }
+    // Auto-formatting ends the document with a line break.
     xml.writeEndDocument();
-    return text + '\n';
+    return text;
 }
 
 QString leftOutLine(const int (&counts)[reasons]) {

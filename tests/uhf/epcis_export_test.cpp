@@ -1,0 +1,277 @@
+#include "uhf/epcis_expected.h"
+#include "uhf/epcis_export.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace {
+
+const QDateTime created =
+    QDateTime::fromString(QStringLiteral("2026-12-09T09:00:00.000Z"), Qt::ISODateWithMs);
+
+// A journal of station line1: two SGTINs written, a tag written with a
+// number that is not GS1, and an SGTIN whose write stayed uncertain.
+struct SmallJournal {
+    IssuingJournal journal;
+    IssuingJournal::Series sgtin;
+    int tags = 0;
+
+    bool open(const QString& address) {
+        journal.now = [this] { return created.addSecs(-3600 + tags); };
+        if (!journal.open(address) ||
+            journal.hold(QStringLiteral("line1")) != IssuingJournal::Status::Ok)
+            return false;
+        sgtin = *journal.openSeries(QStringLiteral("3034257BF7194E40000003E9"), QStringLiteral("1"),
+                                    false);
+        const IssuingJournal::Series plain = *journal.openSeries(
+            QStringLiteral("E20000000000000000000001"), QStringLiteral("1"), false);
+        return add(sgtin, IssuingJournal::Outcome::Written) &&
+               add(sgtin, IssuingJournal::Outcome::Written) &&
+               add(plain, IssuingJournal::Outcome::Written) &&
+               add(sgtin, IssuingJournal::Outcome::Uncertain);
+    }
+    // Outcome Pending: left as reserved.
+    bool add(const IssuingJournal::Series& series, IssuingJournal::Outcome outcome) {
+        const QString tid =
+            QStringLiteral("E2801105200030614701%1").arg(++tags, 4, 16, QLatin1Char('0'));
+        const IssuingJournal::Reservation r = journal.reserve(series, tid, QStringLiteral("line1"));
+        return r.status == IssuingJournal::Status::Ok &&
+               (outcome == IssuingJournal::Outcome::Pending ||
+                journal.resolve(r.record.id, outcome));
+    }
+};
+
+epcis::Request located(bool xml) {
+    epcis::Request request;
+    request.xml = xml;
+    request.given = {QStringLiteral("urn:epc:id:sgln:0614141.07346.1234"),
+                     QStringLiteral("urn:epc:id:sgln:0614141.07346.0"),
+                     QStringLiteral("Asia/Shanghai")};
+    return request;
+}
+
+epcis::Export exported(IssuingJournal& journal, const epcis::Request& request) {
+    epcis::Failure failure;
+    const std::optional<epcis::Export> done = epcis::build(journal, request, created, &failure);
+    if (!done)
+        qWarning() << failure.text;
+    return done.value_or(epcis::Export{});
+}
+
+// Runs a checker on the document; its exit code.
+int check(const QString& program, const QStringList& arguments, const QByteArray& document) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("document")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(document) < 0)
+        return -1;
+    file.close();
+    QProcess process;
+    process.start(program, arguments + QStringList{file.fileName()});
+    return process.waitForFinished(30000) ? process.exitCode() : -1;
+}
+
+int xmllint(const QByteArray& document) {
+    return check(QStringLiteral("xmllint"), {QStringLiteral("--noout")}, document);
+}
+
+int pythonJson(const QByteArray& document) {
+    return check(
+        QStringLiteral("python3"),
+        {QStringLiteral("-c"), QStringLiteral("import json, sys; d = json.load(open(sys.argv[1])); "
+                                              "sys.exit(d['schemaVersion'] != '2.0')")},
+        document);
+}
+
+} // namespace
+
+class EpcisExportTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    QString journalFile(const char* name) const { return dir_.filePath(QLatin1String(name)); }
+
+    QString postgresJournal() {
+        const QByteArray url = qgetenv("RFID_TEST_POSTGRES_URL");
+        const QString database =
+            QStringLiteral("epcis_%1").arg(QRandomGenerator::global()->generate());
+        QProcess psql;
+        psql.start(QStringLiteral("psql"),
+                   {QString::fromLatin1(url), "-c", "CREATE DATABASE " + database});
+        if (!psql.waitForFinished(30000) || psql.exitCode() != 0)
+            return QString();
+        return QString::fromLatin1(url).section('/', 0, -2) + '/' + database;
+    }
+
+  private slots:
+    void documentsAreExactAndWellFormed_data() {
+        QTest::addColumn<bool>("xml");
+        QTest::newRow("json-ld") << false;
+        QTest::newRow("xml") << true;
+    }
+    void documentsAreExactAndWellFormed() {
+        QFETCH(bool, xml);
+        SmallJournal small;
+        QVERIFY(small.open(journalFile(xml ? "xml.sqlite" : "json.sqlite")));
+        const epcis::Export done = exported(small.journal, located(xml));
+        QCOMPARE(done.document, QByteArray(xml ? expectedXml : expectedJson));
+        QCOMPARE(done.events, 2);
+        QCOMPARE(done.leftOut, QStringLiteral("left out 2 records: 1 not GS1, 1 uncertain"));
+        QCOMPARE(xml ? xmllint(done.document) : pythonJson(done.document), 0);
+        // The other checker refuses it: both checks can fail.
+        QVERIFY((xml ? pythonJson(done.document) : xmllint(done.document)) != 0);
+    }
+
+    void eventIdsAreStableAcrossExportsAndJournals() {
+        SmallJournal first;
+        SmallJournal second;
+        QVERIFY(first.open(journalFile("first.sqlite")));
+        QVERIFY(second.open(journalFile("second.sqlite")));
+        const QByteArray once = exported(first.journal, located(false)).document;
+        QCOMPARE(exported(first.journal, located(false)).document, once);
+        // The same records in another file are the same events.
+        QCOMPARE(exported(second.journal, located(false)).document, once);
+        IssuingJournal::Record record = first.journal.records().constFirst();
+        const QString id = epcis::eventId(record);
+        record.outcome = IssuingJournal::Outcome::Uncertain;
+        QCOMPARE(epcis::eventId(record), id);
+        record.tid[0] = QLatin1Char('F');
+        QVERIFY(epcis::eventId(record) != id);
+    }
+
+    void xmlKeepsTheSchemasElementOrder() {
+        SmallJournal small;
+        QVERIFY(small.open(journalFile("order.sqlite")));
+        const QStringList order = {"eventTime",   "recordTime",       "eventTimeZoneOffset",
+                                   "eventID",     "errorDeclaration", "certificationInfo",
+                                   "epcList",     "action",           "bizStep",
+                                   "disposition", "readPoint",        "bizLocation"};
+        QXmlStreamReader xml(exported(small.journal, located(true)).document);
+        int events = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement ||
+                xml.name() != QLatin1String("ObjectEvent"))
+                continue;
+            ++events;
+            qsizetype at = -1;
+            while (xml.readNextStartElement()) {
+                const qsizetype position = order.indexOf(xml.name().toString());
+                QVERIFY2(position > at, qPrintable(xml.name().toString()));
+                at = position;
+                xml.skipCurrentElement();
+            }
+        }
+        QVERIFY(!xml.hasError());
+        QCOMPARE(events, 2);
+    }
+
+    // --since last: each station's mark; a pending record holds it until it is settled.
+    void sinceLastHandsOnOnlyWhatIsNew_data() {
+        QTest::addColumn<bool>("postgres");
+        QTest::newRow("sqlite") << false;
+        QTest::newRow("postgres") << true;
+    }
+    void sinceLastHandsOnOnlyWhatIsNew() {
+        QFETCH(bool, postgres);
+        if (postgres && qEnvironmentVariableIsEmpty("RFID_TEST_POSTGRES_URL"))
+            QSKIP("RFID_TEST_POSTGRES_URL is not set (scripts/test starts a server)");
+        const QString address = postgres ? postgresJournal() : journalFile("marks.sqlite");
+        QVERIFY(!address.isEmpty());
+        SmallJournal small;
+        QVERIFY(small.open(address));
+        EpcisStations stations(small.journal.database());
+        epcis::Request request = located(false);
+        request.sinceLast = true;
+        request.given.readPoint.clear();
+        request.station = QStringLiteral("line1");
+        auto handOn = [&] {
+            const epcis::Export done = exported(small.journal, request);
+            return epcis::keep(stations, request, done) ? done : epcis::Export{};
+        };
+        QCOMPARE(handOn().events, 2);
+        QCOMPARE(handOn().events, 0);
+        QVERIFY(small.add(small.sgtin, IssuingJournal::Outcome::Written));
+        QVERIFY(small.add(small.sgtin, IssuingJournal::Outcome::Pending));
+        QVERIFY(small.add(small.sgtin, IssuingJournal::Outcome::Written));
+        epcis::Export done = handOn();
+        QCOMPARE(done.events, 2);
+        QCOMPARE(done.leftOut, QStringLiteral("left out 1 record: 1 pending"));
+        QCOMPARE(done.marks.value(QStringLiteral("line1")), 5);
+        // Settled later, the pending record is handed on; the one after it again, by its ID.
+        QVERIFY(small.journal.resolve(6, IssuingJournal::Outcome::Written));
+        done = handOn();
+        QCOMPARE(done.events, 2);
+        QVERIFY(done.document.contains("urn:epc:id:sgtin:0614141.812345.1006"));
+        QCOMPARE(handOn().events, 0);
+        // The location given with the station is its own from now on.
+        request.given = {};
+        request.sinceLast = false;
+        QVERIFY(
+            exported(small.journal, request)
+                .document.contains(R"("bizLocation": {"id": "urn:epc:id:sgln:0614141.07346.0"})"));
+        QVERIFY(!exported(small.journal, request).document.contains("readPoint"));
+        // The marks of every series are not those of one series.
+        request.sinceLast = true;
+        request.series = small.sgtin.id;
+        QCOMPARE(exported(small.journal, request).events, 5);
+    }
+
+    void refusals_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QString sgln = QStringLiteral("urn:epc:id:sgln:0614141.07346.0");
+        QTest::newRow("read point not an SGLN")
+            << QStringList{"--read-point", "urn:epc:id:sgtin:0614141.812345.1"} << 2
+            << "--read-point: not an SGLN";
+        QTest::newRow("SGLN of 11 digits")
+            << QStringList{"--biz-location", "urn:epc:id:sgln:0614141.0734.0"} << 2
+            << "--biz-location: not an SGLN";
+        QTest::newRow("SGLN without extension")
+            << QStringList{"--read-point", "urn:epc:id:sgln:0614141.07346."} << 2 << "not an SGLN";
+        QTest::newRow("time zone")
+            << QStringList{"--time-zone", "Mars/Olympus"} << 2 << "not a time zone";
+        QTest::newRow("since") << QStringList{"--since", "yesterday"} << 2 << "--since takes";
+        QTest::newRow("unknown series") << QStringList{"--series", "9"} << 2 << "no series 9";
+        QTest::newRow("unknown station")
+            << QStringList{"--station", "line9"} << 2 << "no records of station line9";
+        QTest::newRow("xml without epcis")
+            << QStringList{"--xml", "--csv"} << 2 << "go with --epcis";
+        QTest::newRow("unwritable output")
+            << QStringList{"--output", "/nonexistent/epcis.jsonld", "--read-point", sgln} << 2
+            << "give a file";
+        QTest::newRow("no journal")
+            << QStringList{"--journal", "/nonexistent/j.sqlite"} << 6 << "no journal at";
+    }
+    void refusals() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        {
+            SmallJournal small;
+            if (!QFile::exists(journalFile("cli.sqlite")))
+                QVERIFY(small.open(journalFile("cli.sqlite")));
+        }
+        const QString output = dir_.filePath(QStringLiteral("refused.jsonld"));
+        QProcess cli;
+        QStringList all = {"journal", "export", "--journal", journalFile("cli.sqlite"), "--epcis"};
+        if (arguments.first() == QLatin1String("--xml"))
+            all.removeLast();
+        if (!arguments.contains(QStringLiteral("--output")))
+            all << "--output" << output;
+        cli.start(QStringLiteral(CLI_PROGRAM), all + arguments);
+        QVERIFY(cli.waitForFinished(30000));
+        const QByteArray err = cli.readAllStandardError();
+        QCOMPARE(cli.exitCode(), exitCode);
+        QCOMPARE(err.count('\n'), 1);
+        QVERIFY2(err.contains(message.toUtf8()), err.constData());
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(QDir(dir_.path()).entryList({"refused*", "epcis*"}), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(EpcisExportTest)
+#include "epcis_export_test.moc"
