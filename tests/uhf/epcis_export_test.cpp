@@ -1,5 +1,4 @@
-#include "uhf/epcis_expected.h"
-#include "uhf/epcis_export.h"
+#include "uhf/epcis_small_journal.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -8,41 +7,6 @@
 #include <QXmlStreamReader>
 
 namespace {
-
-const QDateTime created =
-    QDateTime::fromString(QStringLiteral("2026-12-09T09:00:00.000Z"), Qt::ISODateWithMs);
-
-// A journal of station line1: two SGTINs written, a tag written with a
-// number that is not GS1, and an SGTIN whose write stayed uncertain.
-struct SmallJournal {
-    IssuingJournal journal;
-    IssuingJournal::Series sgtin;
-    int tags = 0;
-
-    bool open(const QString& address) {
-        journal.now = [this] { return created.addSecs(-3600 + tags); };
-        if (!journal.open(address) ||
-            journal.hold(QStringLiteral("line1")) != IssuingJournal::Status::Ok)
-            return false;
-        sgtin = *journal.openSeries(QStringLiteral("3034257BF7194E40000003E9"), QStringLiteral("1"),
-                                    false);
-        const IssuingJournal::Series plain = *journal.openSeries(
-            QStringLiteral("E20000000000000000000001"), QStringLiteral("1"), false);
-        return add(sgtin, IssuingJournal::Outcome::Written) &&
-               add(sgtin, IssuingJournal::Outcome::Written) &&
-               add(plain, IssuingJournal::Outcome::Written) &&
-               add(sgtin, IssuingJournal::Outcome::Uncertain);
-    }
-    // Outcome Pending: left as reserved.
-    bool add(const IssuingJournal::Series& series, IssuingJournal::Outcome outcome) {
-        const QString tid =
-            QStringLiteral("E2801105200030614701%1").arg(++tags, 4, 16, QLatin1Char('0'));
-        const IssuingJournal::Reservation r = journal.reserve(series, tid, QStringLiteral("line1"));
-        return r.status == IssuingJournal::Status::Ok &&
-               (outcome == IssuingJournal::Outcome::Pending ||
-                journal.resolve(r.record.id, outcome));
-    }
-};
 
 epcis::Request located(bool xml) {
     epcis::Request request;
