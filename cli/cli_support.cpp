@@ -300,7 +300,7 @@ bool CliReader::open(const CommandParser& options, int* exitCode) {
     QString library = QStringLiteral("libreaderhid.so");
     const bool simulate = options.isSet(QStringLiteral("simulate"));
     if (simulate) {
-        library = simulatedLibraryPath(QCoreApplication::applicationDirPath());
+        library = simulatedReaderLibrary(QCoreApplication::applicationDirPath());
         if (library.isEmpty()) {
             *exitCode = failWith(exitReaderError,
                                  QStringLiteral("模拟读卡器的库没有安装在本程序旁边：请重新安装 "

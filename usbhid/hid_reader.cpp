@@ -81,14 +81,13 @@ void copyText(char* field, int capacity, const std::string& text) {
     field[length] = '\0';
 }
 
-// Why a device node cannot be used, judged by the node itself: hidapi's own messages
-// differ between versions.
+// Why a device that is still enumerated cannot be used, judged by its node: hidapi's own
+// messages differ between versions. Whether it is gone the enumeration says: a missing node
+// alone is no proof, a path need not be a file.
 int nodeError(const std::string& path) {
     if (::access(path.c_str(), R_OK | W_OK) == 0)
         return READERHID_NO_ERROR;
-    if (errno == EACCES || errno == EPERM)
-        return READERHID_NO_PERMISSION;
-    return errno == ENOENT ? READERHID_DEVICE_GONE : READERHID_NO_ERROR;
+    return errno == EACCES || errno == EPERM ? READERHID_NO_PERMISSION : READERHID_NO_ERROR;
 }
 
 } // namespace
@@ -117,7 +116,8 @@ int HidReader::write(const unsigned char* data, int count) {
         // Report id 0 first: the reader does not number its reports.
         unsigned char report[kReportSize + 1] = {};
         std::memcpy(report + 1, data + offset, std::min(kReportSize, count - offset));
-        if (hid_write(device_, report, sizeof report) < 0) {
+        // A short count is a report that did not go out whole: the reader got no frame.
+        if (hid_write(device_, report, sizeof report) != int(sizeof report)) {
             fail();
             return 0;
         }
@@ -194,7 +194,10 @@ void HidReader::close() {
 void HidReader::fail() {
     const std::string path = openPath_;
     close();
-    error_ = nodeError(path);
+    const std::vector<HidInterface> readers = findReaders();
+    const bool present = std::any_of(readers.begin(), readers.end(),
+                                     [&](const HidInterface& r) { return r.path == path; });
+    error_ = present ? nodeError(path) : READERHID_DEVICE_GONE;
     errorPath_ = path;
 }
 

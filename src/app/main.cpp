@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
 
     QString library = QStringLiteral("libreaderhid.so");
     if (simulate) {
-        library = simulatedLibraryPath(QCoreApplication::applicationDirPath());
+        library = simulatedReaderLibrary(QCoreApplication::applicationDirPath());
         if (library.isEmpty()) {
             std::fprintf(stderr, "rfid-setup: the simulated reader library is not installed "
                                  "beside the program\n");

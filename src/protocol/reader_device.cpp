@@ -123,6 +123,11 @@ QString simulatedLibraryPath(const QString& programDir) {
     return QString();
 }
 
+QString simulatedReaderLibrary(const QString& programDir) {
+    const QString instead = qEnvironmentVariable("READERHID_SIM_LIBRARY");
+    return instead.isEmpty() ? simulatedLibraryPath(programDir) : instead;
+}
+
 LibraryDevice::LibraryDevice(QString fileName) : fileName_(std::move(fileName)) {}
 
 bool LibraryDevice::load() {

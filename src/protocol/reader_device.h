@@ -77,6 +77,9 @@ std::function<void()> tagRemover(ReaderDevice& device);
 // lib/rfid-setup/sim/ beside bin/ once installed, sim/ in the build tree.
 // Empty when neither is there.
 QString simulatedLibraryPath(const QString& programDir);
+// The library --simulate loads: READERHID_SIM_LIBRARY when set (the tests take the simulated
+// reader through the real library and the hidapi stand-in with it), else simulatedLibraryPath.
+QString simulatedReaderLibrary(const QString& programDir);
 
 // The reader library loaded with the dynamic loader by file name, so that
 // LD_LIBRARY_PATH, then the program's RUNPATH, then the system decide which

@@ -16,7 +16,7 @@ class EndToEndTest : public QObject {
 
   private slots:
     void simulatedReaderAnswersAndIsShown() {
-        LibraryDevice device(QStringLiteral(SIM_LIBRARY));
+        LibraryDevice device(simulatedReaderLibrary(QCoreApplication::applicationDirPath()));
         TForm1 form(device, clock);
         QVERIFY(form.panelText(2).contains(QString::fromUtf8("模拟读卡器")));
         // No reader family knows 0x7F: the reader says so with error code 8F.
@@ -29,6 +29,9 @@ class EndToEndTest : public QObject {
     }
 
     void realLibraryWithoutADeviceReportsNoData() {
+        // An id no reader has: neither one plugged into the test machine nor the simulated
+        // ones of the hidapi stand-in, when a test before has loaded it.
+        qputenv("READERHID_DEVICE", "ffff:fffe");
         LibraryDevice device(QStringLiteral(REAL_LIBRARY));
         TForm1 form(device, clock);
         QCOMPARE(form.panelText(2), QString::fromUtf8("RFID   未找到读卡器"));
