@@ -2,9 +2,13 @@
 // a pseudo-terminal, prints the path of its device (the port to open) on the
 // first line of standard output, and answers UHF module frames written to it.
 // After the switch to USB HID has been answered the port goes away, as a
-// real reader's does, and the program ends.
+// real reader's does, and the program ends. The field is set up as the HID
+// library's is (READERHID_SIM_TAGS and the others); a multiple inventory
+// streams READERHID_SIM_NOTICE_RATE notices per second (default 500).
 #include "sim/serial/serial_reader.h"
+#include "sim/uhf_environment.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -21,9 +25,32 @@ namespace {
 // A frame that stays incomplete this long is dropped, so that stray bytes do
 // not hold up the next command.
 constexpr int kFrameGapMs = 500;
+constexpr std::chrono::milliseconds kFrameGap{kFrameGapMs};
 // Time the reader takes to leave its serial port after answering the switch.
 constexpr auto kSwitchTime = std::chrono::seconds(1);
 constexpr auto kDrainLimit = std::chrono::seconds(5);
+constexpr unsigned kDefaultNoticeRate = 500;
+constexpr unsigned long kFastestNoticeRate = 100000;
+
+unsigned noticeRate() {
+    const char* text = std::getenv("READERHID_SIM_NOTICE_RATE");
+    char* end = nullptr;
+    const unsigned long rate = text ? std::strtoul(text, &end, 10) : 0;
+    return text && *text && !*end && rate > 0 && rate <= kFastestNoticeRate ? unsigned(rate)
+                                                                            : kDefaultNoticeRate;
+}
+
+// Milliseconds to wait in poll: until the next notice is due, or the partial
+// frame's gap, or for ever.
+int pollTimeout(const sim::SerialReader& reader, sim::SerialReader::Microseconds now) {
+    int timeout = reader.hasPartialFrame() ? kFrameGapMs : -1;
+    if (const auto due = reader.nextDue()) {
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
+        const int notice = int(std::max<long long>(0, wait));
+        timeout = timeout < 0 ? notice : std::min(timeout, notice);
+    }
+    return timeout;
+}
 
 bool writeAll(int fd, const sim::Bytes& bytes) {
     std::size_t done = 0;
@@ -71,15 +98,28 @@ int main() {
     std::printf("%s\n", path);
     std::fflush(stdout);
 
+    const auto start = std::chrono::steady_clock::now();
+    const auto sinceStart = [start] {
+        return std::chrono::duration_cast<sim::SerialReader::Microseconds>(
+            std::chrono::steady_clock::now() - start);
+    };
     sim::UhfModule module;
+    module.field().setClock(
+        [&] { return std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart()); });
+    sim::setUpFromEnvironment(module);
     sim::SerialReader reader(module);
+    reader.setNoticeRate(noticeRate());
+    sim::SerialReader::Microseconds lastInput{0};
     pollfd line{master, POLLIN, 0};
     for (;;) {
-        const int ready = ::poll(&line, 1, reader.hasPartialFrame() ? kFrameGapMs : -1);
+        const int ready = ::poll(&line, 1, pollTimeout(reader, sinceStart()));
         if (ready < 0 && errno != EINTR)
             return fail("reader-sim-serial: poll");
-        if (ready == 0) {
-            reader.dropPartialFrame();
+        if (!writeAll(master, reader.due(sinceStart())))
+            return fail("reader-sim-serial: write");
+        if (ready <= 0) {
+            if (reader.hasPartialFrame() && sinceStart() - lastInput >= kFrameGap)
+                reader.dropPartialFrame();
             continue;
         }
         unsigned char buffer[4096];
@@ -88,6 +128,7 @@ int main() {
             return fail("reader-sim-serial: read");
         if (n <= 0)
             continue;
+        lastInput = sinceStart();
         const sim::Bytes reply = reader.receive(sim::Bytes(buffer, buffer + n));
         if (!writeAll(master, reply))
             return fail("reader-sim-serial: write");
