@@ -2,31 +2,11 @@
 
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
+#include "uhf/module_frame.h"
 
 #include <QRegularExpression>
 
 namespace {
-
-constexpr int errorCommand = 0xFF;
-
-// The module's reply frame: its command and parameters, when the frame is
-// whole (BB, the length it announces, its checksum, 7E).
-bool readReplyFrame(const QString& reply, int* command, QByteArray* parameters) {
-    const QByteArray bytes = hex::toBytes(reply);
-    if (bytes.size() < 7 || quint8(bytes[0]) != 0xBB || quint8(bytes.back()) != 0x7E)
-        return false;
-    const int length = quint8(bytes[3]) << 8 | quint8(bytes[4]);
-    if (bytes.size() != length + 7)
-        return false;
-    int sum = 0;
-    for (int i = 1; i < length + 5; ++i)
-        sum += quint8(bytes[i]);
-    if ((sum & 0xFF) != quint8(bytes[length + 5]))
-        return false;
-    *command = quint8(bytes[2]);
-    *parameters = bytes.mid(5, length);
-    return true;
-}
 
 QString regionText(int region) {
     return uhfRegion::name(region);
@@ -137,18 +117,22 @@ ModuleSettings::Outcome ModuleSettings::exchange(int command, const QString& par
         error_ = noReplyText.trimmed();
         return Outcome::NoReply;
     }
-    int replied = 0;
-    QByteArray data;
-    if (!readReplyFrame(reply, &replied, &data) ||
-        (replied != command && !(replied == errorCommand && !data.isEmpty()))) {
+    // One whole, sound frame: the response to this command or an error response.
+    const QByteArray bytes = hex::toBytes(reply);
+    int damaged = 0;
+    const QList<uhf::ModuleFrame> frames = uhf::framesOf(bytes, &damaged);
+    if (frames.size() != 1 || damaged ||
+        (frames[0].kind == uhf::FrameKind::Error && frames[0].errorCode() < 0) ||
+        (frames[0].kind != uhf::FrameKind::Error &&
+         (frames[0].kind != uhf::FrameKind::Response || frames[0].command != command))) {
         error_ = garbledText.trimmed();
         return Outcome::Garbled;
     }
-    if (replied == errorCommand) {
-        error_ = moduleErrorText(hex::byte(quint8(data[0])));
+    if (frames[0].kind == uhf::FrameKind::Error) {
+        error_ = uhf::errorText(frames[0].errorCode());
         return Outcome::Refused;
     }
-    *answer = hex::fromBytes(data);
+    *answer = hex::fromBytes(frames[0].parameters.toByteArray());
     return Outcome::Done;
 }
 
@@ -263,8 +247,4 @@ QString ModuleSettings::sessionMeaning(int session, bool targetB) {
         session == 1 ? QStringLiteral("S1：标志约 0.5–5 秒后恢复，标签每隔几秒应答一次")
                      : QStringLiteral("S%1：标志保持数秒或更久，标签离开电场后仍保持").arg(session);
     return lasting + QStringLiteral("；") + target;
-}
-
-QString moduleErrorText(const QString& code) {
-    return uhfErrorText(code);
 }

@@ -93,6 +93,3 @@ class ModuleSettings {
     EpcOperations operations_;
     QString error_;
 };
-
-// The module's message for the code of its error response.
-QString moduleErrorText(const QString& code);

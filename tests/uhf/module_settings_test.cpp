@@ -1,6 +1,7 @@
 #include "support/module_replies.h"
 #include "support/recording_log.h"
 #include "support/scripted_device.h"
+#include "uhf/module_frame.h"
 #include "uhf/module_settings.h"
 
 #include <QTest>
@@ -43,7 +44,7 @@ class ModuleSettingsTest : public QObject {
     Q_OBJECT
   private slots:
     void setsAreSentThenReadBack() {
-        const QString busy = moduleErrorText(QStringLiteral("17"));
+        const QString busy = uhf::errorText(0x17);
         const Case cases[] = {
             {"power 20 dBm",
              [](ModuleSettings& s) { return s.setPower(2000); },
