@@ -7,6 +7,7 @@
 #include "protocol/reader_device.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -28,8 +29,15 @@ int main(int argc, char** argv) {
     if (page == QLatin1String("reader"))
         dialog.show();
     const QString out = QString::fromLocal8Bit(argv[2]);
-    QTimer::singleShot(500, &form, [&] {
+    // PAGE_SCREENSHOT_RUN=BOX: the page's continuous mode BOX runs for 3 s first.
+    const QString run = qEnvironmentVariable("PAGE_SCREENSHOT_RUN");
+    auto* box = run.isEmpty() ? nullptr : form.findChild<QCheckBox*>(run);
+    if (box)
+        QTimer::singleShot(0, box, [box] { box->click(); });
+    QTimer::singleShot(box ? 3000 : 500, &form, [&] {
         (dialog.isVisible() ? static_cast<QWidget&>(dialog) : form).grab().save(out);
+        if (box)
+            box->setChecked(false);
         app.quit();
     });
     return app.exec();

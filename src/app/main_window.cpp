@@ -23,6 +23,7 @@
 #include "pages/hf/ultralight_page.h"
 #include "pages/page_support.h"
 #include "pages/uhf/epc_group.h"
+#include "pages/uhf/inventory_page.h"
 #include "protocol/reader_settings.h"
 #include "uhf/issuing_journal.h"
 
@@ -103,6 +104,8 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
     addPage(readMode, QStringLiteral("配置读卡模式"), true);
     addPage(serial_, QStringLiteral("串口功能"), true);
     addPage(new WifiPage(context_), QStringLiteral("Wifi功能"), true);
+    inventory_ = new InventoryPage(context_, clock_);
+    addPage(inventory_, QStringLiteral("标签盘点"), true);
 
     context_.clearLog = [this] { MenuItem1Click(); };
     link_.setAddressSource([this] { return outputFormat_->address(); });
@@ -184,6 +187,7 @@ void TForm1::createMenus() {
         QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
             .setValue(QStringLiteral("showGs1"), on);
         epcGroup_->showGs1(on);
+        inventory_->showGs1(on);
     });
     gs1->setChecked(QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
                         .value(QStringLiteral("showGs1"), false)
@@ -316,15 +320,19 @@ void TForm1::untickLoopBoxes() {
 }
 
 void TForm1::PageControl1Change() {
-    // CheckBox1 to CheckBox11 in this order; the boxes of automatic issuing
-    // and the like keep running.
-    for (int n = 1; n <= 11; ++n) {
-        const QString name = QStringLiteral("CheckBox%1").arg(n);
+    // CheckBox1 to CheckBox11 in this order, then the inventory; the boxes of
+    // automatic issuing and the like keep running.
+    QStringList names;
+    for (int n = 1; n <= 11; ++n)
+        names << QStringLiteral("CheckBox%1").arg(n);
+    names << QStringLiteral("InventoryRun");
+    for (const QString& name : names)
         for (const QPointer<QCheckBox>& box : loopBoxes_)
             if (box && box->objectName() == name)
                 box->setChecked(false);
-    }
     serial_->refreshPorts();
+    if (pages_->currentWidget() == inventory_)
+        inventory_->pageOpened();
 }
 
 void TForm1::createSecondaryWindows() {

@@ -12,6 +12,7 @@
 
 class DeviceMonitor;
 class EpcGroup;
+class InventoryPage;
 class IssuingJournal;
 class LogPane;
 class QCheckBox;
@@ -111,5 +112,6 @@ class TForm1 : public QMainWindow {
     SystemCommandsPage* systemCommands_;
     SerialPage* serial_;
     EpcGroup* epcGroup_;
+    InventoryPage* inventory_;
     std::unique_ptr<IssuingJournal> journal_;
 };

@@ -121,10 +121,11 @@ class MainWindowTest : public QObject {
                      {"TabSheet7", "前后缀数据输入", true},
                      {"TabSheet8", "配置读卡模式", true},
                      {"TabSheet9", "串口功能", true},
-                     {"TabSheet10", "Wifi功能", true}};
+                     {"TabSheet10", "Wifi功能", true},
+                     {"InventorySheet", "标签盘点", true}};
         QTabWidget* control = form.pageControl();
-        QCOMPARE(control->count(), 10);
-        for (int i = 0; i < 10; ++i) {
+        QCOMPARE(control->count(), 11);
+        for (int i = 0; i < 11; ++i) {
             QCOMPARE(control->widget(i)->objectName(), QString(pages[i].name));
             QCOMPARE(control->tabText(i), QString::fromUtf8(pages[i].caption));
             QCOMPARE(control->isTabVisible(i), pages[i].shown);

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "pages/page_context.h"
+#include "uhf/inventory.h"
+#include "uhf/inventory_rounds.h"
+#include "uhf/module_settings.h"
+
+#include <QWidget>
+
+class ModuleSettingsGroup;
+class QCheckBox;
+class QLabel;
+class QSpinBox;
+class QTableView;
+class QTimer;
+class ReadRatePlot;
+class TagTableModel;
+
+// Page "标签盘点": a live inventory of the tags in the field (table, totals,
+// the last minute's read rate and the selected tag's RSSI) and the module's
+// RF settings. Reads are taken in as data as fast as they come; the table,
+// totals and plot are repainted at a steady rate. Nothing runs until the
+// operator starts it.
+class InventoryPage : public QWidget {
+    Q_OBJECT
+  public:
+    // The repaint interval while an inventory runs.
+    static constexpr int repaintMs = 100;
+
+    InventoryPage(PageContext& context, const Clock& clock, QWidget* parent = nullptr);
+    ~InventoryPage() override;
+
+    // The page became the current one: the RF settings are read.
+    void pageOpened();
+    // With the GS1 view on, the table shows each EPC's tag URI.
+    void showGs1(bool on);
+
+    void InventoryRunClick(); // start or stop
+    void CopyClick();         // the selected rows (all without a selection) to the clipboard
+    void CsvClick();          // the table to a CSV file
+    // The CSV export after its dialog; false (and the error box) on failure.
+    bool saveCsv(const QString& fileName);
+
+    const uhf::InventoryStatistics& statistics() const { return statistics_; }
+    quint64 rounds() const { return rounds_.rounds(); }
+
+  private:
+    void repaintView();
+    void showTotals();
+    void showSelectedTag();
+    void showSession(const QueryParameters& query);
+
+    PageContext& context_;
+    uhf::InventoryStatistics statistics_;
+    InventoryRounds rounds_;
+    TagTableModel* model_;
+    QCheckBox* run_;
+    QSpinBox* greyAfter_;
+    QLabel* totals_;
+    QLabel* session_;
+    QTableView* table_;
+    ReadRatePlot* plot_;
+    ModuleSettingsGroup* settings_;
+    QTimer* repaint_;
+    QByteArray selectedEpc_;
+    quint64 shownRevision_ = ~quint64(0);
+};
