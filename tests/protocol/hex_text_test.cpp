@@ -1,4 +1,5 @@
 #include "protocol/conversion.h"
+#include "protocol/csv_text.h"
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
 
@@ -111,6 +112,80 @@ class HexTextTest : public QObject {
         } catch (const ConversionError& error) {
             QCOMPARE(error.message(), QString("'%1' is not a valid integer value").arg(text));
         }
+    }
+
+    // Command-line values, profile entries and GS1 fields are read by value.
+    void plainDecimalReadsByValue_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<quint64>("value");
+        QTest::newRow("zero") << "0" << true << quint64(0);
+        QTest::newRow("leading zeros") << "000" << true << quint64(0);
+        QTest::newRow("padded") << "0000000000000000000000127" << true << quint64(127);
+        QTest::newRow("the largest") << "1000" << true << quint64(1000);
+        QTest::newRow("above the largest") << "1001" << false << quint64(0);
+        QTest::newRow("sign") << "+1" << false << quint64(0);
+        QTest::newRow("hex") << "$10" << false << quint64(0);
+        QTest::newRow("blank") << "1 " << false << quint64(0);
+        QTest::newRow("escape") << "%3885" << false << quint64(0);
+        QTest::newRow("empty") << "" << false << quint64(0);
+        QTest::newRow("full-width digits") << QString::fromUtf8("１２") << false << quint64(0);
+    }
+    void plainDecimalReadsByValue() {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(quint64, value);
+        quint64 read = 99;
+        QCOMPARE(plainDecimal(text, 1000, &read), ok);
+        QCOMPARE(read, ok ? value : quint64(99));
+        QVERIFY(plainDecimal("18446744073709551615", ~quint64(0), &read));
+        QVERIFY(!plainDecimal("18446744073709551616", ~quint64(0), &read));
+    }
+
+    // A field a spreadsheet would run as a formula gets a ' first.
+    void csvLineDefusesFormulas_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("=") << "=1+2"
+                           << "'=1+2,x\n";
+        QTest::newRow("+") << "+1"
+                           << "'+1,x\n";
+        QTest::newRow("-") << "-2+3"
+                           << "'-2+3,x\n";
+        QTest::newRow("@") << "@SUM(A1)"
+                           << "'@SUM(A1),x\n";
+        QTest::newRow("inside") << "a=b"
+                                << "a=b,x\n";
+        QTest::newRow("comma") << "a, b"
+                               << "\"a, b\",x\n";
+        QTest::newRow("quote") << "\"a\""
+                               << "\"\"\"a\"\"\",x\n";
+        QTest::newRow("formula with comma") << "=A1,B1"
+                                            << "\"'=A1,B1\",x\n";
+    }
+    void csvLineDefusesFormulas() {
+        QFETCH(QString, field);
+        QFETCH(QString, line);
+        QCOMPARE(csvLine({field, "x"}), line);
+    }
+
+    // A WiFi join shows its password bytes and XOR as **, whatever shows it.
+    void shownFrameMasksTheWifiPassword_data() {
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("join") << "aa00068a41422c3132a0bb"
+                              << "AA 00 06 8A 41 42 2C ** ** ** BB";
+        QTest::newRow("no name") << "AA 00 03 8A 2C 31 0F BB"
+                                 << "AA 00 03 8A 2C ** ** BB";
+        QTest::newRow("no comma") << "AA0003 8A 31 32 99 BB"
+                                  << "AA 00 03 8A ** ** ** BB";
+        QTest::newRow("other command") << "AA00038B2C31BB"
+                                       << "AA 00 03 8B 2C 31 BB";
+    }
+    void shownFrameMasksTheWifiPassword() {
+        QFETCH(QString, frame);
+        QFETCH(QString, shown);
+        QCOMPARE(shownFrameBytes(frame).join(' '), shown);
     }
 };
 

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -168,6 +169,14 @@ class WifiPageTest : public QObject {
         QCOMPARE(device.reader.wifiModule().joinedName,
                  std::string("\xB0\xEC\xB9\xAB\xCA\xD2WiFi"));
         QCOMPARE(device.reader.wifiModule().password, std::string("secret-123"));
+        // In debug mode the frame sent is logged with the password masked.
+        form.find<QRadioButton>("RadioButton4")->setChecked(true);
+        form.clearLog();
+        form.click("Button78");
+        QCOMPARE(form.lines().value(0), "发送...AA00168A" + QStringLiteral("B0ECB9ABCAD2") +
+                                            "576946692C" + QString(22, '*') + "BB");
+        QVERIFY(!form.lines().join(' ').contains("7365637265"));
+        form.find<QRadioButton>("RadioButton3")->setChecked(true);
         form.clearLog();
         form.click("Button79");
         QCOMPARE(device.written.last(), QString("AA00018B8ABB"));
