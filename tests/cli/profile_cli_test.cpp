@@ -99,8 +99,8 @@ void ProfileCliTest::readerGoneMidwayOthersGoOn() {
 
 void ProfileCliTest::readerErrorWinsOverNoReply_data() {
     QTest::addColumn<QString>("unplug");
-    QTest::newRow("no reply first") << "SIM0001:0";
-    QTest::newRow("no reply last") << "SIM0002:0";
+    QTest::newRow("no reply first") << "SIM0001:1";
+    QTest::newRow("no reply last") << "SIM0002:1";
 }
 
 // One reader gone, the other reporting the wrong version: 3, in either order.

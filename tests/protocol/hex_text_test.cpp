@@ -143,49 +143,31 @@ class HexTextTest : public QObject {
     }
 
     // A field a spreadsheet would run as a formula gets a ' first.
-    void csvLineDefusesFormulas_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("=") << "=1+2"
-                           << "'=1+2,x\n";
-        QTest::newRow("+") << "+1"
-                           << "'+1,x\n";
-        QTest::newRow("-") << "-2+3"
-                           << "'-2+3,x\n";
-        QTest::newRow("@") << "@SUM(A1)"
-                           << "'@SUM(A1),x\n";
-        QTest::newRow("inside") << "a=b"
-                                << "a=b,x\n";
-        QTest::newRow("comma") << "a, b"
-                               << "\"a, b\",x\n";
-        QTest::newRow("quote") << "\"a\""
-                               << "\"\"\"a\"\"\",x\n";
-        QTest::newRow("formula with comma") << "=A1,B1"
-                                            << "\"'=A1,B1\",x\n";
-    }
     void csvLineDefusesFormulas() {
-        QFETCH(QString, field);
-        QFETCH(QString, line);
-        QCOMPARE(csvLine({field, "x"}), line);
+        const std::pair<QString, QString> cases[] = {
+            {"=1+2", "'=1+2,x\n"},
+            {"+1", "'+1,x\n"},
+            {"-2+3", "'-2+3,x\n"},
+            {"@SUM(A1)", "'@SUM(A1),x\n"},
+            {"a=b", "a=b,x\n"},
+            {"a, b", "\"a, b\",x\n"},
+            {"\"a\"", "\"\"\"a\"\"\",x\n"},
+            {"=A1,B1", "\"'=A1,B1\",x\n"},
+        };
+        for (const auto& [field, line] : cases)
+            QCOMPARE(csvLine({field, "x"}), line);
     }
 
     // A WiFi join shows its password bytes and XOR as **, whatever shows it.
-    void shownFrameMasksTheWifiPassword_data() {
-        QTest::addColumn<QString>("frame");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("join") << "aa00068a41422c3132a0bb"
-                              << "AA 00 06 8A 41 42 2C ** ** ** BB";
-        QTest::newRow("no name") << "AA 00 03 8A 2C 31 0F BB"
-                                 << "AA 00 03 8A 2C ** ** BB";
-        QTest::newRow("no comma") << "AA0003 8A 31 32 99 BB"
-                                  << "AA 00 03 8A ** ** ** BB";
-        QTest::newRow("other command") << "AA00038B2C31BB"
-                                       << "AA 00 03 8B 2C 31 BB";
-    }
     void shownFrameMasksTheWifiPassword() {
-        QFETCH(QString, frame);
-        QFETCH(QString, shown);
-        QCOMPARE(shownFrameBytes(frame).join(' '), shown);
+        const std::pair<QString, QString> frames[] = {
+            {"aa00068a41422c3132a0bb", "AA 00 06 8A 41 42 2C ** ** ** BB"}, // a join
+            {"AA 00 03 8A 2C 31 0F BB", "AA 00 03 8A 2C ** ** BB"},         // no name
+            {"AA0003 8A 31 32 99 BB", "AA 00 03 8A ** ** ** BB"},           // no comma
+            {"AA00038B2C31BB", "AA 00 03 8B 2C 31 BB"},                     // another command
+        };
+        for (const auto& [frame, shown] : frames)
+            QCOMPARE(shownFrameBytes(frame).join(' '), shown);
     }
 };
 

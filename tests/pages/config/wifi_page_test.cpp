@@ -92,14 +92,7 @@ class WifiPageTest : public QObject {
         QFETCH(QString, name);
         QFETCH(QString, password);
         QFETCH(QString, error);
-        ScriptedDevice device;
-        FormFixture form(device);
-        form.find<QLineEdit>("Edit73")->setText(name);
-        form.find<QLineEdit>("Edit74")->setText(password);
-        form.click("Button78");
-        QCOMPARE(form.errors, QStringList{error});
-        QVERIFY(device.written.isEmpty());
-        QVERIFY(form.lines().isEmpty());
+        checkRefused({{"Edit73", name}, {"Edit74", password}}, "Button78", error);
     }
 
     // 8A, name, 2C, password: 250 bytes fill the largest frame; one more is refused.
