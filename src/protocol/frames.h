@@ -10,7 +10,7 @@
 QString hfFrame(const QString& address, const QString& payload, QString* error = nullptr);
 
 // The bytes of an HF command frame as the operator sees them (debug lines,
-// profile frames), upper-case pairs: a WiFi join (8A) shows the password's
+// profile frames), pairs in the case given: a WiFi join (8A) shows the password's
 // bytes, and the XOR that would give them away, as **.
 QStringList shownFrameBytes(const QString& frame);
 

@@ -237,7 +237,7 @@ QString entryName(const ProfileEntry& entry) {
 }
 
 QString displayedFrame(const QString& address, const ProfileSetting& setting) {
-    return shownFrameBytes(hfFrame(address, setting.payload)).join(QLatin1Char(' '));
+    return shownFrameBytes(hfFrame(address, setting.payload).toUpper()).join(QLatin1Char(' '));
 }
 
 std::optional<Profile> Profile::load(const QString& fileName, QStringList* problems) {

@@ -136,7 +136,7 @@ void ProfileCliTest::badFileIsRefusedAndPasswordNeverPrinted() {
             !cli.err.contains("hunter22"));
     // Nor in the frames that --debug shows.
     QCOMPARE(cli.run({"profile", "apply", good, "--debug"}), 0);
-    QVERIFY2(cli.err.contains("发送...AA00138A57617265686F7573652C" + QByteArray(18, '*') + "BB"),
+    QVERIFY2(cli.err.contains("发送...AA00138a57617265686F7573652c" + QByteArray(18, '*') + "BB"),
              cli.err.constData());
     QVERIFY(!cli.err.toUpper().contains("68756E746572"));
     QCOMPARE(cli.run({"profile", "template"}), 0);

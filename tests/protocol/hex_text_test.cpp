@@ -161,7 +161,7 @@ class HexTextTest : public QObject {
     // A WiFi join shows its password bytes and XOR as **, whatever shows it.
     void shownFrameMasksTheWifiPassword() {
         const std::pair<QString, QString> frames[] = {
-            {"aa00068a41422c3132a0bb", "AA 00 06 8A 41 42 2C ** ** ** BB"}, // a join
+            {"aa00068a41422c3132a0bb", "aa 00 06 8a 41 42 2c ** ** ** bb"}, // a join
             {"AA 00 03 8A 2C 31 0F BB", "AA 00 03 8A 2C ** ** BB"},         // no name
             {"AA0003 8A 31 32 99 BB", "AA 00 03 8A ** ** ** BB"},           // no comma
             {"AA00038B2C31BB", "AA 00 03 8B 2C 31 BB"},                     // another command

@@ -166,8 +166,8 @@ class WifiPageTest : public QObject {
         form.find<QRadioButton>("RadioButton4")->setChecked(true);
         form.clearLog();
         form.click("Button78");
-        QCOMPARE(form.lines().value(0), "发送...AA00168A" + QStringLiteral("B0ECB9ABCAD2") +
-                                            "576946692C" + QString(22, '*') + "BB");
+        QCOMPARE(form.lines().value(0), "发送...AA00168a" + QStringLiteral("B0ECB9ABCAD2") +
+                                            "576946692c" + QString(22, '*') + "BB");
         QVERIFY(!form.lines().join(' ').contains("7365637265"));
         form.find<QRadioButton>("RadioButton3")->setChecked(true);
         form.clearLog();

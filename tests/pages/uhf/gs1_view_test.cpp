@@ -83,7 +83,7 @@ class Gs1ViewTest : public QObject {
         QCOMPARE(f.lines(),
                  (QStringList{"the epc is: E20047139020602107401234",
                               QString::fromUtf8("GS1: 不是GS1编码 (header E2 is not a GS1 EPC "
-                                                "scheme)")}));
+                                                "header)")}));
 
         f.clearLog();
         f.find<QLineEdit>("Edit54")->setText(sscc);
