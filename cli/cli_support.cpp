@@ -1,5 +1,6 @@
 #include "cli_support.h"
 
+#include "protocol/conversion.h"
 #include "protocol/hex_text.h"
 #include "protocol/reader_settings.h"
 #include "protocol/status.h"
@@ -108,9 +109,16 @@ void printError(const QString& text) {
     QTextStream(stderr) << "rfid-setup-cli: " << line << Qt::endl;
 }
 
+QString jsonLine(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+void printJson(const QJsonObject& object) {
+    printOut(jsonLine(object));
+}
+
 void printResult(const QString& text, const QJsonObject& object) {
-    printOut(jsonOutput ? QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))
-                        : text);
+    printOut(jsonOutput ? jsonLine(object) : text);
 }
 
 int finishCommand(int exitCode) {
@@ -175,12 +183,9 @@ int hexArgument(const QString& command, const QString& name, const QString& text
 
 int decimalArgument(const QString& command, const QString& name, const QString& text, qint64 min,
                     qint64 max, qint64* value) {
-    bool plain = !text.isEmpty() && text.size() <= 18;
-    for (QChar c : text)
-        plain = plain && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    const qint64 number = plain ? text.toLongLong() : 0;
-    if (plain && number >= min && number <= max) {
-        *value = number;
+    quint64 number = 0;
+    if (plainDecimal(text, quint64(max), &number) && qint64(number) >= min) {
+        *value = qint64(number);
         return -1;
     }
     return failWith(exitUsage,

@@ -46,6 +46,9 @@ void printOut(const QString& text);
 int failWith(int exitCode, const QString& text);
 // A usage error of a command: the text and where to read more; gives exitUsage.
 int usageError(const QString& command, const QString& text);
+// An object as one compact JSON line (no line break), and printed so.
+QString jsonLine(const QJsonObject& object);
+void printJson(const QJsonObject& object);
 // A command's result: the line of text, or with --json the object.
 void printResult(const QString& text, const QJsonObject& object);
 // With --json, a failed command ends with one object

@@ -4,7 +4,6 @@
 #include "protocol/hex_text.h"
 #include "uhf/gs1_epc.h"
 
-#include <QJsonDocument>
 #include <limits>
 
 namespace {
@@ -20,10 +19,6 @@ QJsonObject fieldsOf(const gs1::Epc& epc) {
             object.insert(name, value);
     object.insert(QStringLiteral("tagUri"), epc.tagUri());
     return object;
-}
-
-void printJson(const QJsonObject& object) {
-    printOut(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
 }
 
 // The tag URI first, then one "name value" line per field.

@@ -6,7 +6,6 @@
 #include "uhf/epc_issuer.h"
 
 #include <QElapsedTimer>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -117,7 +116,7 @@ class Report {
                 object.insert(QStringLiteral("detail"), detail);
             object.insert(QStringLiteral("time"),
                           QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
-            printOut(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+            printJson(object);
         } else {
             QString line = name + ' ' + epc + (tid.isEmpty() ? QString() : ' ' + tid);
             if (!detail.isEmpty())
@@ -142,13 +141,11 @@ class Report {
                                  .arg(failed_)
                                  .arg(perMinute(), 0, 'f', 1);
         if (json_)
-            printOut(QString::fromUtf8(
-                QJsonDocument(QJsonObject{{QStringLiteral("event"), QStringLiteral("summary")},
-                                          {QStringLiteral("issued"), issued_},
-                                          {QStringLiteral("count"), count_},
-                                          {QStringLiteral("failed"), failed_},
-                                          {QStringLiteral("tagsPerMinute"), perMinute()}})
-                    .toJson(QJsonDocument::Compact)));
+            printJson({{QStringLiteral("event"), QStringLiteral("summary")},
+                       {QStringLiteral("issued"), issued_},
+                       {QStringLiteral("count"), count_},
+                       {QStringLiteral("failed"), failed_},
+                       {QStringLiteral("tagsPerMinute"), perMinute()}});
         else
             QTextStream(stderr) << text << Qt::endl;
     }
@@ -203,7 +200,7 @@ void addIssueOptions(QCommandLineParser& parser) {
          QStringLiteral("hex|uri")},
         {QStringLiteral("count"), QStringLiteral("Number of tags to issue."), QStringLiteral("n")},
         {QStringLiteral("step"),
-         QStringLiteral("Added to each number, hex, no wider than --start (default 1)."),
+         QStringLiteral("Added to each number, hex, by value no wider than --start (default 1)."),
          QStringLiteral("hex"), QStringLiteral("1")},
         {QStringLiteral("reverse"),
          QStringLiteral("Add the step with the number's first byte least significant.")},
@@ -249,31 +246,33 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
     }
 
     const QString startText = command.value(QStringLiteral("start"));
-    if (isGs1Start(startText))
-        return gs1Series(command, &options->start, &options->step, &options->last);
-    const QString stepText = command.value(QStringLiteral("step"));
-    // A step is a number: an odd count of digits reads as if a 0 led.
-    QString padded;
-    const QString step =
-        stepText.size() % 2 && hex::strictDigits('0' + stepText, &padded) ? padded : stepText;
-    refused = hexArgument(issue, QStringLiteral("--start"), startText, 1, 64, &options->start);
-    if (refused < 0)
-        refused = hexArgument(issue, QStringLiteral("--step"), step, 1, 64, &options->step);
+    if (isGs1Start(startText)) {
+        refused = gs1Series(command, &options->start, &options->step, &options->last);
+    } else {
+        const QString stepText = command.value(QStringLiteral("step"));
+        // A step is a number: an odd count of digits reads as if a 0 led.
+        QString padded;
+        const QString step =
+            stepText.size() % 2 && hex::strictDigits('0' + stepText, &padded) ? padded : stepText;
+        refused = hexArgument(issue, QStringLiteral("--start"), startText, 1, 64, &options->start);
+        if (refused < 0)
+            refused = hexArgument(issue, QStringLiteral("--step"), step, 1, 64, &options->step);
+        // The journal reads the step by value; refusals quote it as typed.
+        if (refused < 0 && step != stepText)
+            options->step.remove(0, 1);
+        if (refused < 0)
+            if (const QString problem = epcNumberProblem(options->start); !problem.isEmpty())
+                refused = usageError(
+                    issue, QStringLiteral("issue: --start '%1': %2").arg(startText, problem));
+    }
     if (refused >= 0)
         return refused;
-    const QString problem = epcNumberProblem(options->start);
-    if (!problem.isEmpty())
-        return usageError(QStringLiteral("issue"),
-                          QStringLiteral("issue: --start '%1': %2").arg(startText, problem));
-    // A step that is all zeros would issue one number again and again; a
-    // wider one would change the EPC's length within the series.
-    if (options->step.count(QLatin1Char('0')) == options->step.size())
-        return usageError(QStringLiteral("issue"),
-                          QStringLiteral("issue: --step takes 1 or more, not '%1'").arg(stepText));
-    if (options->step.size() > options->start.size())
-        return usageError(QStringLiteral("issue"),
-                          QStringLiteral("issue: --step '%1' is wider than --start '%2'")
-                              .arg(stepText, startText));
+    // The journal's rule, before it is opened: a step of 1 or more, by value
+    // no wider than the start.
+    if (const QString problem = IssuingJournal::seriesProblem(options->start, options->step,
+                                                              options->reverse, options->last);
+        !problem.isEmpty())
+        return usageError(issue, QStringLiteral("issue: ") + problem);
     return -1;
 }
 
@@ -282,11 +281,6 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
 int openIssueSeries(IssuingJournal& journal, const IssueOptions& options,
                     std::optional<IssuingJournal::Series>* series) {
     if (!options.start.isEmpty()) {
-        const QString problem = IssuingJournal::seriesProblem(options.start, options.step,
-                                                              options.reverse, options.last);
-        if (!problem.isEmpty())
-            return usageError(QStringLiteral("issue"),
-                              QStringLiteral("issue: --start: ") + problem);
         *series = journal.openSeries(options.start, options.step, options.reverse, options.last);
         return *series ? -1 : failWith(exitJournalError, journal.errorText());
     }

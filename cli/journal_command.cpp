@@ -7,8 +7,10 @@
 #include "uhf/issuing_journal.h"
 
 #include <QFile>
-#include <QJsonDocument>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QTextStream>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +53,36 @@ QJsonObject recordObject(const IssuingJournal::Record& r) {
             {QStringLiteral("time"), r.time},
             {QStringLiteral("outcome"), outcomeName(r.outcome)},
             {QStringLiteral("uri"), gs1::tagUriOf(r.epc)}};
+}
+
+// Writes the whole output, every write, flush and close checked: to stdout,
+// or to the file through a temporary one renamed over it, so that a failure
+// never leaves a partial file that looks complete. A device or a pipe named
+// as the file is written directly. A failure is one line and exitJournalError.
+int writeOutput(const QString& command, const QString& fileName, const QByteArray& bytes) {
+    auto failed = [&](const QString& where, const QString& reason) {
+        return failWith(exitJournalError, QStringLiteral("%1: cannot write %2: %3 (check the "
+                                                         "free space and the permissions)")
+                                              .arg(command, where, reason));
+    };
+    const QFileInfo target(fileName);
+    if (fileName.isEmpty() || (target.exists() && !target.isFile())) {
+        QFile file;
+        const bool opened = fileName.isEmpty()
+                                ? file.open(STDOUT_FILENO, QIODevice::WriteOnly)
+                                : (file.setFileName(fileName), file.open(QIODevice::WriteOnly));
+        const bool written = opened && file.write(bytes) == bytes.size() && file.flush();
+        const QString reason = file.errorString();
+        // Closing a file Qt did not open leaves the descriptor to stdout.
+        file.close();
+        if (!written || file.error() != QFileDevice::NoError)
+            return failed(fileName.isEmpty() ? QStringLiteral("stdout") : fileName, reason);
+        return exitOk;
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return failed(fileName, file.errorString());
+    return exitOk;
 }
 
 } // namespace
@@ -142,29 +174,21 @@ int journalCommand(const QStringList& arguments) {
     const QList<IssuingJournal::Record> records = journal.records(int(last));
     if (!journal.errorText().isEmpty())
         return failWith(exitJournalError, journal.errorText());
-    QFile file;
-    const bool exporting = action == QLatin1String("export");
-    if (exporting && command.isSet(QStringLiteral("output"))) {
-        file.setFileName(command.value(QStringLiteral("output")));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return failWith(exitUsage, QStringLiteral("journal export: %1: %2 (give a file that "
-                                                      "can be written)")
-                                           .arg(file.fileName(), file.errorString()));
-    } else if (!file.open(stdout, QIODevice::WriteOnly)) {
-        return exitUsage;
+    QString text;
+    if (action == QLatin1String("export") && command.isSet(QStringLiteral("csv"))) {
+        text = IssuingJournal::csv(records);
+    } else {
+        for (const IssuingJournal::Record& r : records)
+            text +=
+                (json ? jsonLine(recordObject(r))
+                      : QStringList{QString::number(r.id), QString::number(r.series), r.epc, r.tid,
+                                    r.station, r.time, outcomeName(r.outcome), gs1::tagUriOf(r.epc)}
+                            .join(QLatin1String("  "))
+                            .trimmed()) +
+                QLatin1Char('\n');
     }
-    QTextStream out(&file);
-    if (exporting && command.isSet(QStringLiteral("csv"))) {
-        out << IssuingJournal::csv(records);
-        return exitOk;
-    }
-    for (const IssuingJournal::Record& r : records)
-        out << (json ? QString::fromUtf8(
-                           QJsonDocument(recordObject(r)).toJson(QJsonDocument::Compact))
-                     : QStringList{QString::number(r.id), QString::number(r.series), r.epc, r.tid,
-                                   r.station, r.time, outcomeName(r.outcome), gs1::tagUriOf(r.epc)}
-                           .join(QLatin1String("  "))
-                           .trimmed())
-            << '\n';
-    return exitOk;
+    return writeOutput(command.name(),
+                       action == QLatin1String("export") ? command.value(QStringLiteral("output"))
+                                                         : QString(),
+                       text.toUtf8());
 }

@@ -4,7 +4,6 @@
 #include "settings/configuration_record.h"
 #include "settings/profile_applier.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 
@@ -30,10 +29,10 @@ class Report {
 
     void result(const QString& reader, const SettingResult& r) {
         if (json_)
-            print(QJsonObject{{QStringLiteral("reader"), reader},
-                              {QStringLiteral("setting"), r.setting},
-                              {QStringLiteral("outcome"), settings::outcomeName(r.outcome)},
-                              {QStringLiteral("detail"), r.detail}});
+            printJson({{QStringLiteral("reader"), reader},
+                       {QStringLiteral("setting"), r.setting},
+                       {QStringLiteral("outcome"), settings::outcomeName(r.outcome)},
+                       {QStringLiteral("detail"), r.detail}});
         else
             printOut(QStringLiteral("  %1 %2 %3")
                          .arg(r.setting.leftJustified(24), settings::outcomeName(r.outcome),
@@ -55,7 +54,7 @@ class Report {
                 object.insert(it.key(), it.value());
             if (!note.isEmpty())
                 object.insert(QStringLiteral("detail"), note);
-            print(object);
+            printJson(object);
             return;
         }
         QStringList parts;
@@ -74,9 +73,6 @@ class Report {
     }
 
   private:
-    static void print(const QJsonObject& object) {
-        printOut(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
-    }
     bool json_;
 };
 
@@ -92,6 +88,15 @@ int exitCodeOf(const QList<SettingResult>& results) {
             code = exitReaderError;
     }
     return code;
+}
+
+// The worse of two readers' exit codes, whatever their order: the journal
+// before a reader error, a reader error before no reply.
+int worse(int a, int b) {
+    for (const int code : {exitJournalError, exitReaderError, exitNoReply})
+        if (a == code || b == code)
+            return code;
+    return exitOk;
 }
 
 std::optional<Profile> loadProfile(const QString& fileName) {
@@ -121,46 +126,38 @@ int apply(CommandParser& command, const Profile& profile) {
     if (!reader.open(command, &exitCode))
         return exitCode;
     ReaderDevice& device = reader.device();
-    QList<ReaderInfo> readers;
     const bool everyReader = command.isSet(QStringLiteral("all-readers"));
-    if (everyReader) {
-        if (!device.listsReaders())
-            return failWith(exitReaderError, QStringLiteral("profile apply: the reader library "
-                                                            "cannot list readers"));
-        readers = device.readers();
-        if (readers.isEmpty())
-            return failWith(exitNoReply, QStringLiteral("profile apply: no reader found"));
-    } else {
-        // The reader in use, named when the library can tell.
-        ReaderInfo current;
-        for (const ReaderInfo& found : device.readers())
-            if (found.inUse)
-                current = found;
-        readers << current;
-    }
+    if (everyReader && !device.listsReaders())
+        return failWith(exitReaderError, QStringLiteral("profile apply: the reader library "
+                                                        "cannot list readers"));
+    const QList<ReaderInfo> readers = settings::EveryReader::targets(device, everyReader);
+    if (readers.isEmpty())
+        return failWith(exitNoReply, QStringLiteral("profile apply: no reader found"));
 
     Report report(command.isSet(QStringLiteral("json")));
     settings::ProfileApplier applier(reader.link());
     applier.keepGoing = command.isSet(QStringLiteral("keep-going"));
-    for (const ReaderInfo& target : readers) {
-        const QString name = target.vendorId == 0 ? QStringLiteral("reader") : readerName(target);
+    settings::EveryReader every;
+    every.name = [](const ReaderInfo& target) {
+        return target.vendorId == 0 ? QStringLiteral("reader") : readerName(target);
+    };
+    every.started = [&](const QString& name) {
         report.heading(name + QStringLiteral(": profile ") + profile.name());
-        if (everyReader && !device.chooseReader(target)) {
-            report.summary(name, {}, QStringLiteral("the reader has gone away"));
-            exitCode = qMax(exitCode, int(exitNoReply));
-            continue;
+    };
+    every.progress = [&](const QString& name, const SettingResult& r, int) {
+        report.result(name, r);
+    };
+    every.finished = [&](const settings::EveryReader::Application& a) {
+        if (a.gone) {
+            report.summary(a.name, {}, QStringLiteral("the reader has gone away"));
+            exitCode = worse(exitCode, exitNoReply);
+            return;
         }
-        applier.progress = [&](int, int, const SettingResult& r) { report.result(name, r); };
-        const QList<SettingResult> results = applier.apply(profile);
-        QString note;
-        if (record.add(name, profile.name(), profile.hash(), results) == 0)
-            note = record.errorText();
-        report.summary(name, results, note);
-        const int code = note.isEmpty() ? exitCodeOf(results) : int(exitJournalError);
-        // The worst outcome of all readers: a reader error over no reply.
-        if (code == exitReaderError || code == exitJournalError || exitCode == exitOk)
-            exitCode = qMax(exitCode, code);
-    }
+        report.summary(a.name, a.results, a.recordError);
+        exitCode = worse(exitCode,
+                         a.recordError.isEmpty() ? exitCodeOf(a.results) : int(exitJournalError));
+    };
+    every.apply(applier, &record, profile, readers, everyReader);
     return exitCode;
 }
 

@@ -445,19 +445,24 @@ bool TForm1::setJournalStation(const QString& name) {
     return true;
 }
 
-void TForm1::showJournal() {
-    // The journal in use, or the default one opened for the view only.
-    IssuingJournal own;
-    IssuingJournal* journal = journal_.get();
-    if (!journal) {
-        if (!own.open(IssuingJournal::configuredAddress(QString()), IssuingJournal::Access::Read)) {
-            context_.showError(own.errorText());
-            return;
-        }
-        journal = &own;
+IssuingJournal* TForm1::journalOrOwn(IssuingJournal& own, bool readOnly) {
+    if (journal_)
+        return journal_.get();
+    if (!own.open(IssuingJournal::configuredAddress(QString()),
+                  readOnly ? IssuingJournal::Access::Read : IssuingJournal::Access::Issue)) {
+        context_.showError(own.errorText());
+        return nullptr;
     }
-    JournalWindow window(*journal, context_.showError, this);
-    window.exec();
+    return &own;
+}
+
+void TForm1::showJournal() {
+    // Only viewed: a missing journal is not created.
+    IssuingJournal own;
+    if (IssuingJournal* journal = journalOrOwn(own, true)) {
+        JournalWindow window(*journal, context_.showError, this);
+        window.exec();
+    }
 }
 
 void TForm1::saveProfile() {
@@ -483,24 +488,22 @@ void TForm1::applyProfile() {
     const QString fileName =
         QFileDialog::getOpenFileName(this, QStringLiteral("应用设置方案"), QString(),
                                      QStringLiteral("设置方案 (*.ini);;所有文件 (*)"));
-    if (fileName.isEmpty())
-        return;
+    if (!fileName.isEmpty())
+        applyProfileFile(fileName);
+}
+
+void TForm1::applyProfileFile(const QString& fileName) {
     QStringList problems;
     const std::optional<settings::Profile> profile = settings::Profile::load(fileName, &problems);
     if (!profile) {
         context_.showError(problems.join(QLatin1Char('\n')));
         return;
     }
-    // Every application is recorded: in the journal in use, or the default one.
+    // Every application is recorded.
     IssuingJournal own;
-    IssuingJournal* journal = journal_.get();
-    if (!journal) {
-        if (!own.open(QString())) {
-            context_.showError(own.errorText());
-            return;
-        }
-        journal = &own;
-    }
+    IssuingJournal* journal = journalOrOwn(own, false);
+    if (!journal)
+        return;
     ProfileWindow window(link_, journal, *profile, this);
     window.exec();
     showReader();

@@ -82,6 +82,7 @@ class TForm1 : public QMainWindow {
     // file applied to the reader (or every reader).
     void saveProfile();
     void applyProfile();
+    void applyProfileFile(const QString& fileName);
     // Writes the log pane to a file as RTF; false (and the error box) on failure.
     bool saveLog(const QString& fileName);
 
@@ -94,6 +95,10 @@ class TForm1 : public QMainWindow {
     void createStatusBar();
     void addPage(QWidget* page, const QString& caption, bool tabShown);
     void showReader();
+    // The journal in use, else the one every window action opens ($RFID_JOURNAL,
+    // else the default file) opened into own; null, the error shown, when it
+    // cannot be opened.
+    IssuingJournal* journalOrOwn(IssuingJournal& own, bool readOnly);
 
     ReaderDevice& device_;
     const Clock& clock_;

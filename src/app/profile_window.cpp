@@ -179,14 +179,8 @@ void ProfileWindow::addResult(const QString& reader, const SettingResult& result
 }
 
 void ProfileWindow::apply() {
-    ReaderDevice& device = link_.device();
-    ReaderInfo inUse;
-    if (device.listsReaders())
-        for (const ReaderInfo& found : device.readers())
-            if (found.inUse)
-                inUse = found;
     const bool everyReader = allReaders_->isChecked();
-    const QList<ReaderInfo> readers = everyReader ? device.readers() : QList<ReaderInfo>{inUse};
+    const QList<ReaderInfo> readers = settings::EveryReader::targets(link_.device(), everyReader);
     if (readers.isEmpty()) {
         summary_->setText(QStringLiteral("未找到读卡器"));
         return;
@@ -199,39 +193,38 @@ void ProfileWindow::apply() {
     applying_ = true;
     applyButton_->setEnabled(false);
     results_->setRowCount(0);
-    const int perReader = settings::ProfileApplier::resultCount(profile_);
-    progress_->setRange(0, qMax(1, perReader * int(readers.size())));
+    progress_->setRange(
+        0, qMax(1, settings::ProfileApplier::resultCount(profile_) * int(readers.size())));
     progress_->setValue(0);
     settings::ProfileApplier applier(link_);
     QStringList summary;
-    for (int i = 0; i < readers.size(); ++i) {
-        const QString name = readerName(readers[i]);
-        if (everyReader && !device.chooseReader(readers[i])) {
-            addResult(name, {QStringLiteral("reader"), SettingResult::Outcome::NoReply,
-                             QStringLiteral("读卡器已断开")});
-            summary << name + QStringLiteral("：已断开");
-            continue;
+    settings::EveryReader every;
+    every.name = readerName;
+    every.progress = [this](const QString& name, const SettingResult& r, int done) {
+        addResult(name, r);
+        progress_->setValue(done);
+    };
+    every.finished = [&](const settings::EveryReader::Application& a) {
+        if (a.gone) {
+            addResult(a.name, {QStringLiteral("reader"), SettingResult::Outcome::NoReply,
+                               QStringLiteral("读卡器已断开")});
+            summary << a.name + QStringLiteral("：已断开");
+            return;
         }
-        applier.progress = [&, done = i * perReader](int count, int, const SettingResult& r) {
-            addResult(name, r);
-            progress_->setValue(done + count);
-        };
-        const QList<SettingResult> results = applier.apply(profile_);
-        QString line = name + QStringLiteral("：设置完成");
-        for (const SettingResult& r : results)
+        QString line = a.name + QStringLiteral("：设置完成");
+        for (const SettingResult& r : a.results)
             if (r.outcome != SettingResult::Outcome::Success) {
                 line =
-                    name +
+                    a.name +
                     QStringLiteral("：设置失败（%1 %2）").arg(r.setting, outcomeCaption(r.outcome));
                 break;
             }
-        if (record && record->add(name, profile_.name(), profile_.hash(), results) == 0)
-            line += QStringLiteral("（记录失败：%1）").arg(record->errorText());
+        if (!a.recordError.isEmpty())
+            line += QStringLiteral("（记录失败：%1）").arg(a.recordError);
         summary << line;
         link_.log(line + QStringLiteral("   ") + link_.time() + kCrLf);
-    }
-    if (everyReader)
-        device.chooseReader(inUse);
+    };
+    every.apply(applier, record ? &*record : nullptr, profile_, readers, everyReader);
     progress_->setValue(progress_->maximum());
     results_->resizeColumnsToContents();
     summary_->setText(summary.join(QLatin1Char('\n')));

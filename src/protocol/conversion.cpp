@@ -52,3 +52,19 @@ int strToInt(const QString& text) {
         throw ConversionError(text);
     return value;
 }
+
+bool plainDecimal(const QString& text, quint64 max, quint64* value) {
+    if (text.isEmpty())
+        return false;
+    quint64 number = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        const quint64 digit = c.unicode() - '0';
+        if (number > (max - digit) / 10)
+            return false;
+        number = number * 10 + digit;
+    }
+    *value = number;
+    return true;
+}

@@ -24,3 +24,9 @@ class ConversionError : public InputError {
 // values outside 32 bits are refused.
 int strToInt(const QString& text);
 bool tryStrToInt(const QString& text, int* value);
+
+// The one strict reading of a plain decimal number (command-line values,
+// profile entries, GS1 fields): ASCII digits only, no sign, blank or "$",
+// read by value whatever its leading zeros. False for anything else or a
+// value above max.
+bool plainDecimal(const QString& text, quint64 max, quint64* value);

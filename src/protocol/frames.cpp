@@ -82,3 +82,22 @@ QString uhfCommandFrame(int command, const QString& parameters) {
         text += ' ' + parameters;
     return uhfFrame(text);
 }
+
+QStringList shownFrameBytes(const QString& frame) {
+    const QString digits = hex::digitsOf(frame);
+    QStringList bytes;
+    for (int i = 0; i + 1 < digits.size(); i += 2)
+        bytes << digits.mid(i, 2);
+    // AA, address, length, 8A, name bytes, 2C, password bytes, XOR, BB. The
+    // name has no comma; without one everything after 8A may be the password.
+    if (bytes.size() > 5 && bytes[0].toUpper() == QLatin1String("AA") &&
+        bytes[3].toUpper() == QLatin1String("8A")) {
+        int separator = -1;
+        for (int i = 4; separator < 0 && i < bytes.size(); ++i)
+            if (bytes[i].toUpper() == QLatin1String("2C"))
+                separator = i;
+        for (int i = separator < 0 ? 4 : separator + 1; i < bytes.size() - 1; ++i)
+            bytes[i] = QStringLiteral("**");
+    }
+    return bytes;
+}

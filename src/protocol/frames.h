@@ -1,12 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // HF command frame: AA, address, length, payload, XOR of address..payload, BB.
 // Digits of the payload keep their case; the length and XOR are upper case.
 // An odd number of payload digits would misalign the frame: the result is then
 // empty and *error names the problem.
 QString hfFrame(const QString& address, const QString& payload, QString* error = nullptr);
+
+// The bytes of an HF command frame as the operator sees them (debug lines,
+// profile frames), pairs in the case given: a WiFi join (8A) shows the password's
+// bytes, and the XOR that would give them away, as **.
+QStringList shownFrameBytes(const QString& frame);
 
 // The HF frame that carries a UHF module frame behind the tunnel byte CE.
 QString tunnelFrame(const QString& address, const QString& uhfFrame, QString* error = nullptr);

@@ -45,7 +45,7 @@ void ReaderLink::sendFrame(const QString& frame, const QString& error) {
 void ReaderLink::SendHex(const QString& frame) {
     const QString digits = hex::digitsOf(frame);
     if (debug_())
-        log(QStringLiteral("发送...") + digits);
+        log(QStringLiteral("发送...") + shownFrameBytes(digits).join(QString()));
     const QByteArray bytes = hex::toBytes(digits);
     if (bytes.size() > transmitCapacity) {
         log(QStringLiteral("命令帧有 %1 字节，超过 %2 字节的发送缓冲，未发送   ")

@@ -147,11 +147,10 @@ QString checkValue(const ProfileEntry& entry, const QString& value, QString* rea
         *reason = QStringLiteral("takes on or off");
         return {};
     case Kind::Decimal: {
-        bool plain = !value.isEmpty() && value.size() <= 3;
-        for (QChar c : value)
-            plain = plain && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-        if (plain && value.toInt() >= entry.min && value.toInt() <= entry.max)
-            return value;
+        // By value: 7, 07 and 007 are one setting.
+        quint64 number = 0;
+        if (plainDecimal(value, quint64(entry.max), &number) && number >= quint64(entry.min))
+            return QString::number(number);
         *reason =
             QStringLiteral("takes a decimal number from %1 to %2").arg(entry.min).arg(entry.max);
         return {};
@@ -238,14 +237,7 @@ QString entryName(const ProfileEntry& entry) {
 }
 
 QString displayedFrame(const QString& address, const ProfileSetting& setting) {
-    QStringList bytes = pairs(hex::digitsOf(hfFrame(address, setting.payload)).toUpper());
-    if (setting.secret) {
-        // AA, address, length, 8A, name bytes, 2C: the name has no comma.
-        const int separator = int(bytes.indexOf(QStringLiteral("2C"), 4));
-        for (int i = separator + 1; separator > 0 && i < bytes.size() - 1; ++i)
-            bytes[i] = QStringLiteral("**");
-    }
-    return bytes.join(QLatin1Char(' '));
+    return shownFrameBytes(hfFrame(address, setting.payload).toUpper()).join(QLatin1Char(' '));
 }
 
 std::optional<Profile> Profile::load(const QString& fileName, QStringList* problems) {
@@ -332,18 +324,20 @@ std::optional<Profile> Profile::parse(const QByteArray& content, const QString& 
     profile.name_ = QFileInfo(fileName).completeBaseName();
     profile.hash_ =
         QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
-    auto add = [&profile](const char* name, const QString& payload, const ReplyTexts& texts,
-                          bool secret = false) {
-        profile.settings_ << ProfileSetting{QLatin1String(name), payload, texts, secret};
+    auto add = [&profile](const char* name, const QString& payload, const ReplyTexts& texts) {
+        profile.settings_ << ProfileSetting{QLatin1String(name), payload, texts};
     };
 
     // In the order of the pages and of their controls.
     if (entries.anyIn("output_format")) {
         OutputFormat format;
         const QString code = entries.value("output_format.format");
-        format.code = code == QLatin1String("custom")
-                          ? customFormatCode(entries.value("output_format.custom_bytes"))
-                          : code;
+        // A byte count of 0, however written, is the page's "00": the whole number.
+        const QString bytes = entries.value("output_format.custom_bytes");
+        format.code =
+            code == QLatin1String("custom")
+                ? customFormatCode(bytes == QLatin1String("0") ? QStringLiteral("00") : bytes)
+                : code;
         for (const FormatChoice& choice : kFormats)
             if (code.compare(QLatin1String(choice.code), Qt::CaseInsensitive) == 0)
                 format.code = QLatin1String(choice.code);
@@ -396,7 +390,7 @@ std::optional<Profile> Profile::parse(const QByteArray& content, const QString& 
     if (entries.anyIn("wifi")) {
         try {
             add("wifi", wifiJoinPayload(entries.value("wifi.name"), entries.value("wifi.password")),
-                wifiJoinTexts(), true);
+                wifiJoinTexts());
         } catch (const InputError& error) {
             problem(entries.lines.value(QStringLiteral("wifi.name"),
                                         entries.lines.value(QStringLiteral("wifi.password"))),

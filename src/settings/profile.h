@@ -48,13 +48,10 @@ struct ProfileSetting {
     QString name;
     QString payload;
     ReplyTexts texts;
-    // The payload carries the WiFi password.
-    bool secret = false;
 };
 
 // The setting's frame at the address as it goes on the wire, bytes blank
-// separated. A secret's frame (the WiFi join) shows the password bytes and
-// the XOR that would give them away as **.
+// separated, the WiFi password masked (shownFrameBytes).
 QString displayedFrame(const QString& address, const ProfileSetting& setting);
 
 class Profile {

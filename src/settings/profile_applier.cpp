@@ -1,5 +1,7 @@
 #include "profile_applier.h"
 
+#include "configuration_record.h"
+
 #include "protocol/hex_text.h"
 #include "protocol/reply.h"
 #include "protocol/status.h"
@@ -142,6 +144,55 @@ bool allSucceeded(const QList<SettingResult>& results) {
         if (result.outcome != SettingResult::Outcome::Success)
             return false;
     return true;
+}
+
+namespace {
+
+ReaderInfo readerInUse(ReaderDevice& device) {
+    ReaderInfo inUse;
+    if (device.listsReaders())
+        for (const ReaderInfo& found : device.readers())
+            if (found.inUse)
+                inUse = found;
+    return inUse;
+}
+
+} // namespace
+
+QList<ReaderInfo> EveryReader::targets(ReaderDevice& device, bool everyReader) {
+    if (!everyReader)
+        return {readerInUse(device)};
+    return device.listsReaders() ? device.readers() : QList<ReaderInfo>{};
+}
+
+void EveryReader::apply(ProfileApplier& applier, ConfigurationRecord* record,
+                        const Profile& profile, const QList<ReaderInfo>& readers,
+                        bool everyReader) {
+    ReaderDevice& device = applier.device();
+    const ReaderInfo inUse = readerInUse(device);
+    const int perReader = ProfileApplier::resultCount(profile);
+    for (int i = 0; i < readers.size(); ++i) {
+        Application application{readers[i], name(readers[i])};
+        if (started)
+            started(application.name);
+        if (everyReader && !device.chooseReader(readers[i])) {
+            application.gone = true;
+            finished(application);
+            continue;
+        }
+        applier.progress = [&, done = i * perReader](int count, int, const SettingResult& r) {
+            if (progress)
+                progress(application.name, r, done + count);
+        };
+        application.results = applier.apply(profile);
+        applier.progress = nullptr;
+        if (record &&
+            record->add(application.name, profile.name(), profile.hash(), application.results) == 0)
+            application.recordError = record->errorText();
+        finished(application);
+    }
+    if (everyReader)
+        device.chooseReader(inUse);
 }
 
 } // namespace settings

@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+class ConfigurationRecord;
+
 namespace settings {
 
 // What became of one setting of a profile on one reader.
@@ -41,6 +43,7 @@ class ProfileApplier {
     QList<SettingResult> apply(const Profile& profile);
     // The number of results apply() gives.
     static int resultCount(const Profile& profile);
+    ReaderDevice& device() { return link_.device(); }
 
   private:
     SettingResult send(const QString& name, const QString& payload, const ReplyTexts& texts);
@@ -53,5 +56,32 @@ class ProfileApplier {
 
 // True when no result is a failure.
 bool allSucceeded(const QList<SettingResult>& results);
+
+// A profile applied to one reader after another: to every reader the device
+// lists (each chosen in turn, the one in use chosen again afterwards), or to
+// the reader in use. Each application is recorded when a record is given.
+class EveryReader {
+  public:
+    struct Application {
+        ReaderInfo reader;
+        QString name;
+        bool gone = false; // it could not be chosen: nothing was sent
+        QList<SettingResult> results;
+        QString recordError; // the record could not be written
+    };
+
+    // The reader as results and records name it.
+    std::function<QString(const ReaderInfo& reader)> name;
+    // Before a reader's first setting.
+    std::function<void(const QString& name)> started;
+    // After each result; done counts the results of every reader so far.
+    std::function<void(const QString& name, const SettingResult& result, int done)> progress;
+    std::function<void(const Application& application)> finished;
+
+    // The readers the profile goes to; empty when none is found.
+    static QList<ReaderInfo> targets(ReaderDevice& device, bool everyReader);
+    void apply(ProfileApplier& applier, ConfigurationRecord* record, const Profile& profile,
+               const QList<ReaderInfo>& readers, bool everyReader);
+};
 
 } // namespace settings

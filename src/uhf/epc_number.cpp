@@ -58,3 +58,11 @@ QString epcNumberProblem(const QString& epc) {
     return problem + (wholeBytes ? QStringLiteral("现为 %1 字节").arg(bytes)
                                  : QStringLiteral("现为 %1 位十六进制数字").arg(epc.size()));
 }
+
+QString stepValue(const QString& step) {
+    const QString digits = step.toUpper();
+    qsizetype zeros = 0;
+    while (zeros < digits.size() - 1 && digits[zeros] == QLatin1Char('0'))
+        ++zeros;
+    return digits.isEmpty() ? QStringLiteral("0") : digits.mid(zeros);
+}

@@ -14,3 +14,7 @@ QString addhex(const QString& number, const QString& step, bool littleEndian);
 // Why an EPC number cannot be written as it is; empty when it can. The PC word
 // counts whole words, 31 at most, so 2 to 62 bytes in whole words.
 QString epcNumberProblem(const QString& epc);
+
+// A step's value: upper-case hex digits without leading zeros, "0" for zero.
+// "1", "01" and "0001" are one step, so that a series is known by its value.
+QString stepValue(const QString& step);

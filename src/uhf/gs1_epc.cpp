@@ -1,5 +1,6 @@
 #include "gs1_epc.h"
 
+#include "protocol/conversion.h"
 #include "protocol/hex_text.h"
 
 #include <QRegularExpression>
@@ -69,7 +70,10 @@ const struct {
 const struct {
     int header;
     const char* name;
-} otherSchemes[] = {{0x37, "GRAI-170"}, {0x38, "GIAI-202"}, {0x39, "SGLN-195"}};
+} otherSchemes[] = {{0x2C, "GDTI-96"},  {0x2D, "GSRN-96"},  {0x2E, "GSRNP-96"}, {0x2F, "USDOD-96"},
+                    {0x37, "GRAI-170"}, {0x38, "GIAI-202"}, {0x39, "SGLN-195"}, {0x3A, "GDTI-113"},
+                    {0x3B, "ADI-var"},  {0x3C, "CPI-96"},   {0x3D, "CPI-var"},  {0x3E, "GDTI-174"},
+                    {0x3F, "SGCN-96"}};
 
 constexpr int serialCharacters = 20;
 constexpr int characterBits = 7;
@@ -108,12 +112,7 @@ bool allDigits(const QString& text) {
 
 // A decimal integer as URIs write it: digits, no leading zeros, at most max.
 bool plainInteger(const QString& text, quint64 max, quint64* value) {
-    if (text.isEmpty() || text.size() > 20 || !allDigits(text) ||
-        (text.size() > 1 && text.front() == QLatin1Char('0')))
-        return false;
-    bool ok = false;
-    *value = text.toULongLong(&ok);
-    return ok && *value <= max;
+    return !(text.size() > 1 && text.front() == QLatin1Char('0')) && plainDecimal(text, max, value);
 }
 
 bool isSerialCharacter(QChar c) {
@@ -163,6 +162,12 @@ class Bits {
 // EPCs are written in whole words.
 int bytesOf(const SchemeRow& row) {
     return (row.bits + 15) / 16 * 2;
+}
+
+// Other tools and GS1's own documents print an EPC in whole bytes; the
+// padding zeros to the whole word may be missing.
+int shortestBytesOf(const SchemeRow& row) {
+    return (row.bits + 7) / 8;
 }
 
 std::nullopt_t refuse(QString* why, const QString& text) {
@@ -303,16 +308,20 @@ std::optional<Epc> decode(const QString& hexText, QString* why) {
     if (!row) {
         for (const auto& other : otherSchemes)
             if (other.header == header)
-                return refuse(why,
-                              QStringLiteral("header %1 is %2, which this tool does not decode")
-                                  .arg(hex::byte(header), QLatin1String(other.name)));
+                return refuse(
+                    why, QStringLiteral("header %1 is a GS1 scheme this tool does not decode (%2)")
+                             .arg(hex::byte(header), QLatin1String(other.name)));
         return refuse(why,
-                      QStringLiteral("header %1 is not a GS1 EPC scheme").arg(hex::byte(header)));
+                      QStringLiteral("header %1 is not a GS1 EPC header").arg(hex::byte(header)));
     }
-    if (bytes.size() != bytesOf(*row))
+    if (bytes.size() < shortestBytesOf(*row) || bytes.size() > bytesOf(*row))
         return refuse(why, QStringLiteral("an %1 EPC has %2 hex digits, this one has %3")
                                .arg(upperName(*row))
-                               .arg(bytesOf(*row) * 2)
+                               .arg(shortestBytesOf(*row) == bytesOf(*row)
+                                        ? QString::number(bytesOf(*row) * 2)
+                                        : QStringLiteral("%1 or %2")
+                                              .arg(shortestBytesOf(*row) * 2)
+                                              .arg(bytesOf(*row) * 2))
                                .arg(digits.size()));
     Bits bits;
     bits.load(bytes);
@@ -490,7 +499,10 @@ std::optional<Epc> fromTagUri(const QString& text, QString* why) {
     }
     epc.companyPrefix = parts[0];
     epc.reference = parts[1];
-    if (row->serialName && !uriUnescaped(parts[2], &epc.serial))
+    // Number fields take digits only: escapes belong to character serials.
+    if (row->tail != Tail::Characters && row->serialName)
+        epc.serial = parts[2];
+    else if (row->serialName && !uriUnescaped(parts[2], &epc.serial))
         return refuse(why, QStringLiteral("the serial '%1' has a bare \" % & / < > ? or a broken "
                                           "%-escape")
                                .arg(parts[2]));

@@ -95,12 +95,6 @@ int compareNumbers(const QString& a, const QString& b, bool reverse) {
     return x.compare(y);
 }
 
-// The step's value: hex digits without leading zeros ("01" and "1" are one step).
-QString stepValue(const QString& step) {
-    const QString value = valueOf(step, false);
-    return value.isEmpty() ? QStringLiteral("0") : value;
-}
-
 // The number after this one in the series; empty past its last number.
 QString following(const QString& number, const IssuingJournal::Series& series) {
     const QString next = addhex(number, series.step, series.reverse);

@@ -5,6 +5,7 @@
 #include "app/reader_dialog.h"
 #include "protocol/reader_settings.h"
 #include "support/form_fixture.h"
+#include "support/private_settings.h"
 #include "support/scripted_device.h"
 
 #include <QAction>
@@ -33,16 +34,13 @@ QStringList rows(QListWidget* list) {
 class ReaderStatusTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    PrivateSettings settings;
     ScriptedDevice device;
 
   private slots:
-    void initTestCase() {
-        QVERIFY(dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    }
+    void initTestCase() { settings.use(); }
     void init() {
-        QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup")).clear();
+        PrivateSettings::clear();
         device = ScriptedDevice();
         device.listing = true;
     }

@@ -1,3 +1,6 @@
+#include "support/file_size_limit.h"
+
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -122,6 +125,12 @@ class IssueCliTest : public QObject {
         QCOMPARE(cli.run(cli.issue({"--count", "2", "--json"}), &out), 0);
         QVERIFY(out.contains(number(21).toLatin1()));
         QVERIFY(out.contains(number(22).toLatin1()));
+        // A step is known by its value: one written wider than the start joins the series.
+        QCOMPARE(cli.run(cli.issue({"--start", number(1), "--step", "0000" + number(1), "--count",
+                                    "1", "--json"}),
+                         &out),
+                 0);
+        QVERIFY(out.contains(number(23).toLatin1()));
         QCOMPARE(cli.run({"journal", "check", "--journal", cli.journal()}), 0);
     }
 
@@ -179,16 +188,16 @@ class IssueCliTest : public QObject {
             << QStringList{"--start", "000001", "--count", "1"}
             << "issue: --start '000001': EPC号长度须为 2 到 62 之间的偶数个字节，现为 3 字节";
         QTest::newRow("step of five digits blames the step")
-            << QStringList{"--start", "0001", "--step", "00001", "--count", "1"}
-            << "issue: --step '00001' is wider than --start '0001'";
+            << QStringList{"--start", "0001", "--step", "10000", "--count", "1"}
+            << "issue: the step 10000 is wider than the start 0001";
         QTest::newRow("step zero") << QStringList{"--start", start, "--step", "0", "--count", "1"}
-                                   << "issue: --step takes 1 or more, not '0'";
+                                   << "issue: the step is a hex number of 1 or more, not '0'";
         QTest::newRow("step with a blank inside a pair")
             << QStringList{"--start", start, "--step", "0 1", "--count", "1"}
             << "issue: --step takes 1 to 64 bytes of hex digits, not '0 1'";
         QTest::newRow("step wider than the start")
-            << QStringList{"--start", "0001", "--step", "00000001", "--count", "1"}
-            << "issue: --step '00000001' is wider than --start '0001'";
+            << QStringList{"--start", "0001", "--step", "00010000", "--count", "1"}
+            << "issue: the step 00010000 is wider than the start 0001";
         QTest::newRow("password short")
             << QStringList{"--start", start, "--count", "1", "--password", "0000"}
             << "issue: --password takes 4 bytes of hex digits, not '0000'";
@@ -343,8 +352,9 @@ class IssueCliTest : public QObject {
                "\"tagUri\":\"urn:epc:tag:sscc-96:2.0614141.1234567890\"}\n";
         QTest::newRow("read, not GS1")
             << QStringList{"epc", "read", "--simulate"} << 0 << "E20047139020602107401234\n";
-        QTest::newRow("read as JSON") << QStringList{"epc", "read", "--simulate", "--json"} << 0
-                                      << "{\"epc\":\"E20047139020602107401234\",\"event\":\"epc\"}\n";
+        QTest::newRow("read as JSON")
+            << QStringList{"epc", "read", "--simulate", "--json"} << 0
+            << "{\"epc\":\"E20047139020602107401234\",\"event\":\"epc\"}\n";
         QTest::newRow("not GS1") << QStringList{"epc", "decode", "E20047139020602107401234"} << 2
                                  << "";
         QTest::newRow("not hex") << QStringList{"epc", "decode", "30G4"} << 2 << "";
@@ -463,6 +473,49 @@ class IssueCliTest : public QObject {
         QVERIFY2(!out.contains("gap"), out.constData());
         qInfo("%d kills, %d twins refused, %lld records, %lld tags written", kills, twinsRefused,
               qint64(recorded.size()), qint64(writes.size()));
+    }
+
+    // A failed write of export or list is one line and exit 6, never a
+    // silent loss; a file that --output names is replaced whole or not at all.
+    void exportAndListCheckEveryWrite() {
+        QTemporaryDir dir;
+        Cli cli(dir);
+        QCOMPARE(cli.run(cli.issue({"--start", number(1), "--count", "3"})), 0);
+        QByteArray csv;
+        QCOMPARE(cli.run({"journal", "export", "--csv", "--journal", cli.journal()}, &csv), 0);
+        const QString output = writeFile(dir, "export.csv", "kept");
+        QCOMPARE(
+            cli.run({"journal", "export", "--csv", "--output", output, "--journal", cli.journal()}),
+            0);
+        QCOMPARE(readFile(output), csv);
+
+        QByteArray err;
+        QCOMPARE(cli.run({"journal", "export", "--json", "--output", "/dev/full", "--journal",
+                          cli.journal()},
+                         nullptr, &err),
+                 6);
+        QVERIFY2(err.startsWith("rfid-setup-cli: journal export: cannot write /dev/full: ") &&
+                     err.count('\n') == 1,
+                 err.constData());
+        QProcess list;
+        list.setStandardOutputFile(QStringLiteral("/dev/full"));
+        cli.start(list, {"journal", "list", "--journal", cli.journal()});
+        QVERIFY(list.waitForFinished(60000));
+        QCOMPARE(list.exitCode(), 6);
+        QVERIFY(list.readAllStandardError().startsWith(
+            "rfid-setup-cli: journal list: cannot write stdout: "));
+
+        writeFile(dir, "export.csv", "kept");
+        {
+            const FileSizeLimit limit(64); // a disk that fills up during the export
+            QCOMPARE(cli.run({"journal", "export", "--csv", "--output", output, "--journal",
+                              cli.journal()},
+                             nullptr, &err),
+                     6);
+        }
+        QCOMPARE(readFile(output), QByteArray("kept"));
+        QCOMPARE(QDir(dir.path()).entryList({"export.csv*"}, QDir::Files),
+                 QStringList{"export.csv"});
     }
 
     // Two stations on one PostgreSQL journal, 50 tags each: 100 numbers, none twice.

@@ -66,6 +66,8 @@ class ProfileCliTest : public QObject {
   private slots:
     void everyReaderIsSetUpAndRecorded();
     void readerGoneMidwayOthersGoOn();
+    void readerErrorWinsOverNoReply_data();
+    void readerErrorWinsOverNoReply();
     void badFileIsRefusedAndPasswordNeverPrinted();
 };
 
@@ -95,6 +97,21 @@ void ProfileCliTest::readerGoneMidwayOthersGoOn() {
     QVERIFY(QString::fromUtf8(cli.out).contains("读卡器 simulated 已断开"));
 }
 
+void ProfileCliTest::readerErrorWinsOverNoReply_data() {
+    QTest::addColumn<QString>("unplug");
+    QTest::newRow("no reply first") << "SIM0001:1";
+    QTest::newRow("no reply last") << "SIM0002:1";
+}
+
+// One reader gone, the other reporting the wrong version: 3, in either order.
+void ProfileCliTest::readerErrorWinsOverNoReply() {
+    QFETCH(QString, unplug);
+    Cli cli;
+    const QString profile = cli.file("site.ini", "[relay]\nstate = on\n[check]\nversion = V9\n");
+    QCOMPARE(cli.run({"profile", "apply", profile, "--all-readers", "--json"}, 2, unplug), 3);
+    QCOMPARE(cli.summaries().constLast(), "error 3");
+}
+
 void ProfileCliTest::badFileIsRefusedAndPasswordNeverPrinted() {
     Cli cli;
     const QString bad =
@@ -117,6 +134,11 @@ void ProfileCliTest::badFileIsRefusedAndPasswordNeverPrinted() {
         QCOMPARE(cli.run(arguments), 0);
     QVERIFY(!cli.out.contains("hunter22") && !cli.out.contains("68 75 6E") &&
             !cli.err.contains("hunter22"));
+    // Nor in the frames that --debug shows.
+    QCOMPARE(cli.run({"profile", "apply", good, "--debug"}), 0);
+    QVERIFY2(cli.err.contains("发送...AA00138a57617265686F7573652c" + QByteArray(18, '*') + "BB"),
+             cli.err.constData());
+    QVERIFY(!cli.err.toUpper().contains("68756E746572"));
     QCOMPARE(cli.run({"profile", "template"}), 0);
     QCOMPARE(cli.run({"profile", "check", cli.file("template.ini", cli.out)}), 0);
 }

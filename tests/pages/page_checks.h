@@ -7,13 +7,33 @@
 #include "support/sim_device.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <initializer_list>
+#include <utility>
 
 // Helpers of the page tests.
+
+// Types the texts into the edits (name, text) and clicks the button, which must
+// refuse with the error box given, sending and logging nothing.
+inline void checkRefused(const QList<std::pair<const char*, QString>>& edits, const char* button,
+                         const QString& error,
+                         const std::function<void(FormFixture&)>& prepare = {}) {
+    ScriptedDevice device;
+    FormFixture form(device);
+    if (prepare)
+        prepare(form);
+    for (const auto& [edit, text] : edits)
+        form.find<QLineEdit>(edit)->setText(text);
+    form.click(button);
+    QCOMPARE(form.errors, QStringList{error});
+    QVERIFY(device.written.isEmpty());
+    QVERIFY(form.lines().isEmpty());
+}
 
 // A reply frame at address 00 around the payload (status first), as upper-case
 // hex text; an unpaired last digit is dropped.

@@ -1,4 +1,5 @@
 #include "protocol/conversion.h"
+#include "protocol/csv_text.h"
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
 
@@ -111,6 +112,62 @@ class HexTextTest : public QObject {
         } catch (const ConversionError& error) {
             QCOMPARE(error.message(), QString("'%1' is not a valid integer value").arg(text));
         }
+    }
+
+    // Command-line values, profile entries and GS1 fields are read by value.
+    void plainDecimalReadsByValue_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<quint64>("value");
+        QTest::newRow("zero") << "0" << true << quint64(0);
+        QTest::newRow("leading zeros") << "000" << true << quint64(0);
+        QTest::newRow("padded") << "0000000000000000000000127" << true << quint64(127);
+        QTest::newRow("the largest") << "1000" << true << quint64(1000);
+        QTest::newRow("above the largest") << "1001" << false << quint64(0);
+        QTest::newRow("sign") << "+1" << false << quint64(0);
+        QTest::newRow("hex") << "$10" << false << quint64(0);
+        QTest::newRow("blank") << "1 " << false << quint64(0);
+        QTest::newRow("escape") << "%3885" << false << quint64(0);
+        QTest::newRow("empty") << "" << false << quint64(0);
+        QTest::newRow("full-width digits") << QString::fromUtf8("１２") << false << quint64(0);
+    }
+    void plainDecimalReadsByValue() {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(quint64, value);
+        quint64 read = 99;
+        QCOMPARE(plainDecimal(text, 1000, &read), ok);
+        QCOMPARE(read, ok ? value : quint64(99));
+        QVERIFY(plainDecimal("18446744073709551615", ~quint64(0), &read));
+        QVERIFY(!plainDecimal("18446744073709551616", ~quint64(0), &read));
+    }
+
+    // A field a spreadsheet would run as a formula gets a ' first.
+    void csvLineDefusesFormulas() {
+        const std::pair<QString, QString> cases[] = {
+            {"=1+2", "'=1+2,x\n"},
+            {"+1", "'+1,x\n"},
+            {"-2+3", "'-2+3,x\n"},
+            {"@SUM(A1)", "'@SUM(A1),x\n"},
+            {"a=b", "a=b,x\n"},
+            {"a, b", "\"a, b\",x\n"},
+            {"\"a\"", "\"\"\"a\"\"\",x\n"},
+            {"=A1,B1", "\"'=A1,B1\",x\n"},
+        };
+        for (const auto& [field, line] : cases)
+            QCOMPARE(csvLine({field, "x"}), line);
+    }
+
+    // A WiFi join shows its password bytes and XOR as **, whatever shows it.
+    void shownFrameMasksTheWifiPassword() {
+        const std::pair<QString, QString> frames[] = {
+            {"aa00068a41422c3132a0bb", "aa 00 06 8a 41 42 2c ** ** ** bb"}, // a join
+            {"AA 00 03 8A 2C 31 0F BB", "AA 00 03 8A 2C ** ** BB"},         // no name
+            {"AA0003 8A 31 32 99 BB", "AA 00 03 8A ** ** ** BB"},           // no comma
+            {"AA00038B2C31BB", "AA 00 03 8B 2C 31 BB"},                     // another command
+        };
+        for (const auto& [frame, shown] : frames)
+            QCOMPARE(shownFrameBytes(frame).join(' '), shown);
     }
 };
 

@@ -1,6 +1,7 @@
 // The reader choice and the added ids kept between runs, in a settings folder
 // of the test's own.
 #include "protocol/reader_settings.h"
+#include "support/private_settings.h"
 #include "support/scripted_device.h"
 
 #include <QSettings>
@@ -10,14 +11,11 @@
 class ReaderSettingsTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    PrivateSettings settings;
 
   private slots:
-    void initTestCase() {
-        QVERIFY(dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    }
-    void init() { QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup")).clear(); }
+    void initTestCase() { settings.use(); }
+    void init() { PrivateSettings::clear(); }
 
     void nothingSavedIsNoChoice() {
         QCOMPARE(readersettings::savedChoice(), ReaderInfo());
@@ -31,7 +29,7 @@ class ReaderSettingsTest : public QObject {
         ReaderInfo expected = reader;
         expected.inUse = false;
         QCOMPARE(readersettings::savedChoice(), expected);
-        QVERIFY(QFile::exists(dir.filePath("rfid-setup/rfid-setup.conf")));
+        QVERIFY(QFile::exists(settings.filePath("rfid-setup/rfid-setup.conf")));
 
         readersettings::saveChoice(ReaderInfo());
         QCOMPARE(readersettings::savedChoice(), ReaderInfo());

@@ -77,6 +77,8 @@ class ProfileTest : public QObject {
     void validation();
     void templateSendsThePagesDefaultFrames();
     void everySettingIsAppliedAndReadBack();
+    void decimalsAreReadByValue_data();
+    void decimalsAreReadByValue();
     void refusalStopsUnlessKeepGoing_data();
     void refusalStopsUnlessKeepGoing();
     void readBackDifferenceIsAFailure();
@@ -195,6 +197,28 @@ void ProfileTest::everySettingIsAppliedAndReadBack() {
              (std::vector<int>{1, 0x11, 0x44, 2, 6}));
     QCOMPARE(rig.reader.wifiModule().joinedName, std::string("\xB0\xEC\xB9\xAB\xCA\xD2WiFi"));
     QCOMPARE(rig.reader.wifiModule().password, std::string(" pass word "));
+}
+
+void ProfileTest::decimalsAreReadByValue_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("payload");
+    for (const char* bytes : {"0", "00", "000"})
+        QTest::addRow("custom_bytes %s: the whole number", bytes)
+            << "[output_format]\nformat = custom\ncustom_bytes = " + QByteArray(bytes) + '\n'
+            << "82010000000101"
+               "0100";
+    for (const char* bytes : {"10", "010"})
+        QTest::addRow("custom_bytes %s", bytes)
+            << "[output_format]\nformat = custom\ncustom_bytes = " + QByteArray(bytes) + '\n'
+            << "828A0000000101"
+               "0100";
+    QTest::newRow("rf_power 007") << QByteArray("[uhf_machine]\nrf_power = 007\n") << "cc07";
+}
+
+void ProfileTest::decimalsAreReadByValue() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, payload);
+    QCOMPARE(parsed(text).settings().first().payload, payload);
 }
 
 void ProfileTest::refusalStopsUnlessKeepGoing_data() {

@@ -133,9 +133,23 @@ class Gs1EpcTest : public QObject {
         QTest::addColumn<int>("prefixLength"); // 0: decode the input as hex
         QTest::addColumn<QString>("reason");
         const QString sgtin = QStringLiteral("3074257BF7194E4000001A85");
-        QTest::newRow("another header") << "E2801160600002054CC2A7E5" << 0 << "header E2 is not";
+        QTest::newRow("another header")
+            << "E2801160600002054CC2A7E5" << 0 << "header E2 is not a GS1 EPC header";
         QTest::newRow("all zeros") << "000000000000000000000000" << 0 << "header 00 is not";
-        QTest::newRow("GRAI-170") << "37" + QString(42, '0') << 0 << "GRAI-170, which this tool";
+        QTest::newRow("below the GS1 headers")
+            << "2B" + QString(22, '0') << 0 << "header 2B is not";
+        QTest::newRow("GDTI-96") << "2C" + QString(22, '0') << 0
+                                 << "header 2C is a GS1 scheme this tool does not decode (GDTI-96)";
+        QTest::newRow("USDOD-96") << "2F" + QString(22, '0') << 0 << "not decode (USDOD-96)";
+        QTest::newRow("GRAI-170") << "37" + QString(42, '0') << 0 << "not decode (GRAI-170)";
+        QTest::newRow("GDTI-113") << "3A" + QString(30, '0') << 0 << "not decode (GDTI-113)";
+        QTest::newRow("SGCN-96") << "3F" + QString(22, '0') << 0 << "not decode (SGCN-96)";
+        QTest::newRow("SGTIN-198 in 48 digits") << "3674257BF7194E" + QString(34, '0') << 0
+                                                << "has 50 or 52 hex digits, this one has 48";
+        QTest::newRow("escape in a number serial")
+            << "urn:epc:tag:sgtin-96:3.0614141.812345.%3885" << 7 << "not '%3885'";
+        QTest::newRow("escape in an SGLN extension")
+            << "urn:epc:tag:sgln-96:3.0614141.12345.%31" << 7 << "not '%31'";
         QTest::newRow("short") << sgtin.left(20) << 0 << "has 24 hex digits, this one has 20";
         QTest::newRow("long") << sgtin + "0000" << 0 << "has 24 hex digits, this one has 28";
         QTest::newRow("not hex") << "30G4" << 0 << "not an EPC in hex";
@@ -194,10 +208,17 @@ class Gs1EpcTest : public QObject {
             Scheme::Sgtin198,         3, 5, QStringLiteral("0614141"), QStringLiteral("812345"),
             QStringLiteral("a/b%c.d")};
         QString why;
-        const gs1::Epc back = *gs1::decode(*gs1::encode(epc, &why), &why);
+        const QString hex = *gs1::encode(epc, &why);
+        const gs1::Epc back = *gs1::decode(hex, &why);
         QCOMPARE(back.tagUri(),
                  QStringLiteral("urn:epc:tag:sgtin-198:3.0614141.812345.a%2Fb%25c.d"));
         QCOMPARE(back.serial, epc.serial);
+        // Printed in whole bytes (198 bits and 2 zero bits) it is the same EPC.
+        QCOMPARE(hex.size(), 52);
+        QVERIFY(hex.endsWith("00"));
+        const std::optional<gs1::Epc> bytes = gs1::decode(hex.left(50), &why);
+        QVERIFY2(bytes, qPrintable(why));
+        QCOMPARE(bytes->tagUri(), back.tagUri());
     }
 
     void series_data() {

@@ -314,7 +314,7 @@ bool EpcGroup::issueWithJournal() {
         return false;
     // The series goes on while the controls show its next number; anything
     // else typed there begins a series of its own.
-    const bool sameSeries = issuer_ && issuer_->series().step == step_->text().toUpper() &&
+    const bool sameSeries = issuer_ && issuer_->series().step == stepValue(step_->text()) &&
                             issuer_->series().reverse == reverse_->isChecked() &&
                             journal_->nextNumber(issuer_->series()) == number_->text();
     if (!sameSeries) {

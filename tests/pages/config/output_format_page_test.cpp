@@ -103,14 +103,9 @@ class OutputFormatPageTest : public QObject {
     void badCustomLengthSendsNothing() {
         QFETCH(QString, text);
         QFETCH(QString, error);
-        ScriptedDevice device;
-        FormFixture form(device);
-        form.find<QRadioButton>("RadioButton35")->setChecked(true);
-        form.find<QLineEdit>("Edit64")->setText(text);
-        form.click("Button24");
-        QCOMPARE(form.errors, QStringList{error});
-        QVERIFY(device.written.isEmpty());
-        QVERIFY(form.lines().isEmpty());
+        checkRefused({{"Edit64", text}}, "Button24", error, [](FormFixture& form) {
+            form.find<QRadioButton>("RadioButton35")->setChecked(true);
+        });
     }
 
     // A bad Edit64 matters only when its radio button is the chosen one.

@@ -107,13 +107,7 @@ class PrefixSuffixPageTest : public QObject {
         QFETCH(QString, text);
         QFETCH(QByteArray, button);
         QFETCH(QString, error);
-        ScriptedDevice device;
-        FormFixture form(device);
-        form.find<QLineEdit>(edit)->setText(text);
-        form.click(button);
-        QCOMPARE(form.errors, QStringList{error});
-        QVERIFY(device.written.isEmpty());
-        QVERIFY(form.lines().isEmpty());
+        checkRefused({{edit.constData(), text}}, button.constData(), error);
     }
 
     void baudRates_data() {

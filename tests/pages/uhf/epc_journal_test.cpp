@@ -1,16 +1,20 @@
 #include "app/journal_window.h"
+#include "settings/configuration_record.h"
 #include "support/form_fixture.h"
 #include "support/installer_device.h"
 #include "uhf/issuing_journal.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <ctime>
 
 namespace {
@@ -122,6 +126,41 @@ class EpcJournalTest : public QObject {
         else
             qputenv("TZ", zone);
         tzset();
+    }
+
+    // Every window action takes the journal that $RFID_JOURNAL names, and a
+    // step typed with leading zeros is the series' own step.
+    void everyActionFollowsTheAddressRule() {
+        QTemporaryDir dir;
+        const QString address = dir.filePath("site.sqlite");
+        qputenv("RFID_JOURNAL", address.toLocal8Bit());
+        InstallerDevice device;
+        FormFixture f(device);
+        QFile profile(dir.filePath("relay.ini"));
+        QVERIFY(profile.open(QIODevice::WriteOnly));
+        profile.write("[relay]\nstate = on\n");
+        profile.close();
+        QTimer::singleShot(0, [] {
+            QWidget* window = QApplication::activeModalWidget();
+            window->findChild<QPushButton*>("ProfileApply")->click();
+            window->close();
+        });
+        f.form.applyProfileFile(profile.fileName());
+        QVERIFY(f.errors.isEmpty());
+
+        f.find<QLineEdit>("Edit61")->setText("0");
+        f.form.findChild<QAction*>("JournalOptIn")->trigger();
+        f.find<QLineEdit>("Edit54")->setText(number(0x100));
+        f.find<QLineEdit>("Edit62")->setText("01");
+        QCOMPARE(issue(device, f, {blankTag(0x100), blankTag(0x101)}),
+                 (QStringList{"写卡成功,卡号" + number(0x100), "写卡成功,卡号" + number(0x101)}));
+        f.form.findChild<QAction*>("JournalOptIn")->trigger();
+        qunsetenv("RFID_JOURNAL");
+
+        IssuingJournal journal;
+        QVERIFY(journal.open(address, IssuingJournal::Access::Read));
+        QCOMPARE(ConfigurationRecord(journal.database()).applications().size(), 1);
+        QCOMPARE(journal.records().size(), 2);
     }
 
     // The window issues as the station named in its settings, held while the

@@ -1,6 +1,7 @@
 #include "app/journal_window.h"
 #include "pages/uhf/gs1_start_dialog.h"
 #include "support/form_fixture.h"
+#include "support/private_settings.h"
 #include "support/sim_device.h"
 #include "uhf/issuing_journal.h"
 
@@ -45,14 +46,11 @@ void fill(Gs1StartDialog& dialog, const QString& gtin, int prefixLength, int fil
 // log line per EPC read or written and a dialog that builds an SGTIN-96 start.
 class Gs1ViewTest : public QObject {
     Q_OBJECT
-    QTemporaryDir dir;
+    PrivateSettings settings;
 
   private slots:
-    void initTestCase() {
-        QVERIFY(dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    }
-    void init() { QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup")).clear(); }
+    void initTestCase() { settings.use(); }
+    void init() { PrivateSettings::clear(); }
 
     void offAtStartAndKeptFromRunToRun() {
         SimDevice device;
@@ -85,7 +83,7 @@ class Gs1ViewTest : public QObject {
         QCOMPARE(f.lines(),
                  (QStringList{"the epc is: E20047139020602107401234",
                               QString::fromUtf8("GS1: 不是GS1编码 (header E2 is not a GS1 EPC "
-                                                "scheme)")}));
+                                                "header)")}));
 
         f.clearLog();
         f.find<QLineEdit>("Edit54")->setText(sscc);
@@ -144,7 +142,7 @@ class Gs1ViewTest : public QObject {
 
     void journalViewShowsTheUriOfGs1Epcs() {
         IssuingJournal journal;
-        QVERIFY(journal.open(dir.filePath("journal.sqlite")));
+        QVERIFY(journal.open(settings.filePath("journal.sqlite")));
         QCOMPARE(journal.hold(QStringLiteral("a")), IssuingJournal::Status::Ok);
         for (const QString& start : {QStringLiteral("000000000000000000000001"), sgtin}) {
             const std::optional<IssuingJournal::Series> series =
