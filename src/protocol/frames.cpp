@@ -74,3 +74,11 @@ QString uhfWriteFrame(const QString& password, int bank, int wordAddress, const 
     return uhfFrame(QStringLiteral("00 49 ") + word(bytes + 9) + ' ' + password + ' ' +
                     hex::byte(bank) + ' ' + word(wordAddress) + ' ' + word(bytes / 2) + ' ' + data);
 }
+
+QString uhfCommandFrame(int command, const QString& parameters) {
+    const int bytes = int(hex::digitsOf(parameters).size()) / 2;
+    QString text = QStringLiteral("00 ") + hex::byte(command) + ' ' + word(bytes);
+    if (bytes)
+        text += ' ' + parameters;
+    return uhfFrame(text);
+}

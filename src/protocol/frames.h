@@ -31,3 +31,7 @@ QString uhfReadFrame(const QString& password, int bank, int wordAddress, int wor
 // Write memory (49): the data words from the word address of a bank. The
 // password text is taken as it is; the lengths count the data only.
 QString uhfWriteFrame(const QString& password, int bank, int wordAddress, const QString& data);
+
+// The module's settings commands: any command (type 00) with its parameters
+// as hex text, the length counted from the digits given.
+QString uhfCommandFrame(int command, const QString& parameters = QString());
