@@ -60,37 +60,92 @@ std::optional<Bytes> gs1Epc(std::uint64_t serial) {
 const Bytes TagField::kFirstEpc = {0xE2, 0x00, 0x47, 0x13, 0x90, 0x20,
                                    0x60, 0x21, 0x07, 0x40, 0x12, 0x34};
 
-TagField::TagField() {
+TagField::TagField() : now_([this] { return manualNow_; }) {
     present(Gen2Tag(kFirstEpc, 1));
 }
 
-void TagField::present(const Gen2Tag& tag) {
-    entries_.push_back(Entry{tag, false, std::nullopt});
+void TagField::present(const Gen2Tag& tag, int pathLossDb) {
+    Entry entry{tag, pathLossDb, false, std::nullopt, {}};
+    entries_.push_back(entry);
+}
+
+void TagField::addTags(std::size_t count) {
+    // From as close as the tag at start (which stays the strongest, the one
+    // the EPC page finds) to a little beyond reach at full power.
+    constexpr unsigned kSpreadDb = 17;
+    for (std::size_t i = 0; i < count; ++i)
+        present(freshTag(), kNearLossDb + int(chance_() % kSpreadDb));
+}
+
+std::vector<TagField::Answer>
+TagField::inventoryRound(const Round& round, const std::function<bool(const Answer&)>& take) {
+    const Milliseconds now = now_();
+    std::vector<Entry*> order;
+    for (Entry& entry : entries_)
+        order.push_back(&entry);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Entry* a, const Entry* b) { return a->pathLossDb < b->pathLossDb; });
+    std::vector<Answer> answers;
+    for (Entry* entry : order) {
+        const Answer answer{&entry->tag, powerDbm_ - entry->pathLossDb};
+        if (answer.rssiDbm < kFloorDbm)
+            continue;
+        if (round.selectedOnly &&
+            !(select_ && holdsMask(entry->tag, select_->bank, select_->bitPointer,
+                                   select_->maskBits, select_->mask)))
+            continue;
+        std::optional<Milliseconds>& flagB = entry->flagBUntil[round.session & 3];
+        const bool inB = round.session != 0 && flagB && now < *flagB;
+        // In S0 every tag answers every round, whichever target is asked for.
+        if ((round.session != 0 && inB != round.targetB) || lostNearFloor(answer.rssiDbm))
+            continue;
+        if (!take(answer))
+            break;
+        // A tag read flips its flag to the other target; S0's falls back at once.
+        if (round.session != 0)
+            flagB = round.targetB
+                        ? std::nullopt
+                        : std::optional<Milliseconds>(
+                              now + (round.session == 1 ? kS1Persistence : kS2S3Persistence));
+        answers.push_back(answer);
+    }
+    return answers;
+}
+
+bool TagField::lostNearFloor(int rssiDbm) {
+    const int margin = rssiDbm - kFloorDbm;
+    return margin < kEdgeDb && int(chance_() % (kEdgeDb + 1)) < kEdgeDb - margin;
 }
 
 Gen2Tag* TagField::strongest() {
-    return entries_.empty() ? nullptr : &entries_.front().tag;
+    Entry* best = nullptr;
+    for (Entry& entry : entries_)
+        if (powerDbm_ - entry.pathLossDb >= kFloorDbm &&
+            (!best || entry.pathLossDb < best->pathLossDb))
+            best = &entry;
+    return best ? &best->tag : nullptr;
 }
 
 void TagField::select(MemoryBank bank, std::size_t bitPointer, std::size_t maskBits,
                       const Bytes& mask) {
-    selectMade_ = true;
+    select_ = SelectMask{bank, bitPointer, maskBits, mask};
     accessTurn_ = 0;
     for (Entry& entry : entries_)
         entry.selected = holdsMask(entry.tag, bank, bitPointer, maskBits, mask);
 }
 
 Gen2Tag* TagField::accessed() {
-    if (!selectMade_)
+    if (!select_)
         return strongest();
     std::vector<Gen2Tag*> marked;
     for (Entry& entry : entries_)
-        if (entry.selected)
+        if (entry.selected && powerDbm_ - entry.pathLossDb >= kFloorDbm)
             marked.push_back(&entry.tag);
     return marked.empty() ? nullptr : marked[accessTurn_++ % marked.size()];
 }
 
 void TagField::replaceWrittenTags(Milliseconds after, Now now, unsigned seed) {
+    replacing_ = true;
     replaceAfter_ = after;
     now_ = std::move(now);
     random_.seed(seed);
@@ -103,7 +158,7 @@ void TagField::written(const Gen2Tag* tag) {
 }
 
 void TagField::leaveLater(const Gen2Tag* tag) {
-    if (!now_)
+    if (!replacing_)
         return;
     for (Entry& entry : entries_)
         if (&entry.tag == tag && !entry.leavesAt)
@@ -111,12 +166,13 @@ void TagField::leaveLater(const Gen2Tag* tag) {
 }
 
 void TagField::update() {
-    if (!now_)
+    if (!replacing_)
         return;
     const Milliseconds now = now_();
+    // The fresh tag is put down where the written one lay.
     for (Entry& entry : entries_)
         if (entry.leavesAt && *entry.leavesAt <= now)
-            entry = Entry{freshTag(), false, std::nullopt};
+            entry = Entry{freshTag(), entry.pathLossDb, false, std::nullopt, {}};
 }
 
 Gen2Tag TagField::freshTag() {

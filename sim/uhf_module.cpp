@@ -2,12 +2,27 @@
 
 #include "sim/uhf_frame.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace sim {
 
 namespace {
 
 constexpr std::uint8_t kErrorCommand = 0xFF;
 constexpr std::uint8_t kInventory = 0x22;
+constexpr std::uint8_t kNotice = 0x02;
+constexpr std::uint8_t kDone = 0x00;
+// Transmit power in 0.01 dBm, settable in whole dB.
+constexpr std::uint32_t kPowerStep = 100;
+constexpr std::uint32_t kLowestPower = 500;
+constexpr std::uint32_t kHighestPower = 2600;
+constexpr std::uint8_t kHoppingOn = 0xFF;
+constexpr std::uint8_t kHighestSelectMode = 0x02;
+// Query: DR (bit 15) 0 and M (bits 14-13) 00 are all the module does, with
+// TRext (bit 12) on.
+constexpr std::uint16_t kQueryFixedBits = 0xF000;
+constexpr std::uint16_t kQueryFixedValue = 0x1000;
 // Select: bank byte, 32-bit bit pointer, mask length in bits, truncation flag.
 constexpr std::size_t kSelectHeader = 7;
 // Read and write: access password (4), bank, word address (2), word count (2).
@@ -47,13 +62,53 @@ MemoryRequest memoryRequest(const Bytes& parameters) {
             bigEndian(parameters, 5, 2), bigEndian(parameters, 7, 2)};
 }
 
+// RSSI, PC word, EPC, then the StoredCRC as the tag sends it after its EPC.
+Bytes tagRead(const TagField::Answer& answer) {
+    Bytes read{static_cast<std::uint8_t>(answer.rssiDbm)};
+    appendWord(read, answer.tag->pc());
+    const Bytes epc = answer.tag->epc();
+    read.insert(read.end(), epc.begin(), epc.end());
+    appendWord(read, answer.tag->storedCrc());
+    return read;
+}
+
+Bytes response(std::uint8_t command, const Bytes& parameters) {
+    return UhfFrame::build(UhfFrame::kResponse, command, parameters);
+}
+
+// The module's answer to a setting it has taken.
+Bytes taken(std::uint8_t command) {
+    return response(command, {kDone});
+}
+
 } // namespace
 
+const UhfModule::Region UhfModule::kRegions[] = {
+    {0x01, 20}, // China 900 MHz: 920.125 to 924.875 MHz
+    {0x04, 20}, // China 800 MHz: 840.125 to 844.875 MHz
+    {0x02, 50}, // US: 902.25 to 926.75 MHz
+    {0x03, 15}, // Europe: 865.1 to 867.9 MHz
+    {0x06, 32}, // Korea: 917.1 to 923.3 MHz
+};
+
 const UhfModule::Command UhfModule::kCommands[] = {
-    {kInventory, &UhfModule::inventory}, // single inventory
-    {0x0C, &UhfModule::select},          // select
-    {0x39, &UhfModule::readMemory},      // read memory
-    {0x49, &UhfModule::writeMemory},     // write memory
+    {kInventory, &UhfModule::inventory},   // single inventory
+    {0x0C, &UhfModule::select},            // set select parameters
+    {0x0B, &UhfModule::getSelect},         // get select parameters
+    {0x39, &UhfModule::readMemory},        // read memory
+    {0x49, &UhfModule::writeMemory},       // write memory
+    {0x03, &UhfModule::moduleInformation}, // module information
+    {0xB6, &UhfModule::setPower},          // set transmit power
+    {0xB7, &UhfModule::getPower},          // get transmit power
+    {0x07, &UhfModule::setRegion},         // set region
+    {0x08, &UhfModule::getRegion},         // get region
+    {0xAB, &UhfModule::setChannel},        // set channel
+    {0xAA, &UhfModule::getChannel},        // get channel
+    {0xAD, &UhfModule::setHopping},        // frequency hopping
+    {0x0E, &UhfModule::setQuery},          // set Query parameters
+    {0x0D, &UhfModule::getQuery},          // get Query parameters
+    {0x12, &UhfModule::setSelectMode},     // select mode
+    {0x28, &UhfModule::stopInventory},     // stop multiple inventory
 };
 
 Bytes UhfModule::answer(const Bytes& frame) {
@@ -68,19 +123,38 @@ Bytes UhfModule::answer(const Bytes& frame) {
     return errorResponse(kBadCommand);
 }
 
-// RSSI, PC word, EPC, then the StoredCRC as the tag sends it after its EPC.
+TagField::Round UhfModule::round() const {
+    return {unsigned(query_ >> 8 & 0x03), bool(query_ >> 7 & 1), selectMode_ == 0x00};
+}
+
 Bytes UhfModule::inventory(const Bytes& parameters) {
     if (!parameters.empty())
         return errorResponse(kBadCommand);
-    const Gen2Tag* tag = field_.strongest();
-    if (!tag)
-        return errorResponse(kNoTagAnswered);
-    Bytes reply{kRssi};
-    appendWord(reply, tag->pc());
-    const Bytes epc = tag->epc();
-    reply.insert(reply.end(), epc.begin(), epc.end());
-    appendWord(reply, tag->storedCrc());
-    return UhfFrame::build(UhfFrame::kResponse, 0x22, reply);
+    Bytes reply;
+    field_.inventoryRound(round(), [&](const TagField::Answer& answer) {
+        if (roundReplies_ == RoundReplies::Strongest) {
+            if (!reply.empty())
+                return false;
+            reply = response(kInventory, tagRead(answer));
+            return true;
+        }
+        const Bytes notice = UhfFrame::build(kNotice, kInventory, tagRead(answer));
+        if (reply.size() + notice.size() > kMaxRoundReply)
+            return false;
+        reply.insert(reply.end(), notice.begin(), notice.end());
+        return true;
+    });
+    return reply.empty() ? errorResponse(kNoTagAnswered) : reply;
+}
+
+std::vector<Bytes> UhfModule::inventoryNotices() {
+    field_.update();
+    std::vector<Bytes> notices;
+    field_.inventoryRound(round(), [&](const TagField::Answer& answer) {
+        notices.push_back(UhfFrame::build(kNotice, kInventory, tagRead(answer)));
+        return true;
+    });
+    return notices;
 }
 
 Bytes UhfModule::select(const Bytes& parameters) {
@@ -91,7 +165,17 @@ Bytes UhfModule::select(const Bytes& parameters) {
         return errorResponse(kBadCommand);
     field_.select(static_cast<MemoryBank>(parameters[0] & 0x03), bigEndian(parameters, 1, 4),
                   maskBits, Bytes(parameters.begin() + kSelectHeader, parameters.end()));
-    return UhfFrame::build(UhfFrame::kResponse, 0x0C, {0x00});
+    selectParameters_ = parameters;
+    return taken(0x0C);
+}
+
+// Before any select: the EPC bank from bit 32 on, an empty mask.
+Bytes UhfModule::getSelect(const Bytes& parameters) {
+    if (!parameters.empty())
+        return errorResponse(kBadCommand);
+    return response(0x0B, selectParameters_.empty()
+                              ? Bytes{0x01, 0x00, 0x00, 0x00, 0x20, 0x00, 0x00}
+                              : selectParameters_);
 }
 
 Bytes UhfModule::readMemory(const Bytes& parameters) {
@@ -114,7 +198,7 @@ Bytes UhfModule::readMemory(const Bytes& parameters) {
     }
     Bytes reply = tagIdentity(*tag);
     reply.insert(reply.end(), words.begin(), words.end());
-    return UhfFrame::build(UhfFrame::kResponse, 0x39, reply);
+    return response(0x39, reply);
 }
 
 Bytes UhfModule::writeMemory(const Bytes& parameters) {
@@ -142,11 +226,109 @@ Bytes UhfModule::writeMemory(const Bytes& parameters) {
     }
     field_.written(tag);
     reply.push_back(0x00);
-    return UhfFrame::build(UhfFrame::kResponse, 0x49, reply);
+    return response(0x49, reply);
+}
+
+Bytes UhfModule::moduleInformation(const Bytes& parameters) {
+    static const char* const kTexts[] = {"SIM-UHF 26dBm V1.0", "V1.0.0", "rfid-setup simulator"};
+    if (parameters.size() != 1 || parameters[0] >= std::size(kTexts))
+        return errorResponse(kBadCommand);
+    Bytes reply = parameters;
+    for (const char* c = kTexts[parameters[0]]; *c; ++c)
+        reply.push_back(static_cast<std::uint8_t>(*c));
+    return response(0x03, reply);
+}
+
+Bytes UhfModule::setPower(const Bytes& parameters) {
+    const std::uint32_t power = parameters.size() == 2 ? bigEndian(parameters, 0, 2) : 0;
+    if (power < kLowestPower || power > kHighestPower || power % kPowerStep)
+        return errorResponse(kBadCommand);
+    field_.setPowerDbm(int(power / kPowerStep));
+    return taken(0xB6);
+}
+
+Bytes UhfModule::getPower(const Bytes& parameters) {
+    if (!parameters.empty())
+        return errorResponse(kBadCommand);
+    Bytes reply;
+    appendWord(reply, static_cast<std::uint16_t>(field_.powerDbm() * kPowerStep));
+    return response(0xB7, reply);
+}
+
+// A channel of one region is not one of another: the channel starts over at 0.
+Bytes UhfModule::setRegion(const Bytes& parameters) {
+    if (parameters.size() != 1 ||
+        std::none_of(std::begin(kRegions), std::end(kRegions),
+                     [&](const Region& r) { return r.code == parameters[0]; }))
+        return errorResponse(kBadCommand);
+    if (region_ != parameters[0])
+        channel_ = 0;
+    region_ = parameters[0];
+    return taken(0x07);
+}
+
+Bytes UhfModule::getRegion(const Bytes& parameters) {
+    if (!parameters.empty())
+        return errorResponse(kBadCommand);
+    return response(0x08, {region_});
+}
+
+Bytes UhfModule::setChannel(const Bytes& parameters) {
+    const auto region = std::find_if(std::begin(kRegions), std::end(kRegions),
+                                     [&](const Region& r) { return r.code == region_; });
+    if (parameters.size() != 1 || parameters[0] >= region->channels)
+        return errorResponse(kBadCommand);
+    channel_ = parameters[0];
+    return taken(0xAB);
+}
+
+Bytes UhfModule::getChannel(const Bytes& parameters) {
+    if (!parameters.empty())
+        return errorResponse(kBadCommand);
+    return response(0xAA, {channel_});
+}
+
+Bytes UhfModule::setHopping(const Bytes& parameters) {
+    if (parameters.size() != 1 || (parameters[0] != kHoppingOn && parameters[0] != 0x00))
+        return errorResponse(kBadCommand);
+    hopping_ = parameters[0] == kHoppingOn;
+    return taken(0xAD);
+}
+
+Bytes UhfModule::setQuery(const Bytes& parameters) {
+    if (parameters.size() != 2)
+        return errorResponse(kBadCommand);
+    const auto query = static_cast<std::uint16_t>(bigEndian(parameters, 0, 2));
+    if ((query & kQueryFixedBits) != kQueryFixedValue)
+        return errorResponse(kBadCommand);
+    query_ = query;
+    return taken(0x0E);
+}
+
+Bytes UhfModule::getQuery(const Bytes& parameters) {
+    if (!parameters.empty())
+        return errorResponse(kBadCommand);
+    Bytes reply;
+    appendWord(reply, query_);
+    return response(0x0D, reply);
+}
+
+Bytes UhfModule::setSelectMode(const Bytes& parameters) {
+    if (parameters.size() != 1 || parameters[0] > kHighestSelectMode)
+        return errorResponse(kBadCommand);
+    selectMode_ = parameters[0];
+    return taken(0x12);
+}
+
+// Over the tunnel no multiple inventory runs; the stop is answered all the same.
+Bytes UhfModule::stopInventory(const Bytes& parameters) {
+    if (!parameters.empty())
+        return errorResponse(kBadCommand);
+    return taken(0x28);
 }
 
 Bytes UhfModule::errorResponse(std::uint8_t code) {
-    return UhfFrame::build(UhfFrame::kResponse, kErrorCommand, {code});
+    return response(kErrorCommand, {code});
 }
 
 } // namespace sim

@@ -2,6 +2,7 @@
 // the real one and cannot tell the difference, except by asking readerSimulated().
 
 #include "sim/simulated_reader.h"
+#include "sim/uhf_environment.h"
 #include "usbhid/readerhid_api.h"
 
 #include <algorithm>
@@ -71,6 +72,7 @@ struct LibraryReader {
             if (colon != std::string::npos && unplugSpec.compare(0, colon, reader.serial) == 0)
                 reader.exchangesLeft = std::atol(unplugSpec.c_str() + colon + 1);
             setUpField(reader.simulator.uhfModule().field());
+            sim::setUpFromEnvironment(reader.simulator.uhfModule());
         }
         // READERHID_SIM_WRITE_LOG names a file that gets a line "TID EPC" for
         // every tag written, appended at once, so that it outlives the process.
