@@ -2,8 +2,10 @@
 // issuing of rfid-setup, from a shell or a script.
 
 #include "cli_support.h"
+#include "inventory_command.h"
 #include "issue_command.h"
 #include "journal_command.h"
+#include "module_command.h"
 #include "profile_command.h"
 #include "reader_commands.h"
 
@@ -23,6 +25,8 @@ const struct {
     {"relay", "on | off: the UHF machine's relay output", relayCommand},
     {"epc", "read | write EPC | decode HEX | encode URI: EPCs and their GS1 meaning", epcCommand},
     {"tid", "read: the TID of the tag in the field", tidCommand},
+    {"inventory", "a live inventory: tags, counts, RSSI, reads per second", inventoryCommand},
+    {"module", "show | set ...: the UHF module's information and RF settings", moduleCommand},
     {"issue", "issue a series of EPC numbers, one per tag, recorded in the journal", issueCommand},
     {"journal", "list | export | series | check | configured: the issuing journal", journalCommand},
     {"profile", "apply FILE | check FILE | template: configuration profiles", profileCommand},

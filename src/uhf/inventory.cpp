@@ -140,17 +140,8 @@ void InventoryStatistics::forgetOldest() {
 }
 
 std::vector<int> InventoryStatistics::sortedRows(TagOrder order, bool descending) const {
-    std::vector<int> rows(tags_.size());
-    for (size_t i = 0; i < rows.size(); ++i)
-        rows[i] = int(i);
-    std::vector<double> rates;
-    if (order == TagOrder::Rate) {
-        rates.resize(tags_.size());
-        for (size_t i = 0; i < rates.size(); ++i)
-            rates[i] = tagReadsPerSecond(int(i));
-    }
-    const auto key = [&](int row) -> double {
-        const TagStatistics& t = tags_[size_t(row)];
+    const qint64 last = lastWholeSecond();
+    const auto key = [&](const TagStatistics& t) -> double {
         switch (order) {
         case TagOrder::Pc:
             return t.pc;
@@ -167,20 +158,49 @@ std::vector<int> InventoryStatistics::sortedRows(TagOrder order, bool descending
         case TagOrder::LastSeen:
             return double(t.lastSeen);
         case TagOrder::Rate:
-            return rates[size_t(row)];
+            return readsPerSecond(t, last);
         case TagOrder::Epc:
             break;
         }
         return 0.0;
     };
-    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
-        const double ka = key(a), kb = key(b);
-        if (ka != kb)
-            return descending ? ka > kb : ka < kb;
-        const QByteArray& ea = tags_[size_t(a)].epc;
-        const QByteArray& eb = tags_[size_t(b)].epc;
-        return descending && order == TagOrder::Epc ? eb < ea : ea < eb;
+    // Keys taken once, with the EPC's first 16 bytes for ties: the clock, the
+    // switch and the tags' scattered memory stay out of the comparisons.
+    struct Keyed {
+        double key;
+        quint64 epcHigh;
+        quint64 epcLow;
+        int row;
+    };
+    const auto epcPart = [](const QByteArray& epc, int from) {
+        quint64 part = 0;
+        for (int i = from; i < from + 8; ++i)
+            part = part << 8 | (i < epc.size() ? quint8(epc[i]) : 0);
+        return part;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(tags_.size());
+    for (size_t row = 0; row < tags_.size(); ++row) {
+        const TagStatistics& t = tags_[row];
+        keyed.push_back({key(t), epcPart(t.epc, 0), epcPart(t.epc, 8), int(row)});
+    }
+    const bool byEpc = order == TagOrder::Epc;
+    const auto epcBefore = [&](const Keyed& a, const Keyed& b) {
+        if (a.epcHigh != b.epcHigh)
+            return a.epcHigh < b.epcHigh;
+        if (a.epcLow != b.epcLow)
+            return a.epcLow < b.epcLow;
+        return tags_[size_t(a.row)].epc < tags_[size_t(b.row)].epc;
+    };
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return descending ? a.key > b.key : a.key < b.key;
+        return descending && byEpc ? epcBefore(b, a) : epcBefore(a, b);
     });
+    std::vector<int> rows;
+    rows.reserve(keyed.size());
+    for (const Keyed& k : keyed)
+        rows.push_back(k.row);
     return rows;
 }
 
@@ -216,8 +236,10 @@ QList<int> InventoryStatistics::readsPerSecondHistory() const {
 }
 
 double InventoryStatistics::tagReadsPerSecond(int row) const {
-    const TagStatistics& t = tags_[size_t(row)];
-    const qint64 last = lastWholeSecond();
+    return readsPerSecond(tags_[size_t(row)], lastWholeSecond());
+}
+
+double InventoryStatistics::readsPerSecond(const TagStatistics& t, qint64 last) const {
     const qint64 span =
         std::clamp<qint64>(last + 1 - secondOfTime(started_), 1, qint64(tagRateSeconds));
     quint64 reads = 0;

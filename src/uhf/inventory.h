@@ -122,6 +122,7 @@ class InventoryStatistics {
     static void add(std::array<SecondOfReads, historySeconds>& seconds, qint64& newest,
                     qint64 second, int rssi);
     qint64 lastWholeSecond() const;
+    double readsPerSecond(const TagStatistics& tag, qint64 lastWholeSecond) const;
 
     const Clock& clock_;
     const int tagLimit_;

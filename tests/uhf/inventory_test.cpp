@@ -86,6 +86,19 @@ class InventoryTest : public QObject {
         QCOMPARE(stats.tagReadsPerSecond(0), 0.0);
     }
 
+    // A second's slot comes round again after a minute: it starts empty.
+    void slotsComeRoundEmpty() {
+        FixedClock clock(start);
+        InventoryStatistics stats(clock);
+        stats.begin();
+        stats.record(read("A", -40));
+        clock.set(start.addMSecs(60'000));
+        stats.record(read("A", -60));
+        clock.set(start.addMSecs(61'000));
+        QCOMPARE(stats.readsPerSecondNow(), 1);
+        QCOMPARE(stats.tagRssiHistory(0).last(), -60.0);
+    }
+
     // In the first seconds of a run, a tag's rate is over the seconds run so far.
     void earlyRateCountsTheSecondsRun() {
         FixedClock clock(start);

@@ -49,6 +49,8 @@ class ModuleFrameTest : public QObject {
         badSum[22] = char(0xEE);
         QTest::newRow("bad checksum skipped whole")
             << badSum + stopReply << QStringList{stopFrame} << 1;
+        QTest::newRow("two bad checksums, two damaged")
+            << badSum + badSum + stopReply << QStringList{stopFrame} << 2;
         QByteArray badEnd = notice;
         badEnd[23] = char(0x7D);
         QTest::newRow("bad end mark") << badEnd + stopReply << QStringList{stopFrame} << 1;

@@ -1,0 +1,139 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// rfid-setup-cli against the simulated reader with a field of 50 tags that
+// answer every round.
+Run cli(const QStringList& arguments, const QTemporaryDir& home) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    environment.insert(QStringLiteral("READERHID_SIM_TAGS"), QStringLiteral("50"));
+    environment.insert(QStringLiteral("READERHID_SIM_ROUND"), QStringLiteral("every"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(CLI_PROGRAM), arguments);
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QJsonObject json(const QString& line) {
+    return QJsonDocument::fromJson(line.toUtf8()).object();
+}
+
+} // namespace
+
+class InventoryCliTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir home;
+
+  private slots:
+    // One object per read, then a summary whose counts are those reads.
+    void jsonReadsAddUpToTheSummary() {
+        const Run run = cli({"inventory", "--simulate", "--rounds", "5", "--json"}, home);
+        QCOMPARE(run.code, 0);
+        QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+        const QJsonObject summary = json(lines.takeLast());
+        QCOMPARE(summary.value("event").toString(), QStringLiteral("summary"));
+        QSet<QString> epcs;
+        for (const QString& line : lines) {
+            const QJsonObject read = json(line);
+            QCOMPARE(read.value("event").toString(), QStringLiteral("read"));
+            QVERIFY(QRegularExpression("^[0-9A-F]{24}$")
+                        .match(read.value("epc").toString())
+                        .hasMatch());
+            QVERIFY(read.value("rssi").toInt() < 0);
+            QCOMPARE(read.value("pc").toString().size(), 4);
+            QVERIFY(!read.value("time").toString().isEmpty());
+            epcs.insert(read.value("epc").toString());
+        }
+        QVERIFY(lines.size() > 5);
+        QCOMPARE(summary.value("reads").toInt(), lines.size());
+        QCOMPARE(summary.value("tags").toInt(), epcs.size());
+        int counted = 0;
+        for (const QJsonValue& tag : summary.value("tagList").toArray())
+            counted += tag.toObject().value("count").toInt();
+        QCOMPARE(counted, lines.size());
+    }
+
+    // Without a terminal: the summary only, and the CSV holds every tag.
+    void summaryAndCsvWithoutATerminal() {
+        const QString csv = home.filePath(QStringLiteral("tags.csv"));
+        const Run run = cli({"inventory", "--simulate", "--rounds", "3", "--csv", csv}, home);
+        QCOMPARE(run.code, 0);
+        const QRegularExpressionMatch totals =
+            QRegularExpression("^(\\d+) tags, (\\d+) reads in ").match(run.out);
+        QVERIFY2(totals.hasMatch(), qPrintable(run.out));
+        QVERIFY(!run.out.contains("\x1b"));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList rows = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.first(), QStringLiteral("epc,pc,count,rssi_last_dbm,rssi_peak_dbm,"
+                                              "rssi_average_dbm,first_seen,last_seen"));
+        QCOMPARE(rows.size() - 1, totals.captured(1).toInt());
+        QVERIFY2(
+            QRegularExpression("^[0-9A-F]{24},3000,3,-\\d+\\.\\d,").match(rows.value(1)).hasMatch(),
+            qPrintable(rows.value(1)));
+    }
+
+    void moduleSetAndShow() {
+        Run run = cli({"module", "set", "power", "20", "region", "us", "channel", "3", "hopping",
+                       "on", "session", "1", "target", "a", "q", "4", "--simulate"},
+                      home);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QStringLiteral("set and read back: region us, channel 3, hopping on, "
+                                         "power 20 dBm, query S1 A Q=4\n"));
+        run = cli({"module", "show", "--simulate", "--json"}, home);
+        QCOMPARE(run.code, 0);
+        const QJsonObject shown = json(run.out.trimmed());
+        QCOMPARE(shown.value("event").toString(), QStringLiteral("module"));
+        QVERIFY(shown.contains("hardware"));
+        QCOMPARE(shown.value("channelMHz").toDouble(), 920.125);
+    }
+
+    void refusals_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::newRow("seconds and rounds")
+            << QStringList{"inventory", "--seconds", "1", "--rounds", "1"} << 2;
+        QTest::newRow("mask not hex") << QStringList{"inventory", "--mask", "3G"} << 2;
+        QTest::newRow("RF option over serial")
+            << QStringList{"inventory", "--serial", "/dev/null", "--power", "20"} << 2;
+        QTest::newRow("power out of range") << QStringList{"module", "set", "power", "40"} << 2;
+        QTest::newRow("unknown setting") << QStringList{"module", "set", "speed", "1"} << 2;
+        QTest::newRow("odd words") << QStringList{"module", "set", "power"} << 2;
+        QTest::newRow("channel the module refuses")
+            << QStringList{"module", "set", "channel", "200", "--simulate"} << 3;
+        QTest::newRow("no such port")
+            << QStringList{"inventory", "--simulate", "--serial", "/nonexistent/tty"} << 3;
+    }
+    void refusals() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        const Run run = cli(arguments, home);
+        QCOMPARE(run.code, code);
+        QVERIFY(!run.err.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(InventoryCliTest)
+#include "inventory_cli_test.moc"
