@@ -15,8 +15,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QUrl>
 #include <QSysInfo>
+#include <QUrl>
 #include <QVariant>
 #include <atomic>
 #include <unistd.h>
@@ -160,13 +160,12 @@ QString IssuingJournal::configuredAddress(const QString& given) {
 
 std::optional<IssuingJournal::Address> IssuingJournal::parseAddress(const QString& text,
                                                                     QString* error) {
-    static const QRegularExpression password(QStringLiteral("(://[^/@:]*:)[^@/]*@"));
     static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):(.*)$"));
     static const QRegularExpression schemeName(QStringLiteral("^(postgres(ql)?|pgsql|psql)/"),
                                                QRegularExpression::CaseInsensitiveOption);
     const QString trimmed = text.trimmed();
     Address address;
-    address.display = QString(trimmed).replace(password, QStringLiteral("\\1***@"));
+    address.display = maskedAddress(trimmed);
     const QRegularExpressionMatch match = scheme.match(trimmed);
     const QString name = match.captured(1).toLower();
     if (match.hasMatch() &&
@@ -193,6 +192,20 @@ std::optional<IssuingJournal::Address> IssuingJournal::parseAddress(const QStrin
                             "postgresql://[user[:password]@]host[:port]/database)")
                  .arg(address.display);
     return std::nullopt;
+}
+
+QString IssuingJournal::maskedAddress(const QString& text) {
+    // Whatever might be a password goes: a password= value in the query, and
+    // after "scheme:", any slashes and "user:", everything up to the last @
+    // (a password may hold / and @; a typo may leave out a slash).
+    static const QRegularExpression query(QStringLiteral("([?&]password=)[^&]*"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression userInfo(
+        QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*:/*[^/@:]*:).*@"));
+    QString masked = text;
+    masked.replace(query, QStringLiteral("\\1***"));
+    masked.replace(userInfo, QStringLiteral("\\1***@"));
+    return masked;
 }
 
 bool IssuingJournal::fail(const QString& what, const QString& reason) {
@@ -601,18 +614,31 @@ QSet<QString> IssuingJournal::listOpen(Check& result) {
 
 void IssuingJournal::checkGaps(Check& result, const QSet<QString>& pendingNumbers) {
     // A gap: a number below the series' furthest one that no tag carries
-    // (no written or uncertain record) and no station is writing.
+    // (no written or uncertain record), no station is writing and the next
+    // reservation does not take again (a released number no other record holds).
     QSqlQuery held(db_);
     held.exec(QStringLiteral(
         "SELECT series, UPPER(epc) FROM tags WHERE outcome IN ('written', 'uncertain')"));
     QHash<qint64, QSet<QString>> carried;
     while (held.next())
         carried[held.value(0).toLongLong()] << held.value(1).toString();
+    QSqlQuery released(db_);
+    released.exec(QStringLiteral(
+        "SELECT DISTINCT series, UPPER(epc) FROM tags t WHERE outcome = 'released' AND NOT "
+        "EXISTS (SELECT 1 FROM tags u WHERE UPPER(u.epc) = UPPER(t.epc) AND u.outcome <> "
+        "'released') ORDER BY series, UPPER(epc)"));
+    QHash<qint64, QSet<QString>> reusable;
+    while (released.next()) {
+        reusable[released.value(0).toLongLong()] << released.value(1).toString();
+        result.open << QStringLiteral("released %1 in series %2, reserved again next")
+                           .arg(released.value(1).toString())
+                           .arg(released.value(0).toLongLong());
+    }
     for (const SeriesSummary& summary : seriesSummaries()) {
         const Series& series = summary.series;
         if (summary.lastNumber.isEmpty())
             continue;
-        const QSet<QString>& numbers = carried[series.id];
+        const QSet<QString> numbers = carried[series.id] + reusable[series.id];
         QString number = series.start;
         QString from;
         QString to;

@@ -62,7 +62,7 @@ class IssuingJournal {
 
     struct Check {
         QStringList problems; // damage, numbers or TIDs held twice, gaps
-        QStringList open;     // the pending and uncertain records
+        QStringList open;     // the pending and uncertain records, released numbers to reuse
         int pending = 0;
         int uncertain = 0;
     };
@@ -88,6 +88,8 @@ class IssuingJournal {
     // or postgres:// (schemes in any case, blanks around ignored); empty is the
     // default file. Anything else that looks like an address is refused.
     static std::optional<Address> parseAddress(const QString& text, QString* error);
+    // The address as it may be printed: every password, or what might be one, as ***.
+    static QString maskedAddress(const QString& text);
     // The address given, else $RFID_JOURNAL, else empty (the default file).
     static QString configuredAddress(const QString& given);
     // journal.sqlite in the user's data folder, shared by the window and the tool.

@@ -1,5 +1,6 @@
 #include "postgres_journal.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -14,13 +15,24 @@ bool PostgresJournal::open(const QString& connection, Access access) {
     db_.setHostName(url.host());
     if (url.port() > 0)
         db_.setPort(url.port());
-    db_.setUserName(url.userName());
+    db_.setUserName(url.userName(QUrl::FullyDecoded));
     // Without one, libpq's PGPASSWORD and ~/.pgpass apply.
-    db_.setPassword(url.password());
-    db_.setDatabaseName(url.path().mid(1));
+    db_.setPassword(url.password(QUrl::FullyDecoded));
+    db_.setDatabaseName(url.path(QUrl::FullyDecoded).mid(1));
+    // Each query value decoded once and quoted, so that it stays one value
+    // of its own keyword; the driver splits the options at ';'.
+    static const QRegularExpression keyword(QStringLiteral("^[a-z_]+$"));
     QStringList options;
-    for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
-        options << key + '=' + value;
+    for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+        if (!keyword.match(key).hasMatch() || value.contains(QLatin1Char(';')))
+            return fail(QStringLiteral("打开"),
+                        QStringLiteral("the address option '%1' cannot be passed on").arg(key));
+        options << key + QStringLiteral("='") +
+                       QString(value)
+                           .replace('\\', QStringLiteral("\\\\"))
+                           .replace('\'', QStringLiteral("\\'")) +
+                       '\'';
+    }
     db_.setConnectOptions(options.join(';'));
     if (!db_.open())
         return fail(QStringLiteral("打开"), db_.lastError().text());

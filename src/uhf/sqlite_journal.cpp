@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <QtEndian>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -104,34 +105,83 @@ QString SqliteJournal::integrityStatement() const {
     return QStringLiteral("PRAGMA quick_check");
 }
 
+namespace {
+
+// The holder's note beside the journal, opened only when it is a regular file
+// of this user (not a link or someone else's file in a shared folder).
+int openNote(const QString& file, int flags, QString* problem) {
+    const int fd =
+        ::open(QFile::encodeName(file).constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0600);
+    struct stat status {};
+    if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_uid == ::geteuid())
+        return fd;
+    *problem = fd < 0 ? file + QStringLiteral(": ") + qt_error_string(errno)
+                      : file + QStringLiteral(" is not a regular file of this user");
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+// The note as it may be printed: no control characters, one short line.
+QString printable(const QString& text) {
+    QString line = text.left(200);
+    for (QChar& c : line)
+        if (!c.isPrint())
+            c = QLatin1Char('?');
+    return line;
+}
+
+} // namespace
+
 IssuingJournal::Status SqliteJournal::hold(const QString& station, const QString& holder) {
-    // One lock file per station beside the journal; the lock dies with the process.
-    const QString file =
-        address_.file + QStringLiteral(".station-") +
-        QString::fromLatin1(
-            QCryptographicHash::hash(station.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
-    const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        fail(QStringLiteral("占用工位"), file + QStringLiteral(": ") + qt_error_string(errno));
+    const QByteArray hash = QCryptographicHash::hash(station.toUtf8(), QCryptographicHash::Sha1);
+    // The lease is a lock on the journal file itself, whatever path reached it
+    // (a link, "..", a bind mount), one byte per station far past SQLite's own
+    // lock bytes; an open file description's lock dies with the process.
+    if (leaseFd_ < 0)
+        leaseFd_ = ::open(QFile::encodeName(address_.file).constData(), O_RDWR | O_CLOEXEC);
+    if (leaseFd_ < 0) {
+        fail(QStringLiteral("占用工位"),
+             address_.file + QStringLiteral(": ") + qt_error_string(errno));
         return Status::Failed;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        QFile lease;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = (off_t(1) << 62) + off_t(qFromBigEndian<quint32>(hash.constData()));
+    lock.l_len = 1;
+    const bool held = ::fcntl(leaseFd_, F_OFD_SETLK, &lock) == 0;
+    // Closing a second descriptor of the journal would drop SQLite's own
+    // locks, so this one stays open until the journal closes.
+    const QString note = QFileInfo(address_.file).canonicalFilePath() +
+                         QStringLiteral(".station-") + QString::fromLatin1(hash.toHex().left(16));
+    QString problem;
+    if (!held) {
         QString by;
-        if (lease.open(fd, QIODevice::ReadOnly))
-            by = QString::fromUtf8(lease.readAll()).trimmed();
-        ::close(fd);
+        if (const int fd = openNote(note, O_RDONLY, &problem); fd >= 0) {
+            QFile text;
+            if (text.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+                by = printable(QString::fromUtf8(text.read(400)).trimmed());
+        }
         error_ = QStringLiteral("station %1 is in use by another process (%2)")
                      .arg(station, by.isEmpty() ? QStringLiteral("starting") : by);
         return Status::Conflict;
     }
+    const int fd = openNote(note, O_RDWR | O_CREAT, &problem);
     const QByteArray text = holder.toUtf8() + '\n';
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, text.constData(), size_t(text.size()), 0) < 0) {
-        fail(QStringLiteral("占用工位"), file + QStringLiteral(": ") + qt_error_string(errno));
+    const bool written = fd >= 0 && ::ftruncate(fd, 0) == 0 &&
+                         ::pwrite(fd, text.constData(), size_t(text.size()), 0) == text.size();
+    if (fd >= 0 && !written)
+        problem = note + QStringLiteral(": ") + qt_error_string(errno);
+    if (fd >= 0)
         ::close(fd);
+    if (!written) {
+        lock.l_type = F_UNLCK;
+        ::fcntl(leaseFd_, F_OFD_SETLK, &lock);
+        fail(QStringLiteral("占用工位"), problem);
         return Status::Failed;
     }
-    leaseFd_ = fd;
     return Status::Ok;
 }
 
