@@ -255,6 +255,8 @@ class IssueCliTest : public QObject {
         QTest::newRow("check of an empty file")
             << QStringList{"journal", "check", "--journal", "empty.sqlite"} << 6
             << "rfid-setup-cli: no journal at empty.sqlite\n";
+        QTest::newRow("check of a damaged file")
+            << QStringList{"journal", "check", "--journal", "garbage.sqlite"} << 5 << "";
         QTest::newRow("password not shown")
             << QStringList{"issue", "--simulate", "--count", "1", "--journal", " pgsql://u:pw@h/db"}
             << 6
@@ -270,6 +272,10 @@ class IssueCliTest : public QObject {
         QFETCH(QString, message);
         QTemporaryDir dir;
         QFile(dir.filePath("empty.sqlite")).open(QIODevice::WriteOnly);
+        QFile garbage(dir.filePath("garbage.sqlite"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, 'x'));
+        garbage.close();
         QProcess process;
         process.setWorkingDirectory(dir.path());
         process.start(QStringLiteral(CLI_PROGRAM), arguments);
@@ -280,7 +286,7 @@ class IssueCliTest : public QObject {
                      message.chopped(1) +
                          "：请检查 --journal 给出的发卡记录位置、权限或数据库连接\n");
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 QStringList{"empty.sqlite"});
+                 (QStringList{"empty.sqlite", "garbage.sqlite"}));
         QCOMPARE(QFileInfo(dir.filePath("empty.sqlite")).size(), 0);
     }
 
@@ -343,8 +349,9 @@ class IssueCliTest : public QObject {
                "\"tagUri\":\"urn:epc:tag:sscc-96:2.0614141.1234567890\"}\n";
         QTest::newRow("read, not GS1")
             << QStringList{"epc", "read", "--simulate"} << 0 << "E20047139020602107401234\n";
-        QTest::newRow("read as JSON") << QStringList{"epc", "read", "--simulate", "--json"} << 0
-                                      << "{\"epc\":\"E20047139020602107401234\",\"event\":\"epc\"}\n";
+        QTest::newRow("read as JSON")
+            << QStringList{"epc", "read", "--simulate", "--json"} << 0
+            << "{\"epc\":\"E20047139020602107401234\",\"event\":\"epc\"}\n";
         QTest::newRow("not GS1") << QStringList{"epc", "decode", "E20047139020602107401234"} << 2
                                  << "";
         QTest::newRow("not hex") << QStringList{"epc", "decode", "30G4"} << 2 << "";
