@@ -106,6 +106,22 @@ QString following(const QString& number, const IssuingJournal::Series& series) {
     return next;
 }
 
+// The lower of two ends; empty when both are.
+QString narrower(const QString& a, const QString& b, bool reverse) {
+    if (a.isEmpty() || b.isEmpty())
+        return a.isEmpty() ? b : a;
+    return compareNumbers(a, b, reverse) <= 0 ? a : b;
+}
+
+// A start that is a GS1 EPC counts its serial field, which ends before the
+// number runs into the next item; empty for any other start.
+QString gs1End(const QString& start) {
+    QString why;
+    const std::optional<gs1::Epc> epc = gs1::decode(start, &why);
+    const std::optional<gs1::Series> series = epc ? gs1::series(*epc, 1, &why) : std::nullopt;
+    return series ? series->last.toUpper() : QString();
+}
+
 } // namespace
 
 QString outcomeName(IssuingJournal::Outcome outcome) {
@@ -307,12 +323,13 @@ std::optional<IssuingJournal::Series> IssuingJournal::openSeries(const QString& 
                                                                  const QString& step, bool reverse,
                                                                  const QString& last) {
     error_.clear();
-    const QString problem = seriesProblem(start, step, reverse, last);
+    const QString upperStart = start.toUpper();
+    const QString end = narrower(last.toUpper(), reverse ? QString() : gs1End(upperStart), reverse);
+    const QString problem = seriesProblem(start, step, reverse, end);
     if (!problem.isEmpty()) {
         fail(QStringLiteral("建立"), problem);
         return std::nullopt;
     }
-    const QString upperStart = start.toUpper();
     const QString value = stepValue(step);
     QSqlQuery insert(db_);
     insert.prepare(QStringLiteral("INSERT INTO series (start, step, reverse, created, last) "
@@ -321,7 +338,7 @@ std::optional<IssuingJournal::Series> IssuingJournal::openSeries(const QString& 
     insert.addBindValue(value);
     insert.addBindValue(int(reverse));
     insert.addBindValue(now().toString(Qt::ISODateWithMs));
-    insert.addBindValue(last.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : last.toUpper());
+    insert.addBindValue(end.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : end);
     if (!insert.exec()) {
         fail(QStringLiteral("建立"), insert.lastError().text());
         return std::nullopt;
@@ -331,6 +348,19 @@ std::optional<IssuingJournal::Series> IssuingJournal::openSeries(const QString& 
                    {upperStart, value, int(reverse)});
     if (!series && error_.isEmpty())
         fail(QStringLiteral("建立"), QStringLiteral("series not found after it was added"));
+    // Joining keeps the narrower end: a series never runs past what either
+    // of its makers allowed.
+    if (series && !end.isEmpty() && compareNumbers(end, series->last, reverse) < 0) {
+        QSqlQuery narrow(db_);
+        narrow.prepare(QStringLiteral("UPDATE series SET last = ? WHERE id = ?"));
+        narrow.addBindValue(end);
+        narrow.addBindValue(series->id);
+        if (!narrow.exec()) {
+            fail(QStringLiteral("建立"), narrow.lastError().text());
+            return std::nullopt;
+        }
+        series->last = end;
+    }
     return series;
 }
 

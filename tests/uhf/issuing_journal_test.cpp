@@ -1,5 +1,7 @@
 #include "uhf/issuing_journal.h"
 
+#include "uhf/gs1_epc.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -158,6 +160,34 @@ class IssuingJournalTest : public QObject {
         // A station that switched series continues the newer one.
         one.journal.reserve(*b, tid(5), "one");
         QCOMPARE(one.journal.lastSeries("one")->id, b->id);
+    }
+
+    // A GS1 start counts its serial field and stops at its last value, however
+    // the series was made (the hex form, a dialog that fills in the number
+    // only, a journal from before); joining keeps the narrower end.
+    void aSeriesKeepsItsNarrowerEnd() {
+        const QString file = dir_.filePath("end.sqlite");
+        Opened o(file);
+        QString why;
+        const auto epc =
+            gs1::fromTagUri("urn:epc:tag:sgtin-96:3.0614141.812345.274877906941", &why);
+        QVERIFY2(epc, qPrintable(why));
+        const QString start = *gs1::encode(*epc, &why);
+        QVERIFY(o.journal.openSeries(start, "1", false));
+        tamper(file, "UPDATE series SET last = NULL");
+        const auto series = o.journal.openSeries(start, "1", false);
+        QStringList serials;
+        for (int i = 0; i < 4; ++i) {
+            const IssuingJournal::Reservation r = o.journal.reserve(*series, tid(i), "s");
+            serials << (r.status == Status::Ok ? gs1::tagUriOf(r.record.epc).section('.', -1)
+                                               : o.journal.errorText().left(16));
+        }
+        QCOMPARE(serials,
+                 (QStringList{"274877906941", "274877906942", "274877906943", "series exhausted"}));
+
+        QVERIFY(o.journal.openSeries("0001", "1", false));
+        QCOMPARE(o.journal.openSeries("0001", "1", false, "0005")->last, QString("0005"));
+        QCOMPARE(o.journal.openSeries("0001", "1", false, "0009")->last, QString("0005"));
     }
 
     // The furthest number held: a released one is not, it is taken again.
