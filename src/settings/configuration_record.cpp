@@ -31,16 +31,29 @@ bool ConfigurationRecord::createTables() {
                        "setting TEXT NOT NULL, outcome TEXT NOT NULL, detail TEXT NOT NULL, "
                        "PRIMARY KEY (configuration, position))"),
     };
-    for (const QString& statement : statements) {
+    if (!db_.transaction())
+        return fail(QStringLiteral("create"), db_.lastError().text());
+    // Two stations' first records must not create the tables at once: they
+    // wait in a row on the lock under which the journal makes its own tables.
+    QStringList steps;
+    if (postgres_)
+        steps << QStringLiteral("SELECT pg_advisory_xact_lock(7215)");
+    for (const QString& statement : statements)
+        steps << statement;
+    for (const QString& statement : steps) {
         QSqlQuery query(db_);
-        if (!query.exec(statement))
-            return fail(QStringLiteral("create"), query.lastError().text());
+        if (!query.exec(statement)) {
+            const QString reason = query.lastError().text();
+            db_.rollback();
+            return fail(QStringLiteral("create"), reason);
+        }
     }
-    return true;
+    return db_.commit() || fail(QStringLiteral("create"), db_.lastError().text());
 }
 
 bool ConfigurationRecord::fail(const QString& what, const QString& reason) {
-    error_ = QStringLiteral("configuration record (%1): %2").arg(what, reason);
+    // One line, whatever the server put into its message.
+    error_ = QStringLiteral("configuration record (%1): %2").arg(what, reason.simplified());
     return false;
 }
 

@@ -2,13 +2,12 @@
 
 #include "epc_number.h"
 #include "gs1_epc.h"
+#include "postgres_journal.h"
 #include "protocol/conversion.h"
 #include "protocol/csv_text.h"
 #include "protocol/hex_text.h"
+#include "sqlite_journal.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -18,15 +17,15 @@
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QUrl>
-#include <QUrlQuery>
 #include <QVariant>
 #include <atomic>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+QString oneLine(const QString& text) {
+    return text.simplified();
+}
 
 const char* const outcomeNames[] = {"pending", "written", "uncertain", "released"};
 
@@ -39,9 +38,6 @@ IssuingJournal::Outcome outcomeOf(const QString& name) {
 
 const QString recordColumns = QStringLiteral("id, series, epc, tid, station, time, outcome");
 
-// Waits for another station's transaction or lock end with an error after
-// this long instead of hanging the line.
-constexpr int waitLimitMs = 20000;
 // Numbers walked through one series when looking for gaps.
 constexpr int gapWalkLimit = 1000000;
 constexpr int maxStationLength = 64;
@@ -104,9 +100,20 @@ QString following(const QString& number, const IssuingJournal::Series& series) {
     return next;
 }
 
-// One line, whatever the driver put into the message.
-QString oneLine(const QString& text) {
-    return text.simplified();
+// The lower of two ends; empty when both are.
+QString narrower(const QString& a, const QString& b, bool reverse) {
+    if (a.isEmpty() || b.isEmpty())
+        return a.isEmpty() ? b : a;
+    return compareNumbers(a, b, reverse) <= 0 ? a : b;
+}
+
+// A start that is a GS1 EPC counts its serial field, which ends before the
+// number runs into the next item; empty for any other start.
+QString gs1End(const QString& start) {
+    QString why;
+    const std::optional<gs1::Epc> epc = gs1::decode(start, &why);
+    const std::optional<gs1::Series> series = epc ? gs1::series(*epc, 1, &why) : std::nullopt;
+    return series ? series->last.toUpper() : QString();
 }
 
 } // namespace
@@ -124,8 +131,14 @@ IssuingJournal::~IssuingJournal() {
     db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(connection_);
-    if (leaseFd_ >= 0)
-        ::close(leaseFd_);
+}
+
+bool IssuingJournal::created() const {
+    return backend_ && backend_->created();
+}
+
+bool IssuingJournal::damaged() const {
+    return backend_ && backend_->damaged();
 }
 
 QString IssuingJournal::defaultLocation() {
@@ -157,13 +170,12 @@ QString IssuingJournal::configuredAddress(const QString& given) {
 
 std::optional<IssuingJournal::Address> IssuingJournal::parseAddress(const QString& text,
                                                                     QString* error) {
-    static const QRegularExpression password(QStringLiteral("(://[^/@:]*:)[^@/]*@"));
     static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):(.*)$"));
     static const QRegularExpression schemeName(QStringLiteral("^(postgres(ql)?|pgsql|psql)/"),
                                                QRegularExpression::CaseInsensitiveOption);
     const QString trimmed = text.trimmed();
     Address address;
-    address.display = QString(trimmed).replace(password, QStringLiteral("\\1***@"));
+    address.display = maskedAddress(trimmed);
     const QRegularExpressionMatch match = scheme.match(trimmed);
     const QString name = match.captured(1).toLower();
     if (match.hasMatch() &&
@@ -192,14 +204,23 @@ std::optional<IssuingJournal::Address> IssuingJournal::parseAddress(const QStrin
     return std::nullopt;
 }
 
-bool IssuingJournal::fail(const QString& what, const QString& reason) {
-    error_ = QStringLiteral("发卡记录%1失败：%2").arg(what, oneLine(reason));
-    return false;
+QString IssuingJournal::maskedAddress(const QString& text) {
+    // Whatever might be a password goes: a password= value in the query, and
+    // after "scheme:", any slashes and "user:", everything up to the last @
+    // (a password may hold / and @; a typo may leave out a slash).
+    static const QRegularExpression query(QStringLiteral("([?&]password=)[^&]*"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression userInfo(
+        QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*:/*[^/@:]*:).*@"));
+    QString masked = text;
+    masked.replace(query, QStringLiteral("\\1***"));
+    masked.replace(userInfo, QStringLiteral("\\1***@"));
+    return masked;
 }
 
-bool IssuingJournal::exec(const QString& statement) {
-    QSqlQuery query(db_);
-    return query.exec(statement) || fail(QStringLiteral("操作"), query.lastError().text());
+bool IssuingJournal::fail(const QString& what, const QString& reason) {
+    error_ = journalFailure(what, reason);
+    return false;
 }
 
 bool IssuingJournal::open(const QString& text, Access access) {
@@ -207,8 +228,11 @@ bool IssuingJournal::open(const QString& text, Access access) {
     if (!address)
         return false;
     address_ = *address;
-    postgres_ = address_.postgres;
-    if (!(postgres_ ? openPostgres(access) : openSqlite(access)))
+    if (address_.postgres)
+        backend_ = std::make_unique<PostgresJournal>(address_, db_, error_);
+    else
+        backend_ = std::make_unique<SqliteJournal>(address_, db_, error_);
+    if (!backend_->open(connection_, access))
         return false;
     // Journals from before the series had a last number read as the default.
     QSqlQuery probe(db_);
@@ -216,184 +240,6 @@ bool IssuingJournal::open(const QString& text, Access access) {
                          ? QStringLiteral("id, start, step, reverse, last")
                          : QStringLiteral("id, start, step, reverse, NULL");
     return true;
-}
-
-bool IssuingJournal::openSqlite(Access access) {
-    const QString file = address_.file;
-    const QFileInfo info(file);
-    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-    if (!db_.isValid())
-        return fail(QStringLiteral("打开"), QStringLiteral("没有数据库驱动"));
-    // Another station's transaction is waited for, not taken as an error.
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(waitLimitMs);
-    QString name = file;
-    if (access == Access::Read) {
-        if (!info.isFile()) {
-            error_ = QStringLiteral("no journal at %1").arg(file);
-            return false;
-        }
-        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
-        // In a folder it may not write to, SQLite reads a journal that no one
-        // writes (no -wal file) only when told that it cannot change.
-        if (!QFileInfo(info.absolutePath()).isWritable() && !QFileInfo::exists(file + "-wal")) {
-            options += QStringLiteral(";QSQLITE_OPEN_URI");
-            name = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
-                   QStringLiteral("?immutable=1");
-        }
-    } else {
-        created_ = !info.exists() || info.size() == 0;
-        if (!QDir().mkpath(info.absolutePath()))
-            return fail(QStringLiteral("打开"),
-                        QStringLiteral("无法建立文件夹 ") + info.absolutePath());
-    }
-    db_.setConnectOptions(options);
-    db_.setDatabaseName(name);
-    if (!db_.open())
-        return fail(QStringLiteral("打开"), db_.lastError().text());
-    QSqlQuery tables(db_);
-    if (!tables.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'tags'"))) {
-        const QString code = tables.lastError().nativeErrorCode();
-        damaged_ = code == QLatin1String("11") || code == QLatin1String("26");
-        return fail(QStringLiteral("打开"),
-                    file + QStringLiteral(": ") + tables.lastError().text());
-    }
-    // An empty file is what is left of a journal, not a journal.
-    const bool hasTags = tables.next() && tables.value(0).toInt() > 0;
-    tables.finish();
-    if (access == Access::Read) {
-        if (!hasTags) {
-            error_ = QStringLiteral("no journal at %1").arg(file);
-            return false;
-        }
-    } else {
-        // WAL: readers do not block the writer, and a commit is one append.
-        if (!exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !createTables())
-            return false;
-    }
-    struct stat status {};
-    if (::stat(QFile::encodeName(file).constData(), &status) == 0) {
-        device_ = status.st_dev;
-        inode_ = status.st_ino;
-    }
-    return true;
-}
-
-bool IssuingJournal::openPostgres(Access access) {
-    const QUrl url(address_.url);
-    db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection_);
-    if (!db_.isValid())
-        return fail(QStringLiteral("打开"), QStringLiteral("没有数据库驱动"));
-    db_.setHostName(url.host());
-    if (url.port() > 0)
-        db_.setPort(url.port());
-    db_.setUserName(url.userName());
-    // Without one, libpq's PGPASSWORD and ~/.pgpass apply.
-    db_.setPassword(url.password());
-    db_.setDatabaseName(url.path().mid(1));
-    QStringList options;
-    for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
-        options << key + '=' + value;
-    db_.setConnectOptions(options.join(';'));
-    if (!db_.open())
-        return fail(QStringLiteral("打开"), db_.lastError().text());
-    // A stopped station must not hold the others up for longer than SQLite
-    // would, and the server's notices are not for the operator.
-    for (const QString& setting : {QStringLiteral("SET client_min_messages = warning"),
-                                   QStringLiteral("SET lock_timeout = %1").arg(waitLimitMs),
-                                   QStringLiteral("SET statement_timeout = %1").arg(waitLimitMs)})
-        if (!exec(setting))
-            return false;
-    QSqlQuery tables(db_);
-    if (!tables.exec(QStringLiteral(
-            "SELECT to_regclass('tags') IS NOT NULL, to_regclass('stations') IS NOT NULL")) ||
-        !tables.next())
-        return fail(QStringLiteral("打开"), tables.lastError().text());
-    if (access == Access::Read) {
-        if (!tables.value(0).toBool()) {
-            error_ = QStringLiteral("no journal at %1").arg(address_.display);
-            return false;
-        }
-        return exec(QStringLiteral("SET default_transaction_read_only = on"));
-    }
-    created_ = !tables.value(0).toBool();
-    // The stations table comes last: with it the journal is complete, and
-    // altering it again would queue behind the running stations' locks.
-    return tables.value(1).toBool() || createTables();
-}
-
-bool IssuingJournal::createTables() {
-    const QString key =
-        postgres_ ? QStringLiteral("BIGSERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY");
-    QStringList statements = {
-        QStringLiteral("CREATE TABLE IF NOT EXISTS series (id %1, start TEXT NOT NULL, "
-                       "step TEXT NOT NULL, reverse INTEGER NOT NULL, created TEXT NOT NULL, "
-                       "last TEXT, UNIQUE (start, step, reverse))")
-            .arg(key),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS tags (id %1, series BIGINT NOT NULL "
-                       "REFERENCES series (id), epc TEXT NOT NULL, tid TEXT NOT NULL, "
-                       "station TEXT NOT NULL, time TEXT NOT NULL, outcome TEXT NOT NULL)")
-            .arg(key),
-        // A number and a tag are held by one record at most, released ones aside.
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS tags_epc ON tags (epc) "
-                       "WHERE outcome <> 'released'"),
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS tags_tid ON tags (tid) "
-                       "WHERE outcome <> 'released'"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series ON tags (series, id)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series_epc ON tags (series, epc)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series_outcome ON tags (series, outcome)"),
-    };
-    if (postgres_)
-        statements << QStringLiteral("ALTER TABLE series ADD COLUMN IF NOT EXISTS last TEXT")
-                   << QStringLiteral("CREATE TABLE IF NOT EXISTS stations (id SERIAL PRIMARY KEY, "
-                                     "name TEXT NOT NULL UNIQUE, holder TEXT NOT NULL)");
-    if (!begin())
-        return false;
-    // Two stations starting at once must not both create the tables; the
-    // second one finds them complete and leaves them alone, or its schema
-    // changes would deadlock with the first one's reservations.
-    if (postgres_) {
-        QSqlQuery complete(db_);
-        if (!exec(QStringLiteral("SELECT pg_advisory_xact_lock(7215)")) ||
-            // A plain read of the catalogue: to_regclass() may still answer
-            // from before the other station's commit.
-            !complete.exec(QStringLiteral(
-                "SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
-                "current_schema() AND tablename = 'stations')")) ||
-            !complete.next()) {
-            rollback();
-            return false;
-        }
-        if (complete.value(0).toBool())
-            return exec(QStringLiteral("COMMIT"));
-    }
-    if (!postgres_) {
-        QSqlQuery columns(db_);
-        columns.exec(QStringLiteral("PRAGMA table_info(series)"));
-        bool hasLast = false;
-        bool any = false;
-        while (columns.next()) {
-            any = true;
-            hasLast = hasLast || columns.value(1).toString() == QLatin1String("last");
-        }
-        if (any && !hasLast)
-            statements.insert(1, QStringLiteral("ALTER TABLE series ADD COLUMN last TEXT"));
-    }
-    for (const QString& statement : statements)
-        if (!exec(statement)) {
-            rollback();
-            return false;
-        }
-    return exec(QStringLiteral("COMMIT"));
-}
-
-bool IssuingJournal::begin() {
-    // IMMEDIATE takes SQLite's write lock at once, so two writers queue
-    // instead of failing when the reader in each wants to become a writer.
-    return exec(postgres_ ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
-}
-
-void IssuingJournal::rollback() {
-    QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
 }
 
 IssuingJournal::Status IssuingJournal::hold(const QString& station) {
@@ -404,6 +250,10 @@ IssuingJournal::Status IssuingJournal::hold(const QString& station) {
     }
     if (station_ == station)
         return Status::Ok;
+    if (!isOpen()) {
+        error_ = QStringLiteral("the journal is not open");
+        return Status::Failed;
+    }
     if (!station_.isEmpty()) {
         error_ = QStringLiteral("this journal already holds station %1").arg(station_);
         return Status::Failed;
@@ -412,92 +262,14 @@ IssuingJournal::Status IssuingJournal::hold(const QString& station) {
                                .arg(QSysInfo::machineHostName())
                                .arg(::getpid())
                                .arg(now().toString(Qt::ISODate));
-    const Status status = postgres_ ? holdPostgres(station, holder) : holdSqlite(station, holder);
+    const Status status = backend_->hold(station, holder);
     if (status == Status::Ok)
         station_ = station;
     return status;
 }
 
-IssuingJournal::Status IssuingJournal::holdSqlite(const QString& station, const QString& holder) {
-    // One lock file per station beside the journal; the lock dies with the process.
-    const QString file =
-        address_.file + QStringLiteral(".station-") +
-        QString::fromLatin1(
-            QCryptographicHash::hash(station.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
-    const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        fail(QStringLiteral("占用工位"), file + QStringLiteral(": ") + qt_error_string(errno));
-        return Status::Failed;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        QFile lease;
-        QString by;
-        if (lease.open(fd, QIODevice::ReadOnly))
-            by = QString::fromUtf8(lease.readAll()).trimmed();
-        ::close(fd);
-        error_ = QStringLiteral("station %1 is in use by another process (%2)")
-                     .arg(station, by.isEmpty() ? QStringLiteral("starting") : by);
-        return Status::Conflict;
-    }
-    const QByteArray text = holder.toUtf8() + '\n';
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, text.constData(), size_t(text.size()), 0) < 0) {
-        fail(QStringLiteral("占用工位"), file + QStringLiteral(": ") + qt_error_string(errno));
-        ::close(fd);
-        return Status::Failed;
-    }
-    leaseFd_ = fd;
-    return Status::Ok;
-}
-
-IssuingJournal::Status IssuingJournal::holdPostgres(const QString& station, const QString& holder) {
-    QSqlQuery row(db_);
-    row.prepare(QStringLiteral("INSERT INTO stations (name, holder) VALUES (?, '') ON CONFLICT "
-                               "(name) DO NOTHING"));
-    row.addBindValue(station);
-    QSqlQuery find(db_);
-    find.prepare(QStringLiteral("SELECT id, holder FROM stations WHERE name = ?"));
-    find.addBindValue(station);
-    if (!row.exec() || !find.exec() || !find.next()) {
-        fail(QStringLiteral("占用工位"),
-             (row.lastError().isValid() ? row : find).lastError().text());
-        return Status::Failed;
-    }
-    const int id = find.value(0).toInt();
-    const QString by = find.value(1).toString();
-    // A session lock: the server lets it go when the connection ends.
-    QSqlQuery lock(db_);
-    lock.prepare(QStringLiteral("SELECT pg_try_advisory_lock(7216, ?)"));
-    lock.addBindValue(id);
-    if (!lock.exec() || !lock.next()) {
-        fail(QStringLiteral("占用工位"), lock.lastError().text());
-        return Status::Failed;
-    }
-    if (!lock.value(0).toBool()) {
-        error_ = QStringLiteral("station %1 is in use by another process (%2)")
-                     .arg(station, by.isEmpty() ? QStringLiteral("starting") : by);
-        return Status::Conflict;
-    }
-    QSqlQuery mark(db_);
-    mark.prepare(QStringLiteral("UPDATE stations SET holder = ? WHERE id = ?"));
-    mark.addBindValue(holder);
-    mark.addBindValue(id);
-    if (!mark.exec()) {
-        fail(QStringLiteral("占用工位"), mark.lastError().text());
-        return Status::Failed;
-    }
-    return Status::Ok;
-}
-
 bool IssuingJournal::fileUnchanged() {
-    if (postgres_)
-        return true;
-    struct stat status {};
-    if (::stat(QFile::encodeName(address_.file).constData(), &status) == 0 &&
-        status.st_dev == device_ && status.st_ino == inode_)
-        return true;
-    error_ = QStringLiteral("the journal %1 was deleted or replaced while in use; stopped")
-                 .arg(address_.file);
-    return false;
+    return backend_ && backend_->fileUnchanged();
 }
 
 std::optional<IssuingJournal::Series> IssuingJournal::findSeries(const QString& condition,
@@ -545,12 +317,13 @@ std::optional<IssuingJournal::Series> IssuingJournal::openSeries(const QString& 
                                                                  const QString& step, bool reverse,
                                                                  const QString& last) {
     error_.clear();
-    const QString problem = seriesProblem(start, step, reverse, last);
+    const QString upperStart = start.toUpper();
+    const QString end = narrower(last.toUpper(), reverse ? QString() : gs1End(upperStart), reverse);
+    const QString problem = seriesProblem(start, step, reverse, end);
     if (!problem.isEmpty()) {
         fail(QStringLiteral("建立"), problem);
         return std::nullopt;
     }
-    const QString upperStart = start.toUpper();
     const QString value = stepValue(step);
     QSqlQuery insert(db_);
     insert.prepare(QStringLiteral("INSERT INTO series (start, step, reverse, created, last) "
@@ -559,7 +332,7 @@ std::optional<IssuingJournal::Series> IssuingJournal::openSeries(const QString& 
     insert.addBindValue(value);
     insert.addBindValue(int(reverse));
     insert.addBindValue(now().toString(Qt::ISODateWithMs));
-    insert.addBindValue(last.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : last.toUpper());
+    insert.addBindValue(end.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : end);
     if (!insert.exec()) {
         fail(QStringLiteral("建立"), insert.lastError().text());
         return std::nullopt;
@@ -569,6 +342,19 @@ std::optional<IssuingJournal::Series> IssuingJournal::openSeries(const QString& 
                    {upperStart, value, int(reverse)});
     if (!series && error_.isEmpty())
         fail(QStringLiteral("建立"), QStringLiteral("series not found after it was added"));
+    // Joining keeps the narrower end: a series never runs past what either
+    // of its makers allowed.
+    if (series && !end.isEmpty() && compareNumbers(end, series->last, reverse) < 0) {
+        QSqlQuery narrow(db_);
+        narrow.prepare(QStringLiteral("UPDATE series SET last = ? WHERE id = ?"));
+        narrow.addBindValue(end);
+        narrow.addBindValue(series->id);
+        if (!narrow.exec()) {
+            fail(QStringLiteral("建立"), narrow.lastError().text());
+            return std::nullopt;
+        }
+        series->last = end;
+    }
     return series;
 }
 
@@ -650,10 +436,10 @@ IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const 
         error_ = QStringLiteral("station %1 is not held by this process").arg(station);
         return reservation;
     }
-    if (!fileUnchanged() || !begin())
+    if (!fileUnchanged() || !backend_->begin())
         return reservation;
     auto failed = [&](Status status) {
-        rollback();
+        backend_->rollback();
         reservation.status = status;
         return reservation;
     };
@@ -661,14 +447,8 @@ IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const 
         fail(QStringLiteral("预留"), query.lastError().text());
         return failed(Status::Failed);
     };
-    // The series row is the lock that puts the stations' reservations in a row.
-    if (postgres_) {
-        QSqlQuery lock(db_);
-        lock.prepare(QStringLiteral("SELECT id FROM series WHERE id = ? FOR UPDATE"));
-        lock.addBindValue(series.id);
-        if (!lock.exec())
-            return broken(lock);
-    }
+    if (!backend_->lockSeries(series.id))
+        return failed(Status::Failed);
     QString number;
     const Status next = nextNumberLocked(series, &number);
     if (next != Status::Ok)
@@ -698,15 +478,14 @@ IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const 
     QSqlQuery insert(db_);
     insert.prepare(QStringLiteral("INSERT INTO tags (series, epc, tid, station, time, outcome) "
                                   "VALUES (?, ?, ?, ?, ?, 'pending')") +
-                   (postgres_ ? QStringLiteral(" RETURNING id") : QString()));
+                   backend_->returningId());
     insert.addBindValue(series.id);
     for (const QString& value : {record.epc, record.tid, record.station, record.time})
         insert.addBindValue(value);
     if (!insert.exec())
         return broken(insert);
-    record.id = postgres_ && insert.next() ? insert.value(0).toLongLong()
-                                           : insert.lastInsertId().toLongLong();
-    if (!exec(QStringLiteral("COMMIT")))
+    record.id = insert.next() ? insert.value(0).toLongLong() : insert.lastInsertId().toLongLong();
+    if (!backend_->exec(QStringLiteral("COMMIT")))
         return failed(Status::Failed);
     reservation.status = Status::Ok;
     return reservation;
@@ -806,12 +585,9 @@ QList<IssuingJournal::SeriesSummary> IssuingJournal::seriesSummaries() {
 }
 
 void IssuingJournal::checkIntegrity(Check& result) {
-    // A read of every page (SQLite) or every row (PostgreSQL), and records
-    // whose series is missing.
+    // A read of the whole journal, and records whose series is missing.
     const QString statements[] = {
-        postgres_ ? QStringLiteral("SELECT 'ok' FROM (SELECT COUNT(*) FROM tags) t, "
-                                   "(SELECT COUNT(*) FROM series) s")
-                  : QStringLiteral("PRAGMA quick_check"),
+        backend_->integrityStatement(),
         QStringLiteral("SELECT COUNT(*) || ' records of a missing series' FROM tags t WHERE NOT "
                        "EXISTS (SELECT 1 FROM series s WHERE s.id = t.series) HAVING COUNT(*) > 0"),
     };
@@ -825,10 +601,7 @@ void IssuingJournal::checkIntegrity(Check& result) {
     }
 }
 
-IssuingJournal::Check IssuingJournal::check() {
-    error_.clear();
-    Check result;
-    checkIntegrity(result);
+void IssuingJournal::checkHeldTwice(Check& result) {
     for (const char* column : {"epc", "tid"}) {
         QSqlQuery query(db_);
         if (!query.exec(QStringLiteral("SELECT UPPER(%1), COUNT(*) FROM tags WHERE outcome <> "
@@ -843,6 +616,9 @@ IssuingJournal::Check IssuingJournal::check() {
                                         query.value(0).toString())
                                    .arg(query.value(1).toInt());
     }
+}
+
+QSet<QString> IssuingJournal::listOpen(Check& result) {
     QSqlQuery open(db_);
     if (!open.exec(QStringLiteral("SELECT %1 FROM tags WHERE outcome IN ('pending', "
                                   "'uncertain') ORDER BY id")
@@ -857,19 +633,36 @@ IssuingJournal::Check IssuingJournal::check() {
         result.open << QStringLiteral("%1 %2 %3 station %4 %5")
                            .arg(outcomeName(r.outcome), r.epc, r.tid, r.station, r.time);
     }
+    return pendingNumbers;
+}
+
+void IssuingJournal::checkGaps(Check& result, const QSet<QString>& pendingNumbers) {
     // A gap: a number below the series' furthest one that no tag carries
-    // (no written or uncertain record) and no station is writing.
+    // (no written or uncertain record), no station is writing and the next
+    // reservation does not take again (a released number no other record holds).
     QSqlQuery held(db_);
     held.exec(QStringLiteral(
         "SELECT series, UPPER(epc) FROM tags WHERE outcome IN ('written', 'uncertain')"));
     QHash<qint64, QSet<QString>> carried;
     while (held.next())
         carried[held.value(0).toLongLong()] << held.value(1).toString();
+    QSqlQuery released(db_);
+    released.exec(QStringLiteral(
+        "SELECT DISTINCT series, UPPER(epc) FROM tags t WHERE outcome = 'released' AND NOT "
+        "EXISTS (SELECT 1 FROM tags u WHERE UPPER(u.epc) = UPPER(t.epc) AND u.outcome <> "
+        "'released') ORDER BY series, UPPER(epc)"));
+    QHash<qint64, QSet<QString>> reusable;
+    while (released.next()) {
+        reusable[released.value(0).toLongLong()] << released.value(1).toString();
+        result.open << QStringLiteral("released %1 in series %2, reserved again next")
+                           .arg(released.value(1).toString())
+                           .arg(released.value(0).toLongLong());
+    }
     for (const SeriesSummary& summary : seriesSummaries()) {
         const Series& series = summary.series;
         if (summary.lastNumber.isEmpty())
             continue;
-        const QSet<QString>& numbers = carried[series.id];
+        const QSet<QString> numbers = carried[series.id] + reusable[series.id];
         QString number = series.start;
         QString from;
         QString to;
@@ -913,6 +706,14 @@ IssuingJournal::Check IssuingJournal::check() {
         }
         report();
     }
+}
+
+IssuingJournal::Check IssuingJournal::check() {
+    error_.clear();
+    Check result;
+    checkIntegrity(result);
+    checkHeldTwice(result);
+    checkGaps(result, listOpen(result));
     if (!error_.isEmpty() && !result.problems.contains(error_))
         result.problems << error_;
     return result;

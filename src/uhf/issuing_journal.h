@@ -2,12 +2,13 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <sys/types.h>
 
 // The record of every tag that issuing writes: which number went to which tag
 // (by its TID), in which series, at which station and when, and how it ended.
@@ -21,7 +22,10 @@
 //
 // Kept in SQLite (a file, in WAL mode) or, for several stations sharing one
 // range, in PostgreSQL. Both go through Qt SQL, so one set of statements
-// serves both and the drivers come with Qt.
+// serves both and the drivers come with Qt; what each does its own way is
+// its JournalBackend.
+class JournalBackend;
+
 class IssuingJournal {
   public:
     // Pending: reserved, the write not known to have happened. Written: the tag
@@ -58,7 +62,7 @@ class IssuingJournal {
 
     struct Check {
         QStringList problems; // damage, numbers or TIDs held twice, gaps
-        QStringList open;     // the pending and uncertain records
+        QStringList open;     // the pending and uncertain records, released numbers to reuse
         int pending = 0;
         int uncertain = 0;
     };
@@ -84,6 +88,8 @@ class IssuingJournal {
     // or postgres:// (schemes in any case, blanks around ignored); empty is the
     // default file. Anything else that looks like an address is refused.
     static std::optional<Address> parseAddress(const QString& text, QString* error);
+    // The address as it may be printed: every password, or what might be one, as ***.
+    static QString maskedAddress(const QString& text);
     // The address given, else $RFID_JOURNAL, else empty (the default file).
     static QString configuredAddress(const QString& given);
     // journal.sqlite in the user's data folder, shared by the window and the tool.
@@ -105,9 +111,9 @@ class IssuingJournal {
     bool open(const QString& address, Access access = Access::Issue);
     bool isOpen() const { return db_.isOpen(); }
     // This open created the journal.
-    bool created() const { return created_; }
+    bool created() const;
     // The journal could not be read as one (a damaged or foreign file).
-    bool damaged() const { return damaged_; }
+    bool damaged() const;
     const QString& errorText() const { return error_; }
     // The open database, for records kept beside the journal's own tables.
     const QSqlDatabase& database() const { return db_; }
@@ -153,31 +159,23 @@ class IssuingJournal {
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
 
   private:
-    bool openSqlite(Access access);
-    bool openPostgres(Access access);
-    bool createTables();
-    bool exec(const QString& statement);
     bool fail(const QString& what, const QString& reason);
-    bool begin();
-    void rollback();
-    Status holdPostgres(const QString& station, const QString& holder);
-    Status holdSqlite(const QString& station, const QString& holder);
     Status nextNumberLocked(const Series& series, QString* number);
     std::optional<Series> findSeries(const QString& condition, const QVariantList& values);
+    // The four checks of check().
     void checkIntegrity(Check& result);
+    void checkHeldTwice(Check& result);
+    // Lists the pending and uncertain records; returns the pending numbers.
+    QSet<QString> listOpen(Check& result);
+    void checkGaps(Check& result, const QSet<QString>& pendingNumbers);
 
     QString connection_;
     QSqlDatabase db_;
     Address address_;
-    bool postgres_ = false;
-    bool created_ = false;
-    bool damaged_ = false;
     QString seriesColumns_;
     QString error_;
     QString station_;
-    int leaseFd_ = -1;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    std::unique_ptr<JournalBackend> backend_;
 };
 
 QString outcomeName(IssuingJournal::Outcome outcome);

@@ -264,6 +264,8 @@ class IssueCliTest : public QObject {
         QTest::newRow("check of an empty file")
             << QStringList{"journal", "check", "--journal", "empty.sqlite"} << 6
             << "rfid-setup-cli: no journal at empty.sqlite\n";
+        QTest::newRow("check of a damaged file")
+            << QStringList{"journal", "check", "--journal", "garbage.sqlite"} << 5 << "";
         QTest::newRow("password not shown")
             << QStringList{"issue", "--simulate", "--count", "1", "--journal", " pgsql://u:pw@h/db"}
             << 6
@@ -279,6 +281,10 @@ class IssueCliTest : public QObject {
         QFETCH(QString, message);
         QTemporaryDir dir;
         QFile(dir.filePath("empty.sqlite")).open(QIODevice::WriteOnly);
+        QFile garbage(dir.filePath("garbage.sqlite"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, 'x'));
+        garbage.close();
         QProcess process;
         process.setWorkingDirectory(dir.path());
         process.start(QStringLiteral(CLI_PROGRAM), arguments);
@@ -289,7 +295,7 @@ class IssueCliTest : public QObject {
                      message.chopped(1) +
                          "：请检查 --journal 给出的发卡记录位置、权限或数据库连接\n");
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 QStringList{"empty.sqlite"});
+                 (QStringList{"empty.sqlite", "garbage.sqlite"}));
         QCOMPARE(QFileInfo(dir.filePath("empty.sqlite")).size(), 0);
     }
 

@@ -7,6 +7,7 @@
 #include "uhf/issuing_journal.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
@@ -86,6 +87,7 @@ class ProfileTest : public QObject {
     void readerGoneStopsItsSettings();
     void secretIsSavedOwnerOnly();
     void applicationsAreRecorded();
+    void firstRecordsOnPostgresWaitForTheJournalsSchemaLock();
 };
 
 void ProfileTest::validation_data() {
@@ -329,6 +331,30 @@ void ProfileTest::applicationsAreRecorded() {
              "1,2024-05-06T06:05:09Z,0483:5750 SIM0001,site,ab12,rf_power,success,\n"
              "1,2024-05-06T06:05:09Z,0483:5750 SIM0001,site,ab12,wifi,refused,"
              "\"say \"\"no\"\", twice\"\n");
+}
+
+// Two first records must not create the tables at once: the one that finds the
+// journal's schema lock taken waits (here: until its lock time-out).
+void ProfileTest::firstRecordsOnPostgresWaitForTheJournalsSchemaLock() {
+    const QByteArray url = qgetenv("RFID_TEST_POSTGRES_URL");
+    if (url.isEmpty())
+        QSKIP("RFID_TEST_POSTGRES_URL is not set (scripts/test starts a server)");
+    IssuingJournal holder;
+    IssuingJournal journal;
+    QVERIFY2(holder.open(QString::fromLatin1(url)), qPrintable(holder.errorText()));
+    QVERIFY2(journal.open(QString::fromLatin1(url)), qPrintable(journal.errorText()));
+    QSqlQuery(journal.database()).exec("DROP TABLE IF EXISTS configured_settings, configurations");
+    QSqlQuery(journal.database()).exec("SET lock_timeout = 300");
+    QSqlQuery lock(holder.database());
+    QVERIFY(lock.exec("BEGIN"));
+    QVERIFY(lock.exec("SELECT pg_advisory_xact_lock(7215)"));
+    ConfigurationRecord record(journal.database());
+    QCOMPARE(record.add("0483:5750 SIM0001", "site", "ab12", {}), 0);
+    QVERIFY2(record.errorText().contains("lock timeout") && !record.errorText().contains('\n'),
+             qPrintable(record.errorText()));
+    QVERIFY(lock.exec("COMMIT"));
+    ConfigurationRecord again(journal.database());
+    QVERIFY2(again.add("0483:5750 SIM0001", "site", "ab12", {}) > 0, qPrintable(again.errorText()));
 }
 
 QTEST_GUILESS_MAIN(ProfileTest)

@@ -158,6 +158,23 @@ class EpcIssuerTest : public QObject {
         QCOMPARE(int(s.journal.records().at(0).outcome), int(Outcome::Written));
     }
 
+    // An uncertain tag that comes back without its number releases it and
+    // is issued afresh: that number first.
+    void uncertainTagSeenAgainWithoutItsNumberIsReleased() {
+        Station s(dir_.filePath(QStringLiteral("r.sqlite")));
+        const sim::Gen2Tag tag = freshTag(12);
+        const IssuingJournal::Record record =
+            s.journal.reserve(s.series, tidOf(tag), QStringLiteral("s1")).record;
+        s.journal.resolve(record.id, Outcome::Uncertain);
+        s.present(tag);
+        QCOMPARE(int(s.issuer->attempt().event), int(Event::Issued));
+        const QList<IssuingJournal::Record> records = s.journal.records();
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(int(records[0].outcome), int(Outcome::Released));
+        QCOMPARE(records[1].epc, record.epc);
+        QCOMPARE(int(records[1].outcome), int(Outcome::Written));
+    }
+
     // A write the tag refuses leaves its number free; the tag is read back.
     void refusedWriteReleasesTheNumber() {
         Station s(dir_.filePath(QStringLiteral("d.sqlite")));

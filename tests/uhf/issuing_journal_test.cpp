@@ -1,6 +1,11 @@
 #include "uhf/issuing_journal.h"
 
+#include "uhf/gs1_epc.h"
+
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -152,6 +157,50 @@ class IssuingJournalTest : public QObject {
         QCOMPARE(one.journal.reserve(*a, tid(4), "one").record.epc, QString("0104"));
         // The same start, step value and direction is the same series.
         QCOMPARE(two.journal.openSeries("0100", "02", false)->id, a->id);
+        // A station that switched series continues the newer one.
+        one.journal.reserve(*b, tid(5), "one");
+        QCOMPARE(one.journal.lastSeries("one")->id, b->id);
+    }
+
+    // A GS1 start counts its serial field and stops at its last value, however
+    // the series was made (the hex form, a dialog that fills in the number
+    // only, a journal from before); joining keeps the narrower end.
+    void aSeriesKeepsItsNarrowerEnd() {
+        const QString file = dir_.filePath("end.sqlite");
+        Opened o(file);
+        QString why;
+        const auto epc =
+            gs1::fromTagUri("urn:epc:tag:sgtin-96:3.0614141.812345.274877906941", &why);
+        QVERIFY2(epc, qPrintable(why));
+        const QString start = *gs1::encode(*epc, &why);
+        QVERIFY(o.journal.openSeries(start, "1", false));
+        tamper(file, "UPDATE series SET last = NULL");
+        const auto series = o.journal.openSeries(start, "1", false);
+        QStringList serials;
+        for (int i = 0; i < 4; ++i) {
+            const IssuingJournal::Reservation r = o.journal.reserve(*series, tid(i), "s");
+            serials << (r.status == Status::Ok ? gs1::tagUriOf(r.record.epc).section('.', -1)
+                                               : o.journal.errorText().left(16));
+        }
+        QCOMPARE(serials,
+                 (QStringList{"274877906941", "274877906942", "274877906943", "series exhausted"}));
+
+        QVERIFY(o.journal.openSeries("0001", "1", false));
+        QCOMPARE(o.journal.openSeries("0001", "1", false, "0005")->last, QString("0005"));
+        QCOMPARE(o.journal.openSeries("0001", "1", false, "0009")->last, QString("0005"));
+    }
+
+    // The furthest number held: a released one is not, it is taken again.
+    void theSummaryLeavesReleasedNumbersOut() {
+        Opened o(dir_.filePath("summary.sqlite"));
+        const auto series = o.journal.openSeries("0001", "1", false);
+        o.journal.reserve(*series, tid(1), "s");
+        const qint64 second = o.journal.reserve(*series, tid(2), "s").record.id;
+        QVERIFY(o.journal.resolve(second, Outcome::Released));
+        const QList<IssuingJournal::SeriesSummary> summaries = o.journal.seriesSummaries();
+        QCOMPARE(summaries.size(), 1);
+        QCOMPARE(summaries[0].lastNumber, QString("0001"));
+        QCOMPARE(summaries[0].counts[int(Outcome::Released)], 1);
     }
 
     // One process per station; a process changes only its station's open records.
@@ -177,6 +226,60 @@ class IssuingJournalTest : public QObject {
         IssuingJournal later;
         QVERIFY(later.open(file));
         QCOMPARE(int(later.hold("line 1")), int(Status::Ok)); // the lease ends with its holder
+    }
+
+    // The lease belongs to the file, whichever path names it.
+    void aStationIsHeldWhateverPathReachesTheFile() {
+        const QString folder = dir_.filePath("paths");
+        QDir().mkpath(folder + "/sub");
+        const QString file = folder + "/journal.sqlite";
+        Opened first(file, "a");
+        QVERIFY(QFile::link(file, folder + "/link.sqlite"));
+        for (const QString& path : {folder + "/link.sqlite", folder + "/sub/../journal.sqlite"}) {
+            IssuingJournal twin;
+            QVERIFY2(twin.open(path), qPrintable(twin.errorText()));
+            QCOMPARE(int(twin.hold("a")), int(Status::Conflict));
+        }
+    }
+
+    // The holder's note beside the journal: never followed through a link,
+    // and printed only as plain text.
+    void theHoldersNoteIsHandledSafely() {
+        const QString file = dir_.filePath("note.sqlite");
+        const QString note =
+            file + ".station-" +
+            QCryptographicHash::hash("a", QCryptographicHash::Sha1).toHex().left(16);
+        const QString victim = dir_.filePath("operator.txt");
+        {
+            QFile f(victim);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("keep");
+        }
+        {
+            IssuingJournal journal;
+            QVERIFY(journal.open(file));
+            QVERIFY(QFile::link(victim, note));
+            QCOMPARE(int(journal.hold("a")), int(Status::Failed));
+        }
+        QFile f(victim);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep"));
+        QVERIFY(QFile::remove(note));
+
+        Opened first(file, "a");
+        QCOMPARE(QFileInfo(note).permissions() & (QFileDevice::ReadOther | QFileDevice::WriteOther |
+                                                  QFileDevice::ReadGroup | QFileDevice::WriteGroup),
+                 QFileDevice::Permissions());
+        {
+            QFile text(note);
+            QVERIFY(text.open(QIODevice::WriteOnly));
+            text.write("host \x1b]0;owned\x07x");
+        }
+        IssuingJournal twin;
+        QVERIFY(twin.open(file));
+        QCOMPARE(int(twin.hold("a")), int(Status::Conflict));
+        QCOMPARE(twin.errorText(),
+                 QString("station a is in use by another process (host ?]0;owned?x)"));
     }
 
     void namesAndValuesAreChecked_data() {
@@ -227,6 +330,12 @@ class IssuingJournalTest : public QObject {
                                       << "refused";
         QTest::newRow("word:") << "mysql:j"
                                << "refused";
+        QTest::newRow("password with / and @") << "postgresql://u:secret/x@y@h/db"
+                                               << "refused";
+        QTest::newRow("password in the query") << "postgresql://u@h/db?password=secret&x=1"
+                                               << "postgres";
+        QTest::newRow("one slash and a password") << "postgresql:/u:secret@host/db"
+                                                  << "refused";
     }
     void addressesAreReadStrictly() {
         QFETCH(QString, text);
@@ -300,13 +409,21 @@ class IssuingJournalTest : public QObject {
         }
         tamper(file, "INSERT INTO tags (series, epc, tid, station, time, outcome) VALUES (1, "
                      "'000a', 'e2', 's', 't', 'written')");
+        tamper(file, "INSERT INTO tags (series, epc, tid, station, time, outcome) VALUES (1, "
+                     "'0010', '" +
+                         tid(0).toLower() + "', 's', 't', 'written')");
         IssuingJournal journal;
         QVERIFY(journal.open(file, IssuingJournal::Access::Read));
         const IssuingJournal::Check check = journal.check();
-        QCOMPARE(check.problems, (QStringList{"EPC 000A held 2 times",
-                                              "gap in series 1: 000B to 000C (2 numbers)"}));
-        QCOMPARE(check.open.size(), 2);
+        // Released numbers are taken again next: listed, not gaps; 000F has no record.
+        QCOMPARE(check.problems,
+                 (QStringList{"EPC 000A held 2 times", "TID " + tid(0) + " held 2 times",
+                              "gap in series 1: 000F"}));
+        QCOMPARE(check.open.size(), 4);
         QVERIFY(check.open[0].startsWith("uncertain 000D " + tid(3) + " station s "));
+        QCOMPARE(check.open.mid(2),
+                 (QStringList{"released 000B in series 1, reserved again next",
+                              "released 000C in series 1, reserved again next"}));
         QCOMPARE(check.pending, 1);
         QCOMPARE(check.uncertain, 1);
     }
@@ -332,6 +449,24 @@ class IssuingJournalTest : public QObject {
         const QStringList problems = journal.check().problems;
         QVERIFY(!problems.isEmpty());
         QVERIFY2(problems.first().startsWith("damaged: "), qPrintable(problems.first()));
+    }
+
+    // Query values are decoded once and stay values of their own keyword.
+    void postgresOptionsAreQuoted() {
+        const QByteArray url = qgetenv("RFID_TEST_POSTGRES_URL");
+        if (url.isEmpty())
+            QSKIP("RFID_TEST_POSTGRES_URL is not set (scripts/test starts a server)");
+        IssuingJournal journal;
+        QVERIFY2(journal.open(QString::fromLatin1(url) +
+                              "?options=-c%20search_path%3Dpublic&application_name=x%20host%3D/"
+                              "elsewhere%20it%27s"),
+                 qPrintable(journal.errorText()));
+        QSqlQuery query(journal.database());
+        QVERIFY(query.exec("SELECT current_setting('application_name'), "
+                           "current_setting('search_path')"));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QString("x host=/elsewhere it's"));
+        QCOMPARE(query.value(1).toString(), QString("public"));
     }
 
     // A journal file deleted or replaced under a running station stops it.

@@ -1,0 +1,53 @@
+#include "journal_backend.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+QString journalFailure(const QString& what, const QString& reason) {
+    // One line, whatever the driver put into the message.
+    return QStringLiteral("发卡记录%1失败：%2").arg(what, reason.simplified());
+}
+
+bool JournalBackend::fail(const QString& what, const QString& reason) {
+    error_ = journalFailure(what, reason);
+    return false;
+}
+
+bool JournalBackend::exec(const QString& statement) {
+    QSqlQuery query(db_);
+    return query.exec(statement) || fail(QStringLiteral("操作"), query.lastError().text());
+}
+
+void JournalBackend::rollback() {
+    QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+}
+
+QStringList JournalBackend::commonTables(const QString& key) {
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS series (id %1, start TEXT NOT NULL, "
+                       "step TEXT NOT NULL, reverse INTEGER NOT NULL, created TEXT NOT NULL, "
+                       "last TEXT, UNIQUE (start, step, reverse))")
+            .arg(key),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS tags (id %1, series BIGINT NOT NULL "
+                       "REFERENCES series (id), epc TEXT NOT NULL, tid TEXT NOT NULL, "
+                       "station TEXT NOT NULL, time TEXT NOT NULL, outcome TEXT NOT NULL)")
+            .arg(key),
+        // A number and a tag are held by one record at most, released ones aside.
+        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS tags_epc ON tags (epc) "
+                       "WHERE outcome <> 'released'"),
+        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS tags_tid ON tags (tid) "
+                       "WHERE outcome <> 'released'"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series ON tags (series, id)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series_epc ON tags (series, epc)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series_outcome ON tags (series, outcome)"),
+    };
+}
+
+bool JournalBackend::createInTransaction(const QStringList& statements) {
+    for (const QString& statement : statements)
+        if (!exec(statement)) {
+            rollback();
+            return false;
+        }
+    return exec(QStringLiteral("COMMIT"));
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "issuing_journal.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// What a journal's database does its own way: opening, the schema, the
+// station lease, transactions and the integrity check. The journal itself
+// (series, reservations, records) is written once above it.
+class JournalBackend {
+  public:
+    using Access = IssuingJournal::Access;
+    using Status = IssuingJournal::Status;
+
+    JournalBackend(const IssuingJournal::Address& address, QSqlDatabase& db, QString& error)
+        : address_(address), db_(db), error_(error) {}
+    virtual ~JournalBackend() = default;
+    JournalBackend(const JournalBackend&) = delete;
+    JournalBackend& operator=(const JournalBackend&) = delete;
+
+    // Opens the database under this connection name; for Issue the journal's
+    // tables exist afterwards.
+    virtual bool open(const QString& connection, Access access) = 0;
+    // Takes the station's lease for the life of this object; holder names
+    // this process for the one refused.
+    virtual Status hold(const QString& station, const QString& holder) = 0;
+    // Starts a transaction that other stations' writes wait for.
+    virtual bool begin() = 0;
+    // Within a reservation's transaction: the other stations' reservations of
+    // this series wait for its end.
+    virtual bool lockSeries(qint64 series) = 0;
+    // Appended to the INSERT of a record to have its id read back.
+    virtual QString returningId() const = 0;
+    // A statement that reads the whole journal and answers "ok" or its damage.
+    virtual QString integrityStatement() const = 0;
+    // The journal is still the one opened (not deleted or replaced).
+    virtual bool fileUnchanged() { return true; }
+
+    bool created() const { return created_; }
+    bool damaged() const { return damaged_; }
+
+    bool fail(const QString& what, const QString& reason);
+    bool exec(const QString& statement);
+    void rollback();
+
+  protected:
+    // The tables and indexes both databases have, with their own primary key type.
+    static QStringList commonTables(const QString& key);
+    // Runs the statements in one transaction.
+    bool createInTransaction(const QStringList& statements);
+
+    const IssuingJournal::Address address_;
+    QSqlDatabase& db_;
+    QString& error_;
+    bool created_ = false;
+    bool damaged_ = false;
+};
+
+// The journal's error line for a step that failed, the driver's reason on one line.
+QString journalFailure(const QString& what, const QString& reason);
+
+// Waits for another station's transaction or lock end with an error after
+// this long instead of hanging the line.
+constexpr int journalWaitLimitMs = 20000;
