@@ -40,6 +40,9 @@ QStringList JournalBackend::commonTables(const QString& key) {
         QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series ON tags (series, id)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series_epc ON tags (series, epc)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series_outcome ON tags (series, outcome)"),
+        // The released numbers of a series, the candidates taken again first.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_released ON tags (series, epc) "
+                       "WHERE outcome = 'released'"),
     };
 }
 

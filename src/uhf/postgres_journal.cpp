@@ -34,7 +34,8 @@ bool PostgresJournal::open(const QString& connection, Access access) {
             return false;
     QSqlQuery tables(db_);
     if (!tables.exec(QStringLiteral(
-            "SELECT to_regclass('tags') IS NOT NULL, to_regclass('stations') IS NOT NULL")) ||
+            "SELECT to_regclass('tags') IS NOT NULL, to_regclass('stations') IS NOT NULL AND "
+            "to_regclass('tags_released') IS NOT NULL")) ||
         !tables.next())
         return fail(QStringLiteral("打开"), tables.lastError().text());
     if (access == Access::Read) {
@@ -45,8 +46,9 @@ bool PostgresJournal::open(const QString& connection, Access access) {
         return exec(QStringLiteral("SET default_transaction_read_only = on"));
     }
     created_ = !tables.value(0).toBool();
-    // The stations table comes last: with it the journal is complete, and
-    // altering it again would queue behind the running stations' locks.
+    // The stations table comes last: with it and the latest index the journal
+    // is complete, and altering it again would queue behind the running
+    // stations' locks. An older journal gets the indexes it lacks.
     return tables.value(1).toBool() || createTables();
 }
 
@@ -67,7 +69,9 @@ bool PostgresJournal::createTables() {
         // from before the other station's commit.
         !complete.exec(
             QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
-                           "current_schema() AND tablename = 'stations')")) ||
+                           "current_schema() AND tablename = 'stations') AND EXISTS (SELECT 1 "
+                           "FROM pg_catalog.pg_indexes WHERE schemaname = current_schema() AND "
+                           "indexname = 'tags_released')")) ||
         !complete.next()) {
         rollback();
         return false;
