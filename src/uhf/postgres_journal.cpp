@@ -1,10 +1,34 @@
 #include "postgres_journal.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVariant>
+#include <dlfcn.h>
+
+namespace {
+
+// The server's notices (the warning of a shutdown among them) are not for
+// the operator, and libpq would print them on stderr. libpq is there with
+// the driver; the journal does not link it itself.
+void quietNotices(const QSqlDatabase& db) {
+    using Processor = void (*)(void*, const char*);
+    using SetProcessor = Processor (*)(void*, Processor, void*);
+    const QVariant handle = db.driver()->handle();
+    // The driver's plugin loaded libpq out of the process's global scope.
+    void* libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
+    const auto set =
+        libpq ? reinterpret_cast<SetProcessor>(dlsym(libpq, "PQsetNoticeProcessor")) : nullptr;
+    if (set && handle.isValid())
+        set(
+            *static_cast<void* const*>(handle.constData()), [](void*, const char*) {}, nullptr);
+    if (libpq)
+        dlclose(libpq);
+}
+
+} // namespace
 
 bool PostgresJournal::open(const QString& connection, Access access) {
     const QUrl url(address_.url);
@@ -24,6 +48,7 @@ bool PostgresJournal::open(const QString& connection, Access access) {
     db_.setConnectOptions(options.join(';'));
     if (!db_.open())
         return fail(QStringLiteral("打开"), db_.lastError().text());
+    quietNotices(db_);
     // A stopped station must not hold the others up for longer than SQLite
     // would, and the server's notices are not for the operator.
     for (const QString& setting :
