@@ -131,6 +131,10 @@ QString IssuingJournal::perTagStatement(PerTag which) {
         return QStringLiteral("SELECT epc FROM tags t WHERE series = ? AND (SELECT COUNT(*) FROM "
                               "tags u WHERE u.series = t.series AND u.epc = t.epc AND u.id < "
                               "t.id) = 0 ORDER BY series DESC, id DESC LIMIT 1");
+    case PerTag::Held:
+        // Two lookups, one through each unique index: 0 the number, 1 the tag.
+        return QStringLiteral("SELECT 0 FROM tags WHERE epc = ? AND outcome <> 'released' UNION "
+                              "ALL SELECT 1 FROM tags WHERE tid = ? AND outcome <> 'released'");
     case PerTag::Insert:
         return QStringLiteral("INSERT INTO tags (series, epc, tid, station, time, outcome) "
                               "VALUES (?, ?, ?, ?, ?, 'pending')");
@@ -351,7 +355,7 @@ std::optional<IssuingJournal::Series> IssuingJournal::openSeries(const QString& 
     return series;
 }
 
-IssuingJournal::Status IssuingJournal::pickNumber(const Series& series, QString* number) {
+IssuingJournal::Status IssuingJournal::nextNumberLocked(const Series& series, QString* number) {
     // A released number no other record holds is taken again first, the lowest one.
     QSqlQuery released(db_);
     released.prepare(perTagStatement(PerTag::Released));
@@ -398,7 +402,7 @@ IssuingJournal::Status IssuingJournal::pickNumber(const Series& series, QString*
 std::optional<QString> IssuingJournal::nextNumber(const Series& series) {
     error_.clear();
     QString number;
-    if (pickNumber(series, &number) != Status::Ok)
+    if (nextNumberLocked(series, &number) != Status::Ok)
         return std::nullopt;
     return number;
 }
@@ -424,56 +428,56 @@ IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const 
         error_ = QStringLiteral("station %1 is not held by this process").arg(station);
         return reservation;
     }
-    if (!fileUnchanged())
+    if (!fileUnchanged() || !backend_->begin())
         return reservation;
+    auto failed = [&](Status status) {
+        backend_->rollback();
+        reservation.status = status;
+        return reservation;
+    };
+    auto broken = [&](const QSqlQuery& query) {
+        fail(QStringLiteral("预留"), query.lastError().text());
+        return failed(Status::Failed);
+    };
+    if (!backend_->lockSeries(series.id))
+        return failed(Status::Failed);
+    QString number;
+    const Status next = nextNumberLocked(series, &number);
+    if (next != Status::Ok)
+        return failed(next);
     const QString upperTid = tid.toUpper();
-    Record& record = reservation.record;
-    // The insert alone takes the number, so that stations wait for each other
-    // only as long as one statement. The unique indexes refuse a number that
-    // another station took since it was picked; then the next one is picked.
-    // A number picked twice and refused twice is held by another series.
-    QString refused;
-    for (;;) {
-        QString number;
-        reservation.status = pickNumber(series, &number);
-        if (reservation.status != Status::Ok)
-            return reservation;
-        record = {0,
-                  series.id,
-                  number,
-                  upperTid,
-                  station,
-                  now().toString(Qt::ISODateWithMs),
-                  Outcome::Pending};
-        QSqlQuery insert(db_);
-        insert.prepare(perTagStatement(PerTag::Insert) + backend_->returningId());
-        insert.addBindValue(series.id);
-        for (const QString& value : {record.epc, record.tid, record.station, record.time})
-            insert.addBindValue(value);
-        if (insert.exec()) {
-            record.id =
-                insert.next() ? insert.value(0).toLongLong() : insert.lastInsertId().toLongLong();
-            return reservation;
-        }
-        static const QRegularExpression heldTag(QStringLiteral("tags[._]tid"));
-        static const QRegularExpression heldNumber(QStringLiteral("tags[._]epc"));
-        const QString why = insert.lastError().databaseText();
-        reservation.status = Status::Conflict;
-        if (why.contains(heldTag)) {
-            error_ = QStringLiteral("标签 %1 已在发卡记录中，不能再写").arg(upperTid);
-            return reservation;
-        }
-        if (why.contains(heldNumber) && number == refused) {
-            error_ = QStringLiteral("卡号 %1 已在发卡记录中，不能再发").arg(number);
-            return reservation;
-        }
-        if (!why.contains(heldNumber)) {
-            fail(QStringLiteral("预留"), insert.lastError().text());
-            reservation.status = Status::Failed;
-            return reservation;
-        }
-        refused = number;
+    QSqlQuery held(db_);
+    held.prepare(perTagStatement(PerTag::Held));
+    held.addBindValue(number);
+    held.addBindValue(upperTid);
+    if (!held.exec())
+        return broken(held);
+    if (held.next()) {
+        error_ = held.value(0).toInt() == 0
+                     ? QStringLiteral("卡号 %1 已在发卡记录中，不能再发").arg(number)
+                     : QStringLiteral("标签 %1 已在发卡记录中，不能再写").arg(upperTid);
+        return failed(Status::Conflict);
     }
+    Record& record = reservation.record;
+    record = {0,
+              series.id,
+              number,
+              upperTid,
+              station,
+              now().toString(Qt::ISODateWithMs),
+              Outcome::Pending};
+    QSqlQuery insert(db_);
+    insert.prepare(perTagStatement(PerTag::Insert) + backend_->returningId());
+    insert.addBindValue(series.id);
+    for (const QString& value : {record.epc, record.tid, record.station, record.time})
+        insert.addBindValue(value);
+    if (!insert.exec())
+        return broken(insert);
+    record.id = insert.next() ? insert.value(0).toLongLong() : insert.lastInsertId().toLongLong();
+    if (!backend_->exec(QStringLiteral("COMMIT")))
+        return failed(Status::Failed);
+    reservation.status = Status::Ok;
+    return reservation;
 }
 
 bool IssuingJournal::resolve(qint64 id, Outcome outcome) {

@@ -136,8 +136,8 @@ class IssuingJournal {
     std::optional<QString> nextNumber(const Series& series);
     // The record that holds this TID, released ones left aside.
     std::optional<Record> findTid(const QString& tid);
-    // Reserves the series' next number for the tag, for the held station: one
-    // statement inserts its pending record.
+    // Reserves the series' next number for the tag, for the held station, in
+    // one transaction that other stations wait for.
     Reservation reserve(const Series& series, const QString& tid, const QString& station);
     // Settles a record of the held station: only a pending one, or an
     // uncertain one whose tag was read back since. False when the record
@@ -154,7 +154,7 @@ class IssuingJournal {
     static QString csv(const QList<Record>& records);
 
     // The statements that run for every tag, placeholders "?".
-    enum class PerTag { FindTid, Released, Furthest, Insert, Resolve };
+    enum class PerTag { FindTid, Released, Furthest, Held, Insert, Resolve };
     static QString perTagStatement(PerTag which);
 
     // The time of new records; tests put a fixed one in.
@@ -162,7 +162,7 @@ class IssuingJournal {
 
   private:
     bool fail(const QString& what, const QString& reason);
-    Status pickNumber(const Series& series, QString* number);
+    Status nextNumberLocked(const Series& series, QString* number);
     std::optional<Series> findSeries(const QString& condition, const QVariantList& values);
     // The four checks of check().
     void checkIntegrity(Check& result);

@@ -110,6 +110,14 @@ bool PostgresJournal::begin() {
     return exec(QStringLiteral("BEGIN"));
 }
 
+bool PostgresJournal::lockSeries(qint64 series) {
+    // The series row is the lock that puts the stations' reservations in a row.
+    QSqlQuery lock(db_);
+    lock.prepare(QStringLiteral("SELECT id FROM series WHERE id = ? FOR UPDATE"));
+    lock.addBindValue(series);
+    return lock.exec() || fail(QStringLiteral("预留"), lock.lastError().text());
+}
+
 QString PostgresJournal::integrityStatement() const {
     // A read of every row.
     return QStringLiteral(

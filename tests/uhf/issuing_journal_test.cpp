@@ -445,8 +445,8 @@ class IssuingJournalTest : public QObject {
             QVERIFY(query.exec("ANALYZE tags"));
         for (IssuingJournal::PerTag which :
              {IssuingJournal::PerTag::FindTid, IssuingJournal::PerTag::Released,
-              IssuingJournal::PerTag::Furthest, IssuingJournal::PerTag::Insert,
-              IssuingJournal::PerTag::Resolve}) {
+              IssuingJournal::PerTag::Furthest, IssuingJournal::PerTag::Held,
+              IssuingJournal::PerTag::Insert, IssuingJournal::PerTag::Resolve}) {
             const QString statement =
                 IssuingJournal::perTagStatement(which).replace('?', QStringLiteral("'1'"));
             QSqlQuery plan(db);
