@@ -1,14 +1,31 @@
 #include "postgres_journal.h"
 
+#include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVariant>
+#include <cerrno>
+#include <csignal>
 #include <dlfcn.h>
 
 namespace {
+
+// How long the session of a holder gone from this host may keep its lock.
+constexpr int goneHolderWaitMs = 2000;
+
+// The holder recorded is a process of this host that no longer runs.
+bool holderIsGone(const QString& holder) {
+    static const QRegularExpression recorded(QStringLiteral("^host (.*), pid (\\d+), since "));
+    const QRegularExpressionMatch match = recorded.match(holder);
+    return match.hasMatch() && match.captured(1) == QSysInfo::machineHostName() &&
+           ::kill(pid_t(match.captured(2).toLongLong()), 0) != 0 && errno == ESRCH;
+}
 
 // The server's notices (the warning of a shutdown among them) are not for
 // the operator, and libpq would print them on stderr. libpq is there with
@@ -139,15 +156,25 @@ IssuingJournal::Status PostgresJournal::hold(const QString& station, const QStri
     }
     const int id = find.value(0).toInt();
     const QString by = find.value(1).toString();
-    // A session lock: the server lets it go when the connection ends.
+    // A session lock: the server lets it go when the connection ends, a
+    // moment after a killed holder's end.
     QSqlQuery lock(db_);
     lock.prepare(QStringLiteral("SELECT pg_try_advisory_lock(7216, ?)"));
     lock.addBindValue(id);
-    if (!lock.exec() || !lock.next()) {
-        fail(QStringLiteral("占用工位"), lock.lastError().text());
-        return Status::Failed;
+    QElapsedTimer waited;
+    waited.start();
+    bool held = false;
+    for (;;) {
+        if (!lock.exec() || !lock.next()) {
+            fail(QStringLiteral("占用工位"), lock.lastError().text());
+            return Status::Failed;
+        }
+        held = lock.value(0).toBool();
+        if (held || !holderIsGone(by) || waited.elapsed() >= goneHolderWaitMs)
+            break;
+        QThread::msleep(20);
     }
-    if (!lock.value(0).toBool()) {
+    if (!held) {
         error_ = QStringLiteral("station %1 is in use by another process (%2)")
                      .arg(station, by.isEmpty() ? QStringLiteral("starting") : by);
         return Status::Conflict;

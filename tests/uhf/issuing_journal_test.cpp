@@ -10,8 +10,11 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -463,6 +466,64 @@ class IssuingJournalTest : public QObject {
                     : steps.filter(QRegularExpression("^SCAN ")).join("; ");
             QVERIFY2(scan.isEmpty(), qPrintable(statement + "\n" + scan + "\n" + steps.join("\n")));
         }
+    }
+
+    // On PostgreSQL the lease of a process killed on this host stays with its
+    // session a moment longer: a station waits for it. A holder on another
+    // host, or one that still runs, is refused at once.
+    void aGoneHoldersLeaseIsWaitedFor_data() {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<int>("status");
+        pid_t gone = fork();
+        if (gone == 0)
+            _exit(0);
+        waitpid(gone, nullptr, 0);
+        const QString host = QSysInfo::machineHostName();
+        QTest::newRow("gone from this host")
+            << QStringLiteral("host %1, pid %2, since 2026-01-01T00:00:00Z").arg(host).arg(gone)
+            << int(Status::Ok);
+        QTest::newRow("running on this host")
+            << QStringLiteral("host %1, pid %2, since 2026-01-01T00:00:00Z").arg(host).arg(getpid())
+            << int(Status::Conflict);
+        QTest::newRow("on another host")
+            << QStringLiteral("host elsewhere-%1, pid %2, since 2026-01-01T00:00:00Z")
+                   .arg(host)
+                   .arg(gone)
+            << int(Status::Conflict);
+    }
+
+    void aGoneHoldersLeaseIsWaitedFor() {
+        QFETCH(QString, holder);
+        QFETCH(int, status);
+        const QString address = postgresDatabase("lease");
+        if (address.isEmpty())
+            QSKIP("RFID_TEST_POSTGRES_URL is not set (scripts/test starts a server)");
+        Opened(address, "line");
+        // The holder's session, which keeps the lock for a while after it
+        // was told to go (at once for a process that is gone).
+        std::atomic<bool> locked{false};
+        std::atomic<bool> done{false};
+        std::thread session([&] {
+            {
+                IssuingJournal journal;
+                QVERIFY(journal.open(address));
+                QSqlQuery query(journal.database());
+                QVERIFY(query.exec("UPDATE stations SET holder = '" + holder +
+                                   "' WHERE name = 'line'"));
+                QVERIFY(query.exec("SELECT pg_advisory_lock(7216, id) FROM stations WHERE name "
+                                   "= 'line'"));
+                locked = true;
+                for (int waited = 0; waited < 300 || (status != int(Status::Ok) && !done);
+                     waited += 10)
+                    QThread::msleep(10);
+            }
+        });
+        QTRY_VERIFY(locked);
+        IssuingJournal journal;
+        QVERIFY(journal.open(address));
+        QCOMPARE(int(journal.hold("line")), status);
+        done = true;
+        session.join();
     }
 
     void csvIsSafeInASpreadsheet() {
