@@ -14,6 +14,16 @@
 
 namespace {
 
+QtMessageHandler qtHandler = nullptr;
+
+// Qt's warnings and the database server's notices (which the PostgreSQL
+// driver passes on as warnings) are not for the operator: every failure has
+// a line of its own.
+void keepOnlyFailures(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        qtHandler(type, context, text);
+}
+
 const struct {
     const char* name;
     const char* summary;
@@ -81,6 +91,7 @@ int runCommand(QStringList arguments) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    qtHandler = qInstallMessageHandler(keepOnlyFailures);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rfid-setup-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RFID_SETUP_VERSION));

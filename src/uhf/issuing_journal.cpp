@@ -122,6 +122,40 @@ QString outcomeName(IssuingJournal::Outcome outcome) {
     return QLatin1String(outcomeNames[int(outcome)]);
 }
 
+QString IssuingJournal::perTagStatement(PerTag which) {
+    // Each finds its rows through an index that matches it, so that the cost
+    // of a tag does not grow with the journal.
+    switch (which) {
+    case PerTag::FindTid:
+        return QStringLiteral("SELECT %1 FROM tags WHERE tid = ? AND outcome <> 'released'")
+            .arg(recordColumns);
+    case PerTag::Released:
+        // A subquery per released record, which PostgreSQL does not turn
+        // into a join over every record held.
+        return QStringLiteral("SELECT DISTINCT epc FROM tags t WHERE series = ? AND outcome = "
+                              "'released' AND (SELECT COUNT(*) FROM tags u WHERE u.epc = t.epc "
+                              "AND u.outcome <> 'released') = 0");
+    case PerTag::Furthest:
+        // Ordered as tags_series, with a subquery per record walked, so that
+        // no plan reads the whole table.
+        return QStringLiteral("SELECT epc FROM tags t WHERE series = ? AND (SELECT COUNT(*) FROM "
+                              "tags u WHERE u.series = t.series AND u.epc = t.epc AND u.id < "
+                              "t.id) = 0 ORDER BY series DESC, id DESC LIMIT 1");
+    case PerTag::Held:
+        // Two lookups, one through each unique index: 0 the number, 1 the tag.
+        return QStringLiteral("SELECT 0 FROM tags WHERE epc = ? AND outcome <> 'released' UNION "
+                              "ALL SELECT 1 FROM tags WHERE tid = ? AND outcome <> 'released'");
+    case PerTag::Insert:
+        return QStringLiteral("INSERT INTO tags (series, epc, tid, station, time, outcome) "
+                              "VALUES (?, ?, ?, ?, ?, 'pending')");
+    case PerTag::Resolve:
+        return QStringLiteral("UPDATE tags SET outcome = ? WHERE id = ? AND station = ? AND "
+                              "(outcome = 'pending' OR (outcome = 'uncertain' AND ? <> "
+                              "'pending' AND ? <> 'uncertain'))");
+    }
+    return QString();
+}
+
 IssuingJournal::IssuingJournal() {
     static std::atomic<int> counter{0};
     connection_ = QStringLiteral("issuing-journal-%1").arg(counter++);
@@ -361,9 +395,7 @@ std::optional<IssuingJournal::Series> IssuingJournal::openSeries(const QString& 
 IssuingJournal::Status IssuingJournal::nextNumberLocked(const Series& series, QString* number) {
     // A released number no other record holds is taken again first, the lowest one.
     QSqlQuery released(db_);
-    released.prepare(QStringLiteral(
-        "SELECT DISTINCT epc FROM tags t WHERE series = ? AND outcome = 'released' AND NOT "
-        "EXISTS (SELECT 1 FROM tags u WHERE u.epc = t.epc AND u.outcome <> 'released')"));
+    released.prepare(perTagStatement(PerTag::Released));
     released.addBindValue(series.id);
     if (!released.exec()) {
         fail(QStringLiteral("读取"), released.lastError().text());
@@ -382,9 +414,7 @@ IssuingJournal::Status IssuingJournal::nextNumberLocked(const Series& series, QS
     // Otherwise the number after the furthest one: the last record whose
     // number no earlier record of the series had.
     QSqlQuery furthest(db_);
-    furthest.prepare(QStringLiteral("SELECT epc FROM tags t WHERE series = ? AND NOT EXISTS "
-                                    "(SELECT 1 FROM tags u WHERE u.series = t.series AND u.epc = "
-                                    "t.epc AND u.id < t.id) ORDER BY id DESC LIMIT 1"));
+    furthest.prepare(perTagStatement(PerTag::Furthest));
     furthest.addBindValue(series.id);
     if (!furthest.exec()) {
         fail(QStringLiteral("读取"), furthest.lastError().text());
@@ -417,8 +447,7 @@ std::optional<QString> IssuingJournal::nextNumber(const Series& series) {
 std::optional<IssuingJournal::Record> IssuingJournal::findTid(const QString& tid) {
     error_.clear();
     QSqlQuery query(db_);
-    query.prepare(QStringLiteral("SELECT %1 FROM tags WHERE tid = ? AND outcome <> 'released'")
-                      .arg(recordColumns));
+    query.prepare(perTagStatement(PerTag::FindTid));
     query.addBindValue(tid.toUpper());
     if (!query.exec()) {
         fail(QStringLiteral("读取"), query.lastError().text());
@@ -455,14 +484,13 @@ IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const 
         return failed(next);
     const QString upperTid = tid.toUpper();
     QSqlQuery held(db_);
-    held.prepare(QStringLiteral("SELECT epc, tid FROM tags WHERE (epc = ? OR tid = ?) AND "
-                                "outcome <> 'released'"));
+    held.prepare(perTagStatement(PerTag::Held));
     held.addBindValue(number);
     held.addBindValue(upperTid);
     if (!held.exec())
         return broken(held);
     if (held.next()) {
-        error_ = held.value(0).toString() == number
+        error_ = held.value(0).toInt() == 0
                      ? QStringLiteral("卡号 %1 已在发卡记录中，不能再发").arg(number)
                      : QStringLiteral("标签 %1 已在发卡记录中，不能再写").arg(upperTid);
         return failed(Status::Conflict);
@@ -476,9 +504,7 @@ IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const 
               now().toString(Qt::ISODateWithMs),
               Outcome::Pending};
     QSqlQuery insert(db_);
-    insert.prepare(QStringLiteral("INSERT INTO tags (series, epc, tid, station, time, outcome) "
-                                  "VALUES (?, ?, ?, ?, ?, 'pending')") +
-                   backend_->returningId());
+    insert.prepare(perTagStatement(PerTag::Insert) + backend_->returningId());
     insert.addBindValue(series.id);
     for (const QString& value : {record.epc, record.tid, record.station, record.time})
         insert.addBindValue(value);
@@ -495,9 +521,7 @@ bool IssuingJournal::resolve(qint64 id, Outcome outcome) {
     // Written and released are final; an uncertain record is only settled by
     // its tag read back since.
     QSqlQuery query(db_);
-    query.prepare(QStringLiteral("UPDATE tags SET outcome = ? WHERE id = ? AND station = ? AND "
-                                 "(outcome = 'pending' OR (outcome = 'uncertain' AND ? <> "
-                                 "'pending' AND ? <> 'uncertain'))"));
+    query.prepare(perTagStatement(PerTag::Resolve));
     query.addBindValue(outcomeName(outcome));
     query.addBindValue(id);
     query.addBindValue(station_);

@@ -155,6 +155,10 @@ class IssuingJournal {
     // The records as CSV with a header line.
     static QString csv(const QList<Record>& records);
 
+    // The statements that run for every tag, placeholders "?".
+    enum class PerTag { FindTid, Released, Furthest, Held, Insert, Resolve };
+    static QString perTagStatement(PerTag which);
+
     // The time of new records; tests put a fixed one in.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
 

@@ -1,9 +1,19 @@
 #include "journal_backend.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 
 QString journalFailure(const QString& what, const QString& reason) {
+    // What libpq and Qt say once the server has gone, mid-statement or after.
+    static const QRegularExpression lost(
+        QStringLiteral("server closed the connection|terminating connection|no connection to "
+                       "the server|could not (send|receive) data|SSL SYSCALL|database not open"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (reason.contains(lost))
+        return QStringLiteral("发卡记录%1失败：the journal's server closed the connection: check "
+                              "that it runs, then start again")
+            .arg(what);
     // One line, whatever the driver put into the message.
     return QStringLiteral("发卡记录%1失败：%2").arg(what, reason.simplified());
 }
@@ -40,6 +50,9 @@ QStringList JournalBackend::commonTables(const QString& key) {
         QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series ON tags (series, id)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series_epc ON tags (series, epc)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS tags_series_outcome ON tags (series, outcome)"),
+        // The released numbers of a series, the candidates taken again first.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_released ON tags (series, epc) "
+                       "WHERE outcome = 'released'"),
     };
 }
 

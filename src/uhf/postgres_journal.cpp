@@ -1,11 +1,51 @@
 #include "postgres_journal.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVariant>
+#include <cerrno>
+#include <csignal>
+#include <dlfcn.h>
+
+namespace {
+
+// How long the session of a holder gone from this host may keep its lock.
+constexpr int goneHolderWaitMs = 2000;
+
+// The holder recorded is a process of this host that no longer runs.
+bool holderIsGone(const QString& holder) {
+    static const QRegularExpression recorded(QStringLiteral("^host (.*), pid (\\d+), since "));
+    const QRegularExpressionMatch match = recorded.match(holder);
+    return match.hasMatch() && match.captured(1) == QSysInfo::machineHostName() &&
+           ::kill(pid_t(match.captured(2).toLongLong()), 0) != 0 && errno == ESRCH;
+}
+
+// The server's notices (the warning of a shutdown among them) are not for
+// the operator, and libpq would print them on stderr. libpq is there with
+// the driver; the journal does not link it itself.
+void quietNotices(const QSqlDatabase& db) {
+    using Processor = void (*)(void*, const char*);
+    using SetProcessor = Processor (*)(void*, Processor, void*);
+    const QVariant handle = db.driver()->handle();
+    // The driver's plugin loaded libpq out of the process's global scope.
+    void* libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
+    const auto set =
+        libpq ? reinterpret_cast<SetProcessor>(dlsym(libpq, "PQsetNoticeProcessor")) : nullptr;
+    if (set && handle.isValid())
+        set(
+            *static_cast<void* const*>(handle.constData()), [](void*, const char*) {}, nullptr);
+    if (libpq)
+        dlclose(libpq);
+}
+
+} // namespace
 
 bool PostgresJournal::open(const QString& connection, Access access) {
     const QUrl url(address_.url);
@@ -36,6 +76,7 @@ bool PostgresJournal::open(const QString& connection, Access access) {
     db_.setConnectOptions(options.join(';'));
     if (!db_.open())
         return fail(QStringLiteral("打开"), db_.lastError().text());
+    quietNotices(db_);
     // A stopped station must not hold the others up for longer than SQLite
     // would, and the server's notices are not for the operator.
     for (const QString& setting :
@@ -46,7 +87,8 @@ bool PostgresJournal::open(const QString& connection, Access access) {
             return false;
     QSqlQuery tables(db_);
     if (!tables.exec(QStringLiteral(
-            "SELECT to_regclass('tags') IS NOT NULL, to_regclass('stations') IS NOT NULL")) ||
+            "SELECT to_regclass('tags') IS NOT NULL, to_regclass('stations') IS NOT NULL AND "
+            "to_regclass('tags_released') IS NOT NULL")) ||
         !tables.next())
         return fail(QStringLiteral("打开"), tables.lastError().text());
     if (access == Access::Read) {
@@ -57,8 +99,9 @@ bool PostgresJournal::open(const QString& connection, Access access) {
         return exec(QStringLiteral("SET default_transaction_read_only = on"));
     }
     created_ = !tables.value(0).toBool();
-    // The stations table comes last: with it the journal is complete, and
-    // altering it again would queue behind the running stations' locks.
+    // The stations table comes last: with it and the latest index the journal
+    // is complete, and altering it again would queue behind the running
+    // stations' locks. An older journal gets the indexes it lacks.
     return tables.value(1).toBool() || createTables();
 }
 
@@ -79,7 +122,9 @@ bool PostgresJournal::createTables() {
         // from before the other station's commit.
         !complete.exec(
             QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
-                           "current_schema() AND tablename = 'stations')")) ||
+                           "current_schema() AND tablename = 'stations') AND EXISTS (SELECT 1 "
+                           "FROM pg_catalog.pg_indexes WHERE schemaname = current_schema() AND "
+                           "indexname = 'tags_released')")) ||
         !complete.next()) {
         rollback();
         return false;
@@ -122,15 +167,25 @@ IssuingJournal::Status PostgresJournal::hold(const QString& station, const QStri
     }
     const int id = find.value(0).toInt();
     const QString by = find.value(1).toString();
-    // A session lock: the server lets it go when the connection ends.
+    // A session lock: the server lets it go when the connection ends, a
+    // moment after a killed holder's end.
     QSqlQuery lock(db_);
     lock.prepare(QStringLiteral("SELECT pg_try_advisory_lock(7216, ?)"));
     lock.addBindValue(id);
-    if (!lock.exec() || !lock.next()) {
-        fail(QStringLiteral("占用工位"), lock.lastError().text());
-        return Status::Failed;
+    QElapsedTimer waited;
+    waited.start();
+    bool held = false;
+    for (;;) {
+        if (!lock.exec() || !lock.next()) {
+            fail(QStringLiteral("占用工位"), lock.lastError().text());
+            return Status::Failed;
+        }
+        held = lock.value(0).toBool();
+        if (held || !holderIsGone(by) || waited.elapsed() >= goneHolderWaitMs)
+            break;
+        QThread::msleep(20);
     }
-    if (!lock.value(0).toBool()) {
+    if (!held) {
         error_ = QStringLiteral("station %1 is in use by another process (%2)")
                      .arg(station, by.isEmpty() ? QStringLiteral("starting") : by);
         return Status::Conflict;

@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -560,6 +562,43 @@ class IssueCliTest : public QObject {
         for (int n = 1; n <= 100; ++n)
             QVERIFY(numbers.contains(number(n)));
         QCOMPARE(cli.run({"journal", "check", "--journal", journal}), 0);
+    }
+
+    // The journal's server stops under a running station: one line on
+    // stderr, which says what to do, and nothing of the driver's or the server's.
+    void aStoppedServerIsOneLine() {
+        if (qgetenv("RFID_TEST_POSTGRES_URL").isEmpty())
+            QSKIP("RFID_TEST_POSTGRES_URL is not set (scripts/test starts a server)");
+        const QString script = QStringLiteral(SOURCE_DIR "/scripts/postgres-test-server");
+        QProcess server;
+        server.start(script, QStringList());
+        QVERIFY(server.waitForFinished(60000));
+        const QStringList started = QString::fromLatin1(server.readAllStandardOutput()).split(' ');
+        QCOMPARE(started.size(), 2);
+        const QString journal = started[1].trimmed();
+        const auto stop = qScopeGuard([&] { QProcess::execute(script, {"stop", started[0]}); });
+        QTemporaryDir dir;
+        Cli cli(dir);
+        const QStringList issue = {"issue",     "--simulate", "--pause",   "0",
+                                   "--journal", journal,      "--station", "a",
+                                   "--start",   number(1),    "--count"};
+        QCOMPARE(cli.run(issue + QStringList{"1"}), 0);
+        QProcess station;
+        cli.start(station, issue + QStringList{"1000000"});
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += station.readAllStandardOutput()).contains("issued"),
+                                 30000);
+        QCOMPARE(QProcess::execute(script, {"stop", started[0]}), 0);
+        QVERIFY(station.waitForFinished(60000));
+        QCOMPARE(station.exitCode(), 6);
+        // Beside the run's summary line.
+        const QString err =
+            QString::fromUtf8(station.readAllStandardError())
+                .remove(QRegularExpression(QStringLiteral("(?m)^issued \\d+ of .*\n")));
+        static const QRegularExpression oneLine(
+            QStringLiteral("^rfid-setup-cli: 发卡记录\\S+失败：the journal's server closed the "
+                           "connection: check that it runs, then start again\n$"));
+        QVERIFY2(oneLine.match(err).hasMatch(), qPrintable(err));
     }
 };
 

@@ -6,10 +6,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -41,6 +51,35 @@ void tamper(const QString& file, const QString& statement) {
         QVERIFY2(query.exec(statement), qPrintable(statement));
     }
     QSqlDatabase::removeDatabase("tamper");
+}
+
+// A database of its own on the test server (RFID_TEST_POSTGRES_URL), so that
+// runs do not meet; empty without a server.
+QString postgresDatabase(const char* prefix) {
+    const QString url = QString::fromLocal8Bit(qgetenv("RFID_TEST_POSTGRES_URL"));
+    if (url.isEmpty())
+        return QString();
+    const QString name =
+        QStringLiteral("%1_%2").arg(prefix).arg(QRandomGenerator::global()->generate());
+    QProcess psql;
+    psql.start(QStringLiteral("psql"), {url, "-c", "CREATE DATABASE " + name});
+    if (!psql.waitForFinished(30000) || psql.exitCode() != 0)
+        qFatal("%s", psql.readAllStandardError().constData());
+    return url.section('/', 0, -2) + '/' + name;
+}
+
+// A node of a PostgreSQL plan (and those below it) that reads a whole table
+// or a whole index; empty when every read goes through an index condition.
+QString fullScanIn(const QJsonObject& node) {
+    const QString type = node["Node Type"].toString();
+    if (type == QLatin1String("Seq Scan") ||
+        (type.startsWith(QLatin1String("Index")) && !node.contains("Index Cond")))
+        return type + QStringLiteral(" on ") + node["Relation Name"].toString() +
+               QStringLiteral(" ") + node["Index Name"].toString();
+    for (const QJsonValue& child : node["Plans"].toArray())
+        if (const QString scan = fullScanIn(child.toObject()); !scan.isEmpty())
+            return scan;
+    return QString();
 }
 
 } // namespace
@@ -503,6 +542,123 @@ class IssuingJournalTest : public QObject {
         QVERIFY(journal.open(file, IssuingJournal::Access::Read));
         QCOMPARE(journal.records().size(), 300);
         QVERIFY(journal.check().problems.isEmpty());
+    }
+
+    // Every statement that runs per tag finds its rows through an index, on a
+    // journal of a few thousand records in two series: a full scan of the
+    // tags table or of one of its indexes would make each tag cost more as
+    // the journal grows.
+    void perTagStatementsUseAnIndex_data() {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("sqlite") << dir_.filePath("plans.sqlite");
+        if (const QString database = postgresDatabase("plans"); !database.isEmpty())
+            QTest::newRow("postgres") << database;
+    }
+
+    void perTagStatementsUseAnIndex() {
+        QFETCH(QString, address);
+        Opened o(address);
+        QSqlDatabase db = o.journal.database();
+        const bool postgres = db.driverName() == QLatin1String("QPSQL");
+        QSqlQuery query(db);
+        QVERIFY(query.exec("BEGIN"));
+        for (const char* start : {"000001", "800001"}) {
+            const auto series = o.journal.openSeries(start, "1", false);
+            QVERIFY(series);
+            QSqlQuery insert(db);
+            insert.prepare("INSERT INTO tags (series, epc, tid, station, time, outcome) VALUES "
+                           "(?, ?, ?, 's', '2026-01-01T00:00:00.000Z', ?)");
+            for (int i = 1; i <= 2000; ++i) {
+                const QString number = QStringLiteral("%1").arg(
+                    QString(start).toInt(nullptr, 16) + i, 6, 16, QLatin1Char('0'));
+                insert.addBindValue(series->id);
+                insert.addBindValue(number.toUpper());
+                insert.addBindValue(tid(i) + start);
+                insert.addBindValue(i % 50 == 0 ? "released" : "written");
+                QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+            }
+        }
+        QVERIFY(query.exec("COMMIT"));
+        if (postgres)
+            QVERIFY(query.exec("ANALYZE tags"));
+        for (IssuingJournal::PerTag which :
+             {IssuingJournal::PerTag::FindTid, IssuingJournal::PerTag::Released,
+              IssuingJournal::PerTag::Furthest, IssuingJournal::PerTag::Held,
+              IssuingJournal::PerTag::Insert, IssuingJournal::PerTag::Resolve}) {
+            const QString statement =
+                IssuingJournal::perTagStatement(which).replace('?', QStringLiteral("'1'"));
+            QSqlQuery plan(db);
+            QVERIFY2(plan.exec((postgres ? "EXPLAIN (FORMAT JSON) " : "EXPLAIN QUERY PLAN ") +
+                               statement),
+                     qPrintable(plan.lastError().text()));
+            QStringList steps;
+            while (plan.next())
+                steps << plan.value(postgres ? 0 : 3).toString();
+            const QString scan =
+                postgres
+                    ? fullScanIn(
+                          QJsonDocument::fromJson(steps.join("").toUtf8())[0]["Plan"].toObject())
+                    : steps.filter(QRegularExpression("^SCAN ")).join("; ");
+            QVERIFY2(scan.isEmpty(), qPrintable(statement + "\n" + scan + "\n" + steps.join("\n")));
+        }
+    }
+
+    // On PostgreSQL the lease of a process killed on this host stays with its
+    // session a moment longer: a station waits for it. A holder on another
+    // host, or one that still runs, is refused at once.
+    void aGoneHoldersLeaseIsWaitedFor_data() {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<int>("status");
+        pid_t gone = fork();
+        if (gone == 0)
+            _exit(0);
+        waitpid(gone, nullptr, 0);
+        const QString host = QSysInfo::machineHostName();
+        QTest::newRow("gone from this host")
+            << QStringLiteral("host %1, pid %2, since 2026-01-01T00:00:00Z").arg(host).arg(gone)
+            << int(Status::Ok);
+        QTest::newRow("running on this host")
+            << QStringLiteral("host %1, pid %2, since 2026-01-01T00:00:00Z").arg(host).arg(getpid())
+            << int(Status::Conflict);
+        QTest::newRow("on another host")
+            << QStringLiteral("host elsewhere-%1, pid %2, since 2026-01-01T00:00:00Z")
+                   .arg(host)
+                   .arg(gone)
+            << int(Status::Conflict);
+    }
+
+    void aGoneHoldersLeaseIsWaitedFor() {
+        QFETCH(QString, holder);
+        QFETCH(int, status);
+        const QString address = postgresDatabase("lease");
+        if (address.isEmpty())
+            QSKIP("RFID_TEST_POSTGRES_URL is not set (scripts/test starts a server)");
+        Opened(address, "line");
+        // The holder's session, which keeps the lock for a while after it
+        // was told to go (at once for a process that is gone).
+        std::atomic<bool> locked{false};
+        std::atomic<bool> done{false};
+        std::thread session([&] {
+            {
+                IssuingJournal journal;
+                QVERIFY(journal.open(address));
+                QSqlQuery query(journal.database());
+                QVERIFY(query.exec("UPDATE stations SET holder = '" + holder +
+                                   "' WHERE name = 'line'"));
+                QVERIFY(query.exec("SELECT pg_advisory_lock(7216, id) FROM stations WHERE name "
+                                   "= 'line'"));
+                locked = true;
+                for (int waited = 0; waited < 300 || (status != int(Status::Ok) && !done);
+                     waited += 10)
+                    QThread::msleep(10);
+            }
+        });
+        QTRY_VERIFY(locked);
+        IssuingJournal journal;
+        QVERIFY(journal.open(address));
+        QCOMPARE(int(journal.hold("line")), status);
+        done = true;
+        session.join();
     }
 
     void csvIsSafeInASpreadsheet() {
