@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QTextStream>
 
 #include <csignal>
@@ -45,10 +44,6 @@ QString pcText(quint16 pc) {
 
 QString timeText(qint64 milliseconds) {
     return QDateTime::fromMSecsSinceEpoch(milliseconds).toString(Qt::ISODateWithMs);
-}
-
-void printJson(const QJsonObject& object) {
-    QTextStream(stdout) << QJsonDocument(object).toJson(QJsonDocument::Compact) << Qt::endl;
 }
 
 QString totalsLine(const uhf::InventoryStatistics& s) {
