@@ -65,7 +65,7 @@ TagField::TagField() : now_([this] { return manualNow_; }) {
 }
 
 void TagField::present(const Gen2Tag& tag, int pathLossDb) {
-    Entry entry{tag, pathLossDb, false, std::nullopt, {}};
+    Entry entry{tag, pathLossDb, false, std::nullopt, {}, 0};
     entries_.push_back(entry);
 }
 
@@ -83,8 +83,19 @@ TagField::inventoryRound(const Round& round, const std::function<bool(const Answ
     std::vector<Entry*> order;
     for (Entry& entry : entries_)
         order.push_back(&entry);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const Entry* a, const Entry* b) { return a->pathLossDb < b->pathLossDb; });
+    if (round.arbitrated) {
+        // Fisher-Yates by hand: std::shuffle's order differs between libraries.
+        for (std::size_t i = order.size(); i > 1; --i)
+            std::swap(order[i - 1], order[arbitration_() % i]);
+        std::stable_sort(order.begin(), order.end(), [](const Entry* a, const Entry* b) {
+            return a->readInRound < b->readInRound;
+        });
+        ++arbitratedRounds_;
+    } else {
+        std::stable_sort(order.begin(), order.end(), [](const Entry* a, const Entry* b) {
+            return a->pathLossDb < b->pathLossDb;
+        });
+    }
     std::vector<Answer> answers;
     for (Entry* entry : order) {
         const Answer answer{&entry->tag, powerDbm_ - entry->pathLossDb};
@@ -107,6 +118,8 @@ TagField::inventoryRound(const Round& round, const std::function<bool(const Answ
                         ? std::nullopt
                         : std::optional<Milliseconds>(
                               now + (round.session == 1 ? kS1Persistence : kS2S3Persistence));
+        if (round.arbitrated)
+            entry->readInRound = arbitratedRounds_;
         answers.push_back(answer);
     }
     return answers;
@@ -172,7 +185,7 @@ void TagField::update() {
     // The fresh tag is put down where the written one lay.
     for (Entry& entry : entries_)
         if (entry.leavesAt && *entry.leavesAt <= now)
-            entry = Entry{freshTag(), entry.pathLossDb, false, std::nullopt, {}};
+            entry = Entry{freshTag(), entry.pathLossDb, false, std::nullopt, {}, 0};
 }
 
 Gen2Tag TagField::freshTag() {

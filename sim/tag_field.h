@@ -47,6 +47,10 @@ class TagField {
         unsigned session = 0;
         bool targetB = false;
         bool selectedOnly = false;
+        // The tags answer in the arbitration's order: those read longest ago
+        // first, in a random order among themselves, so that over a few rounds
+        // every tag gets its turn; otherwise strongest first.
+        bool arbitrated = false;
     };
 
     TagField();
@@ -62,18 +66,22 @@ class TagField {
 
     void setPowerDbm(int dbm) { powerDbm_ = dbm; }
     int powerDbm() const { return powerDbm_; }
-    // The seed of the lost replies near the floor (and of the path losses
-    // that addTags draws).
-    void seed(unsigned value) { chance_.seed(value); }
+    // The seed of the lost replies near the floor, of the path losses that
+    // addTags draws and of the order of an arbitrated round.
+    void seed(unsigned value) {
+        chance_.seed(value);
+        arbitration_.seed(value);
+    }
 
     // The clock of the inventoried flags and of the tag swapping; by default
     // one that only advance() moves, so that tests are exact.
     void setClock(Now now) { now_ = std::move(now); }
     void advance(Milliseconds by) { manualNow_ += by; }
 
-    // One inventory round: the tags that answer, strongest first, each put to
-    // `take` before it counts as read (its flag flipped); the round ends at the
-    // first one refused, which stays unread for the next round.
+    // One inventory round: the tags that answer, strongest first (or in the
+    // arbitration's order), each put to `take` before it counts as read (its
+    // flag flipped); the round ends at the first one refused, which stays
+    // unread for the next round.
     std::vector<Answer> inventoryRound(const Round& round,
                                        const std::function<bool(const Answer&)>& take);
 
@@ -118,6 +126,8 @@ class TagField {
         // Per session S1-S3 (S0's flag falls back at once): the flag is B
         // until this time.
         std::array<std::optional<Milliseconds>, 4> flagBUntil;
+        // The arbitrated round that last read it; 0 for never.
+        std::uint64_t readInRound = 0;
     };
     struct SelectMask {
         MemoryBank bank;
@@ -139,6 +149,9 @@ class TagField {
     Now now_;
     std::mt19937 random_;
     std::mt19937 chance_;
+    // Apart from chance_, so that the order does not move the lost replies.
+    std::mt19937 arbitration_;
+    std::uint64_t arbitratedRounds_ = 0;
     int powerDbm_ = kFullPowerDbm;
     std::uint64_t nextSerial_ = 2;
 };

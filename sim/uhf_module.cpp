@@ -131,19 +131,35 @@ Bytes UhfModule::inventory(const Bytes& parameters) {
     if (!parameters.empty())
         return errorResponse(kBadCommand);
     Bytes reply;
-    field_.inventoryRound(round(), [&](const TagField::Answer& answer) {
-        if (roundReplies_ == RoundReplies::Strongest) {
+    if (roundReplies_ == RoundReplies::Strongest) {
+        field_.inventoryRound(round(), [&](const TagField::Answer& answer) {
             if (!reply.empty())
                 return false;
             reply = response(kInventory, tagRead(answer));
             return true;
-        }
+        });
+        return reply.empty() ? errorResponse(kNoTagAnswered) : reply;
+    }
+    // More tags than one reply holds: who gets in changes from round to round,
+    // so that every tag within reach is read within a few rounds.
+    TagField::Round arbitrated = round();
+    arbitrated.arbitrated = true;
+    std::size_t size = 0;
+    std::vector<TagField::Answer> answers =
+        field_.inventoryRound(arbitrated, [&](const TagField::Answer& answer) {
+            const std::size_t notice = UhfFrame::build(kNotice, kInventory, tagRead(answer)).size();
+            if (size + notice > kMaxRoundReply)
+                return false;
+            size += notice;
+            return true;
+        });
+    // The reply names them strongest first.
+    std::stable_sort(answers.begin(), answers.end(),
+                     [](const auto& a, const auto& b) { return a.rssiDbm > b.rssiDbm; });
+    for (const TagField::Answer& answer : answers) {
         const Bytes notice = UhfFrame::build(kNotice, kInventory, tagRead(answer));
-        if (reply.size() + notice.size() > kMaxRoundReply)
-            return false;
         reply.insert(reply.end(), notice.begin(), notice.end());
-        return true;
-    });
+    }
     return reply.empty() ? errorResponse(kNoTagAnswered) : reply;
 }
 

@@ -137,11 +137,12 @@ void TForm1::addPage(QWidget* page, const QString& caption, bool tabShown) {
 }
 
 void TForm1::FormCreate() {
-    // The five shown tabs share one row. Chinese captions are wider here than
-    // a fifth of the page control, so each tab takes its caption's width
-    // instead of a fixed fifth, and no caption is cut.
+    // The shown tabs share one row. Chinese captions are wider here than a
+    // fixed share of the page control, so each tab takes its caption's width
+    // and no caption is cut; the row is wider than the window, so the tab bar
+    // scrolls (to the current tab, or with its arrows) to reach the last ones.
     pages_->tabBar()->setElideMode(Qt::ElideNone);
-    pages_->tabBar()->setUsesScrollButtons(false);
+    pages_->tabBar()->setUsesScrollButtons(true);
     outputFormat_->setadd()->setCurrentIndex(0);
     pages_->setCurrentIndex(0);
     if (const QScreen* screen = QGuiApplication::primaryScreen())

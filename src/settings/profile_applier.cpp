@@ -172,7 +172,7 @@ void EveryReader::apply(ProfileApplier& applier, ConfigurationRecord* record,
     const ReaderInfo inUse = readerInUse(device);
     const int perReader = ProfileApplier::resultCount(profile);
     for (int i = 0; i < readers.size(); ++i) {
-        Application application{readers[i], name(readers[i])};
+        Application application{readers[i], name(readers[i]), false, {}, {}};
         if (started)
             started(application.name);
         if (everyReader && !device.chooseReader(readers[i])) {

@@ -56,7 +56,10 @@ HidInventory::Outcome HidInventory::round() {
     }
     int damaged = 0;
     const QByteArray bytes = hex::toBytes(reply);
-    for (const uhf::ModuleFrame& frame : uhf::framesOf(bytes, &damaged)) {
+    for (uhf::ModuleFrame frame : uhf::framesOf(bytes, &damaged)) {
+        // Some modules answer a single round with a response of the notice's layout.
+        if (frame.kind == uhf::FrameKind::Response && frame.command == 0x22)
+            frame.kind = uhf::FrameKind::Notice;
         uhf::TagNotice notice;
         if (uhf::decodeNotice(frame, &notice)) {
             statistics_.record(notice);

@@ -393,6 +393,25 @@ class MainWindowTest : public QObject {
         styles::applyStartup();
     }
 
+    // At the default size every shown tab can be brought into the bar, its
+    // caption whole.
+    void everyTabCaptionIsReachableAndWhole() {
+        TForm1 form(device, clock);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTabBar* bar = form.pageControl()->tabBar();
+        for (int i = 0; i < bar->count(); ++i) {
+            if (!bar->isTabVisible(i))
+                continue;
+            form.pageControl()->setCurrentIndex(i);
+            QApplication::processEvents();
+            const QRect tab = bar->tabRect(i);
+            QVERIFY2(tab.left() >= 0 && tab.right() < bar->width(), qPrintable(bar->tabText(i)));
+            QVERIFY2(tab.width() > bar->fontMetrics().horizontalAdvance(bar->tabText(i)),
+                     qPrintable(bar->tabText(i)));
+        }
+    }
+
     void savedLogIsRtfAndAFailureKeepsThePane() {
         TForm1 form(device, clock);
         QString error;

@@ -23,7 +23,8 @@ const QString stopCaption = QStringLiteral("停止盘点");
 } // namespace
 
 InventoryPage::InventoryPage(PageContext& context, const Clock& clock, QWidget* parent)
-    : QWidget(parent), context_(context), statistics_(clock), rounds_(context.link, statistics_) {
+    : QWidget(parent), context_(context), statistics_(clock),
+      inventory_(context.link, statistics_) {
     setObjectName(QStringLiteral("InventorySheet"));
     model_ = new TagTableModel(statistics_, this);
 
@@ -124,10 +125,11 @@ void InventoryPage::InventoryRunClick() {
     const QPointer<InventoryPage> alive(this);
     QString lastError;
     repeatWhileChecked(run_, [&] {
-        if (rounds_.round() == InventoryRounds::Outcome::Read || rounds_.errorText() == lastError)
-            return;
+        inventory_.round();
         // A failure is said once until it changes, not once per round.
-        lastError = rounds_.errorText();
+        if (inventory_.errorText() == lastError)
+            return;
+        lastError = inventory_.errorText();
         context_.link.log(QStringLiteral("盘点：") + lastError + QStringLiteral("   ") +
                           context_.link.time());
     });
@@ -142,7 +144,7 @@ void InventoryPage::InventoryRunClick() {
     context_.link.log(QStringLiteral("盘点结束：%1 个标签，读到 %2 次，%3 轮   ")
                           .arg(statistics_.distinctTags())
                           .arg(statistics_.reads())
-                          .arg(rounds_.rounds()) +
+                          .arg(inventory_.rounds()) +
                       context_.link.time());
 }
 

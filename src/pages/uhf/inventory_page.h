@@ -1,8 +1,8 @@
 #pragma once
 
 #include "pages/page_context.h"
+#include "uhf/hid_inventory.h"
 #include "uhf/inventory.h"
-#include "uhf/inventory_rounds.h"
 #include "uhf/module_settings.h"
 
 #include <QWidget>
@@ -42,7 +42,7 @@ class InventoryPage : public QWidget {
     bool saveCsv(const QString& fileName);
 
     const uhf::InventoryStatistics& statistics() const { return statistics_; }
-    quint64 rounds() const { return rounds_.rounds(); }
+    quint64 rounds() const { return quint64(inventory_.rounds()); }
 
   private:
     void repaintView();
@@ -52,7 +52,7 @@ class InventoryPage : public QWidget {
 
     PageContext& context_;
     uhf::InventoryStatistics statistics_;
-    InventoryRounds rounds_;
+    HidInventory inventory_;
     TagTableModel* model_;
     QCheckBox* run_;
     QSpinBox* greyAfter_;
