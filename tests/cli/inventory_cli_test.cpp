@@ -1,3 +1,5 @@
+#include "support/cli_run.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,34 +11,12 @@
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
 // rfid-setup-cli against the simulated reader with a field of 50 tags that
 // answer every round.
 Run cli(const QStringList& arguments, const QTemporaryDir& home) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    environment.insert(QStringLiteral("READERHID_SIM_TAGS"), QStringLiteral("50"));
-    environment.insert(QStringLiteral("READERHID_SIM_ROUND"), QStringLiteral("every"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(CLI_PROGRAM), arguments);
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-QJsonObject json(const QString& line) {
-    return QJsonDocument::fromJson(line.toUtf8()).object();
+    return runCli(arguments, home,
+                  {{QStringLiteral("READERHID_SIM_TAGS"), QStringLiteral("50")},
+                   {QStringLiteral("READERHID_SIM_ROUND"), QStringLiteral("every")}});
 }
 
 } // namespace

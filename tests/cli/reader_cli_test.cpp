@@ -1,3 +1,5 @@
+#include "support/cli_run.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -8,35 +10,11 @@
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-// rfid-setup-cli to its end, with settings and data in a folder of the test's own.
-Run cli(const QStringList& arguments, const QTemporaryDir& home,
-        const QMap<QString, QString>& env = {}) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    environment.insert(QStringLiteral("READERHID_SIM_SWAP_MS"), QStringLiteral("1"));
-    for (auto it = env.begin(); it != env.end(); ++it)
-        environment.insert(it.key(), it.value());
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(CLI_PROGRAM), arguments);
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-QJsonObject json(const QString& line) {
-    return QJsonDocument::fromJson(line.toUtf8()).object();
+// rfid-setup-cli to its end; the simulated reader swaps a tag at once.
+Run cli(const QStringList& arguments, const QTemporaryDir& home, QMap<QString, QString> env = {}) {
+    if (!env.contains(QStringLiteral("READERHID_SIM_SWAP_MS")))
+        env.insert(QStringLiteral("READERHID_SIM_SWAP_MS"), QStringLiteral("1"));
+    return runCli(arguments, home, env);
 }
 
 const QString kNoLibrary = QStringLiteral("/nonexistent/libreaderhid.so");
