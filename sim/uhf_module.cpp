@@ -86,7 +86,7 @@ Bytes taken(std::uint8_t command) {
 const UhfModule::Region UhfModule::kRegions[] = {
     {0x01, 20}, // China 900 MHz: 920.125 to 924.875 MHz
     {0x04, 20}, // China 800 MHz: 840.125 to 844.875 MHz
-    {0x02, 50}, // US: 902.25 to 926.75 MHz
+    {0x02, 52}, // US: 902.25 to 927.75 MHz
     {0x03, 15}, // Europe: 865.1 to 867.9 MHz
     {0x06, 32}, // Korea: 917.1 to 923.3 MHz
 };

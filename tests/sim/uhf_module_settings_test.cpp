@@ -58,9 +58,9 @@ class UhfModuleSettingsTest : public QObject {
             {"BB 00 07 00 01 02 0A 7E", "BB 01 07 00 01 00 09 7E"},
             {"BB 00 08 00 00 08 7E", "BB 01 08 00 01 02 0C 7E"},
             {"BB 00 AA 00 00 AA 7E", "BB 01 AA 00 01 00 AC 7E"},
-            {"BB 00 AB 00 01 31 DD 7E", "BB 01 AB 00 01 00 AD 7E"}, // US: 0-49
-            {"BB 00 AB 00 01 32 DE 7E", kBadParameter},
-            {"BB 00 AA 00 00 AA 7E", "BB 01 AA 00 01 31 DD 7E"},
+            {"BB 00 AB 00 01 33 DF 7E", "BB 01 AB 00 01 00 AD 7E"}, // US: 0-51
+            {"BB 00 AB 00 01 34 E0 7E", kBadParameter},
+            {"BB 00 AA 00 00 AA 7E", "BB 01 AA 00 01 33 DF 7E"},
             {"BB 00 07 00 01 05 0D 7E", kBadParameter},
             {"BB 00 08 00 00 08 7E", "BB 01 08 00 01 02 0C 7E"},
         };
