@@ -100,9 +100,11 @@ class InventoryCliTest : public QObject {
         QTest::newRow("mask not hex") << QStringList{"inventory", "--mask", "3G"} << 2;
         QTest::newRow("RF option over serial")
             << QStringList{"inventory", "--serial", "/dev/null", "--power", "20"} << 2;
-        QTest::newRow("power out of range") << QStringList{"module", "set", "power", "40"} << 2;
-        QTest::newRow("unknown setting") << QStringList{"module", "set", "speed", "1"} << 2;
-        QTest::newRow("odd words") << QStringList{"module", "set", "power"} << 2;
+        QTest::newRow("power out of range")
+            << QStringList{"module", "set", "power", "40", "--simulate"} << 2;
+        QTest::newRow("unknown setting")
+            << QStringList{"module", "set", "speed", "1", "--simulate"} << 2;
+        QTest::newRow("odd words") << QStringList{"module", "set", "power", "--simulate"} << 2;
         QTest::newRow("channel the module refuses")
             << QStringList{"module", "set", "channel", "200", "--simulate"} << 3;
         QTest::newRow("no such port")
