@@ -1,5 +1,6 @@
 #include "protocol/hex_text.h"
 #include "support/form_fixture.h"
+#include "support/module_replies.h"
 #include "support/scripted_device.h"
 
 #include <QCheckBox>
@@ -25,19 +26,6 @@ const QString selectFrame =
     QStringLiteral("AA001BCEBB000C001301000000206000E200471390206021074012349A7EF2BB");
 const QString defaultWriteFrame =
     QStringLiteral("AA0021CEBB004900190000000001000000080E243000000000000000000000000001CE7EA6BB");
-
-// The reader's reply frame carrying a module reply frame behind status 00.
-QString carrying(const QString& moduleReply) {
-    const QByteArray payload = hex::toBytes(QStringLiteral("00") + moduleReply);
-    QByteArray data;
-    data.append(char(0));
-    data.append(char(payload.size()));
-    data.append(payload);
-    int x = 0;
-    for (char b : data)
-        x ^= quint8(b);
-    return QStringLiteral("AA") + hex::fromBytes(data) + hex::byte(x) + QStringLiteral("BB");
-}
 
 QString line(const char* text) {
     return QString::fromUtf8(text);
