@@ -69,7 +69,8 @@ int main() {
         for (int n = 0; n < tags; ++n) {
             clock.set(QDateTime::fromMSecsSinceEpoch(1'700'000'000'000 + round * 20000 + n / 5));
             uhf::TagNotice tag;
-            uhf::decodeNotice(uhf::framesOf(notice(quint32(n), -40 - n % 50)).value(0), &tag);
+            const QByteArray bytes = notice(quint32(n), -40 - n % 50);
+            uhf::decodeNotice(uhf::framesOf(bytes).value(0), &tag);
             statistics.record(tag);
         }
     const double recordCpu = cpuSeconds() - recordStart;

@@ -18,7 +18,8 @@ HidInventory::Outcome HidInventory::command(const QString& frame) {
         error_ = operations_.errorText();
         return Outcome::Refused;
     }
-    const QList<uhf::ModuleFrame> frames = uhf::framesOf(hex::toBytes(reply));
+    const QByteArray bytes = hex::toBytes(reply);
+    const QList<uhf::ModuleFrame> frames = uhf::framesOf(bytes);
     if (frames.isEmpty()) {
         error_ = reply.isEmpty() ? noReplyText.trimmed() : garbledText.trimmed();
         return reply.isEmpty() ? Outcome::NoReply : Outcome::Refused;

@@ -78,6 +78,8 @@ class ModuleFrameReader {
 // The frames of one whole reply (several notices and a response, say). A cut
 // frame at its end counts as damaged. The frames point into reply.
 QList<ModuleFrame> framesOf(const QByteArray& reply, int* damaged = nullptr);
+// The frames would point into a temporary freed before they are read.
+QList<ModuleFrame> framesOf(QByteArray&& reply, int* damaged = nullptr) = delete;
 
 // A tag read from a notice (BB 02 22 PL, RSSI, PC, EPC, CRC): the EPC is
 // PL - 5 bytes, RSSI the signed byte in dBm.

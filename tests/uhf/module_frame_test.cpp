@@ -108,9 +108,8 @@ class ModuleFrameTest : public QObject {
         QCOMPARE(n.rssi, -55);
         QCOMPARE(n.crc, quint16(0x3A76));
         QVERIFY(!decodeNotice(framesOf(stopReply).value(0), &n));
-        QVERIFY(!decodeNotice(
-            framesOf(hex::toBytes(QStringLiteral("BB 02 22 00 04 C9 34 00 30 55 7E"))).value(0),
-            &n));
+        const QByteArray shortNotice = hex::toBytes(QStringLiteral("BB 02 22 00 04 C9 34 00 30 55 7E"));
+        QVERIFY(!decodeNotice(framesOf(shortNotice).value(0), &n));
     }
 
     void namesErrors_data() {
