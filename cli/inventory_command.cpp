@@ -3,10 +3,9 @@
 #include "cli_support.h"
 #include "protocol/csv_text.h"
 #include "protocol/hex_text.h"
-#include "serial/comm.h"
 #include "uhf/hid_inventory.h"
 #include "uhf/module_settings.h"
-#include "uhf/serial_inventory.h"
+#include "uhf/serial_inventory_port.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,11 +27,8 @@ void interrupt(int) {
 constexpr int repaintMs = 250;
 // Rows of the table on a terminal, strongest readers first.
 constexpr int tableRows = 20;
-// How long the module may take to answer stop (28) over serial.
-constexpr int stopWaitMs = 1000;
 // With a round count over serial: the rounds are done once nothing came for this long.
 constexpr int quietMs = 1000;
-constexpr int serialBaud = 115200;
 
 QString dbm(double value) {
     return QString::number(value, 'f', 1);
@@ -241,64 +237,30 @@ int runHid(CliReader& reader, uhf::InventoryStatistics& statistics, const QStrin
     return exitOk;
 }
 
-int runSerial(CliReader& reader, const QString& port, uhf::InventoryStatistics& statistics,
+int runSerial(ReaderLink& link, const QString& port, uhf::InventoryStatistics& statistics,
               const QString& mask, const RunLimits& limits, Progress& progress) {
-    TComm comm;
-    comm.setCommName(port);
-    comm.setBaudRate(serialBaud);
-    SerialInventory inventory(
-        [&](const QByteArray& bytes) {
-            return comm.WritePortData(bytes.constData(), quint16(bytes.size()));
-        },
-        statistics);
+    SerialInventoryPort inventory(link, statistics);
     inventory.onRead = [&](const uhf::TagNotice& n) { progress.read(n); };
-    QElapsedTimer quiet;
-    bool lost = false;
-    comm.OnReceiveData = [&](TComm*, const char* buffer, quint16 length) {
-        quiet.restart();
-        inventory.take(QByteArrayView(buffer, length));
-        reader.link().recheckWaits();
-    };
-    comm.OnRequestHangup = [&](TComm*) {
-        lost = true;
-        inventory.abandon();
-        reader.link().recheckWaits();
-    };
-    try {
-        comm.OpenPort();
-    } catch (const ECommsError& error) {
-        return failWith(exitReaderError,
-                        QStringLiteral("串口 %1 打不开：%2").arg(port, error.message()));
-    }
     statistics.begin();
-    quiet.start();
     QElapsedTimer elapsed;
     elapsed.start();
-    if (!inventory.start(limits.rounds ? int(limits.rounds) : SerialInventory::maxRounds, mask)) {
-        comm.ClosePort();
-        return failWith(exitReaderError, QStringLiteral("串口 %1 没有取走盘点命令").arg(port));
+    if (!inventory.start(port, SerialInventoryPort::defaultBaud,
+                         limits.rounds ? int(limits.rounds) : SerialInventory::maxRounds, mask)) {
+        statistics.end();
+        return failWith(exitReaderError, inventory.errorText());
     }
-    while (!interrupted && !lost &&
-           (!limits.seconds || elapsed.elapsed() < limits.seconds * 1000) &&
-           (!limits.rounds || quiet.elapsed() < quietMs)) {
-        reader.link().waitUntil(repaintMs / 5, nullptr);
+    inventory.run([&] {
         progress.tick();
-    }
-    bool answered = true;
-    if (!lost) {
-        inventory.stop();
-        reader.link().waitUntil(stopWaitMs,
-                                [&] { return inventory.state() == SerialInventory::State::Idle; });
-        answered = inventory.state() == SerialInventory::State::Idle;
-        inventory.abandon();
-        comm.ClosePort();
-    }
+        return !interrupted && (!limits.seconds || elapsed.elapsed() < limits.seconds * 1000) &&
+               (!limits.rounds || inventory.quietMs() < quietMs);
+    });
+    const bool answered = inventory.stop();
     statistics.end();
-    if (lost)
+    if (inventory.lost())
         return failWith(exitNoReply,
                         QStringLiteral("串口 %1 的连接已断开（设备已拔出或已切换模式）").arg(port));
-    if (!inventory.errorText().isEmpty())
-        printError(QStringLiteral("模块报错：") + inventory.errorText());
+    if (!inventory.inventory().errorText().isEmpty())
+        printError(QStringLiteral("模块报错：") + inventory.inventory().errorText());
     if (!answered)
         printError(QStringLiteral("模块没有回答停止盘点 (28)：它也许还在盘点"));
     return exitOk;
@@ -382,8 +344,8 @@ int inventoryCommand(const QStringList& arguments) {
     interrupted = 0;
     std::signal(SIGINT, interrupt);
     std::signal(SIGTERM, interrupt);
-    exitCode = serial ? runSerial(reader, command.value(QStringLiteral("serial")), statistics, mask,
-                                  limits, progress)
+    exitCode = serial ? runSerial(reader.link(), command.value(QStringLiteral("serial")),
+                                  statistics, mask, limits, progress)
                       : runHid(reader, statistics, mask, limits, progress);
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);

@@ -104,7 +104,7 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
     addPage(readMode, QStringLiteral("配置读卡模式"), true);
     addPage(serial_, QStringLiteral("串口功能"), true);
     addPage(new WifiPage(context_), QStringLiteral("Wifi功能"), true);
-    inventory_ = new InventoryPage(context_, clock_);
+    inventory_ = new InventoryPage(context_, clock_, serialLink_.Comm1());
     addPage(inventory_, QStringLiteral("标签盘点"), true);
 
     context_.clearLog = [this] { MenuItem1Click(); };
@@ -281,6 +281,7 @@ void TForm1::showReader() {
 void TForm1::watch(DeviceMonitor& monitor) {
     connect(&monitor, &DeviceMonitor::readersChanged, this, &TForm1::readersChanged);
     connect(&monitor, &DeviceMonitor::serialPortsChanged, serial_, &SerialPage::portsChanged);
+    connect(&monitor, &DeviceMonitor::serialPortsChanged, inventory_, &InventoryPage::listPorts);
 }
 
 void TForm1::readersChanged() {

@@ -39,16 +39,23 @@ bool SerialInventory::start(int rounds, const QString& maskHex) {
     if (masked_ && !(send(uhfSelectFrame(gen2::epcBank, epcBitPointer, maskHex)) &&
                      send(uhfCommandFrame(selectMode, QStringLiteral("00")))))
         return false;
-    if (!write_(startFrame(std::clamp(rounds, 1, maxRounds))))
+    rounds_ = std::clamp(rounds, 1, maxRounds);
+    if (!write_(startFrame(rounds_)))
         return false;
     state_ = State::Running;
     return true;
+}
+
+bool SerialInventory::renew() {
+    return state_ == State::Running && write_(startFrame(rounds_));
 }
 
 bool SerialInventory::stop() {
     if (state_ == State::Idle)
         return true;
     state_ = State::Stopping;
+    stopAnswered_ = false;
+    restoreAnswered_ = !masked_;
     const bool sent = write_(stopFrame());
     if (masked_)
         send(uhfCommandFrame(selectMode, QStringLiteral("02")));
@@ -77,8 +84,12 @@ void SerialInventory::frame(const uhf::ModuleFrame& f) {
         statistics_.record(notice);
         if (onRead)
             onRead(notice);
-    } else if (f.kind == uhf::FrameKind::Response && f.command == stopInventory) {
-        if (state_ == State::Stopping)
+    } else if (f.kind == uhf::FrameKind::Response &&
+               (f.command == stopInventory || f.command == selectMode)) {
+        if (state_ != State::Stopping)
+            return;
+        (f.command == stopInventory ? stopAnswered_ : restoreAnswered_) = true;
+        if (stopAnswered_ && restoreAnswered_)
             state_ = State::Idle;
     } else if (f.errorCode() >= 0 && f.errorCode() != noTagAnswered) {
         statistics_.countError();

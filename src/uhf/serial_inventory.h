@@ -28,8 +28,11 @@ class SerialInventory {
     // then 27 with the round count (maxRounds for a run until stopped). False
     // when the port took nothing.
     bool start(int rounds, const QString& maskHex = QString());
+    // Starts the multiple inventory once more (a run until stopped whose
+    // round count the module has done); false when the port took nothing.
+    bool renew();
     // Sends 28 (and, after a filtered run, select mode 02 again); the run
-    // ends when the module's answer to 28 comes.
+    // ends when the module has answered both.
     bool stop();
     // The port went away or closes: the run ends here, without an answer.
     void abandon();
@@ -52,6 +55,9 @@ class SerialInventory {
     uhf::ModuleFrameReader reader_;
     quint64 damagedCounted_ = 0;
     State state_ = State::Idle;
+    int rounds_ = 0;
     bool masked_ = false;
+    bool stopAnswered_ = false;
+    bool restoreAnswered_ = false;
     QString error_;
 };

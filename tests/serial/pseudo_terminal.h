@@ -7,6 +7,7 @@
 #include <QString>
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
@@ -104,7 +105,8 @@ class PseudoTerminal {
 };
 
 // A reader on a pseudo-terminal inside the test's event loop: it records
-// every whole UHF module frame the port sends and answers each with reply.
+// every whole UHF module frame the port sends and answers each with reply,
+// or with what answer gives for the frame when it is set.
 class ScriptedSerialReader : public QObject {
   public:
     ScriptedSerialReader() : notifier_(terminal.readerEnd(), QSocketNotifier::Read) {
@@ -115,6 +117,7 @@ class ScriptedSerialReader : public QObject {
     QByteArray received; // every byte, in order
     QStringList frames;  // whole frames as compact upper-case hex
     QByteArray reply;    // the answer to each frame; none when empty
+    std::function<QByteArray(const QString& frame)> answer;
 
     void hangUp() {
         notifier_.setEnabled(false);
@@ -137,8 +140,9 @@ class ScriptedSerialReader : public QObject {
                 break;
             frames << QString::fromLatin1(pending_.left(size).toHex().toUpper());
             pending_.remove(0, size);
-            if (!reply.isEmpty())
-                terminal.write(reply);
+            const QByteArray bytes = answer ? answer(frames.last()) : reply;
+            if (!bytes.isEmpty())
+                terminal.write(bytes);
         }
     }
 

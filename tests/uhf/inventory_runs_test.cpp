@@ -107,7 +107,8 @@ class InventoryRunsTest : public QObject {
     }
 
     // Notices counted as they stream in, whatever the chunks; the run ends on
-    // the answer to 28, and notices still on their way count.
+    // the answers to 28 and to the select mode restored, and notices still on
+    // their way count.
     void serialStreamsUntilStopAnswered() {
         FixedClock clock(at);
         uhf::InventoryStatistics statistics(clock);
@@ -140,6 +141,8 @@ class InventoryRunsTest : public QObject {
                  (QStringList{QStringLiteral("BB00280000287E"), moduleFrame("00 12 00 01 02")}));
         QCOMPARE(inventory.state(), SerialInventory::State::Stopping);
         inventory.take(hex::toBytes(notice(2, 0xC1) + moduleFrame("01 28 00 01 00")));
+        QCOMPARE(inventory.state(), SerialInventory::State::Stopping);
+        inventory.take(hex::toBytes(moduleFrame("01 12 00 01 00")));
         QCOMPARE(inventory.state(), SerialInventory::State::Idle);
         QCOMPARE(statistics.reads(), 4u);
         QCOMPARE(statistics.tag(statistics.rowOf(hex::toBytes(epc(2)))).reads, 2u);

@@ -2,15 +2,20 @@
 
 #include "module_settings_group.h"
 #include "pages/page_support.h"
+#include "protocol/baud_rates.h"
+#include "protocol/hex_text.h"
 #include "read_rate_plot.h"
+#include "serial/port_discovery.h"
 #include "tag_table_model.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QSpinBox>
 #include <QTableView>
@@ -20,17 +25,50 @@
 namespace {
 const QString startCaption = QStringLiteral("开始盘点");
 const QString stopCaption = QStringLiteral("停止盘点");
+// The longest mask: what the Select command's length byte and the EPC hold.
+constexpr int maskBytesMax = 31;
 } // namespace
 
-InventoryPage::InventoryPage(PageContext& context, const Clock& clock, QWidget* parent)
-    : QWidget(parent), context_(context), statistics_(clock),
-      inventory_(context.link, statistics_) {
+InventoryPage::InventoryPage(PageContext& context, const Clock& clock, const TComm& terminal,
+                             QWidget* parent)
+    : QWidget(parent), context_(context), statistics_(clock), inventory_(context.link, statistics_),
+      serialInventory_(context.link, statistics_), terminal_(terminal) {
     setObjectName(QStringLiteral("InventorySheet"));
     model_ = new TagTableModel(statistics_, this);
 
     run_ = makeCheckBox(this, "InventoryRun", startCaption);
     context_.registerLoopBox(run_);
     connect(run_, &QCheckBox::clicked, this, &InventoryPage::InventoryRunClick);
+    // A serial run ends where it is stopped (a page change, closing), so that
+    // its port is free again before anything else looks at the ports.
+    connect(run_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on)
+            endSerialRun();
+    });
+    link_ = makeCombo(this, "LinkCombo", {tr("USB HID"), tr("串口")});
+    link_->setToolTip(tr("USB HID：经读卡器逐轮盘点；串口：读卡器的 USB 虚拟串口或串口上的模块，"
+                         "连续盘点"));
+    ports_ = makeCombo(this, "PortCombo", {});
+    ports_->setMinimumContentsLength(10);
+    baudRates_ = makeCombo(this, "BaudCombo", kBaudRates);
+    baudRates_->setCurrentText(QString::number(SerialInventoryPort::defaultBaud));
+    const auto serialChosen = [this] {
+        const bool serial = link_->currentIndex() == int(Link::Serial);
+        ports_->setEnabled(serial);
+        baudRates_->setEnabled(serial);
+        if (serial)
+            listPorts();
+    };
+    connect(link_, &QComboBox::currentIndexChanged, this, serialChosen);
+    serialChosen();
+    mask_ = makeEdit(this, "MaskEdit", QString());
+    mask_->setPlaceholderText(tr("EPC 开头"));
+    mask_->setToolTip(
+        tr("只盘点 EPC 以这些字节开头的标签（十六进制，1 到 31 个字节）；空：不过滤"));
+    mask_->setFixedWidth(96);
+    filter_ = named(new QLabel(this), "FilterLabel");
+    filter_->setStyleSheet(QStringLiteral("color: #b05000; font-weight: bold"));
+    filter_->hide();
     greyAfter_ = named(new QSpinBox(this), "GreyAfterSpin");
     greyAfter_->setRange(0, 3600);
     greyAfter_->setValue(5);
@@ -54,6 +92,13 @@ InventoryPage::InventoryPage(PageContext& context, const Clock& clock, QWidget* 
     controls->addWidget(greyAfter_);
     controls->addWidget(copy);
     controls->addWidget(csv);
+    auto* linkRow = new QHBoxLayout;
+    linkRow->addWidget(makeLabel(this, tr("链路")));
+    linkRow->addWidget(link_);
+    linkRow->addWidget(ports_, 1);
+    linkRow->addWidget(baudRates_);
+    linkRow->addWidget(makeLabel(this, tr("掩码")));
+    linkRow->addWidget(mask_);
 
     totals_ = named(new QLabel(this), "TotalsLabel");
     session_ = named(new QLabel(this), "SessionLabel");
@@ -88,6 +133,8 @@ InventoryPage::InventoryPage(PageContext& context, const Clock& clock, QWidget* 
     page->setContentsMargins(4, 4, 4, 4);
     page->setSpacing(3);
     page->addLayout(controls);
+    page->addLayout(linkRow);
+    page->addWidget(filter_);
     page->addWidget(totals_);
     page->addWidget(session_);
     page->addWidget(table_, 1);
@@ -109,19 +156,115 @@ void InventoryPage::showGs1(bool on) {
 }
 
 void InventoryPage::pageOpened() {
-    if (!run_->isChecked())
-        settings_->readAll();
+    if (run_->isChecked())
+        return;
+    settings_->readAll();
+    if (link_->currentIndex() == int(Link::Serial))
+        listPorts();
+}
+
+// The ports that can be opened now, and the one the serial page's terminal
+// holds (a run on it is refused with the reason).
+void InventoryPage::listPorts() {
+    if (run_->isChecked())
+        return;
+    const QString chosen = ports_->currentText();
+    QStringList ports = surveySerialPorts().available;
+    if (terminal_.isOpen() && !ports.contains(terminal_.openedName()))
+        ports << terminal_.openedName();
+    ports_->clear();
+    ports_->addItems(ports);
+    if (ports.contains(chosen))
+        ports_->setCurrentText(chosen);
+}
+
+bool InventoryPage::readMask(QString* mask) {
+    const QString text = mask_->text().trimmed();
+    if (text.isEmpty()) {
+        mask->clear();
+        return true;
+    }
+    if (hex::strictDigits(text, mask) && mask->size() <= 2 * maskBytesMax)
+        return true;
+    context_.showError(tr("掩码“%1”不是 1 到 %2 个字节的十六进制数").arg(text).arg(maskBytesMax));
+    return false;
+}
+
+void InventoryPage::logLine(const QString& text) {
+    context_.link.log(text + QStringLiteral("   ") + context_.link.time());
 }
 
 void InventoryPage::InventoryRunClick() {
     run_->setText(run_->isChecked() ? stopCaption : startCaption);
     if (!run_->isChecked())
         return;
+    const bool serial = link_->currentIndex() == int(Link::Serial);
+    QString mask;
+    bool refused = !readMask(&mask);
+    if (!refused && serial && ports_->currentText().isEmpty()) {
+        logLine(tr("盘点：没有可用串口"));
+        refused = true;
+    }
+    // One owner of a port at a time: the terminal's open port is the
+    // operator's, with its own line settings and receptions, and stays theirs.
+    if (!refused && serial && terminal_.isOpen() &&
+        terminal_.openedName() == ports_->currentText()) {
+        logLine(tr("盘点：串口 %1 已在“串口功能”页打开，由终端使用；请先在那里点“COM关闭”，"
+                   "再开始盘点")
+                    .arg(ports_->currentText()));
+        refused = true;
+    }
+    if (refused) {
+        run_->setChecked(false);
+        run_->setText(startCaption);
+        return;
+    }
     // Changing a setting under a running inventory would answer one round's
     // wait with another command's reply.
     settings_->setEnabled(false);
+    for (QWidget* control : {static_cast<QWidget*>(link_), static_cast<QWidget*>(ports_),
+                             static_cast<QWidget*>(baudRates_), static_cast<QWidget*>(mask_)})
+        control->setEnabled(false);
     statistics_.begin();
     repaint_->start();
+    showFilter(mask);
+    const QPointer<InventoryPage> alive(this);
+    if (serial)
+        runSerial(mask);
+    else
+        runHid(mask);
+    if (!alive)
+        return;
+    statistics_.end();
+    repaint_->stop();
+    shownRevision_ = ~quint64(0);
+    repaintView();
+    showFilter(QString());
+    settings_->setEnabled(true);
+    link_->setEnabled(true);
+    mask_->setEnabled(true);
+    ports_->setEnabled(serial);
+    baudRates_->setEnabled(serial);
+    run_->setChecked(false);
+    run_->setText(startCaption);
+    if (serial)
+        logLine(tr("盘点结束：%1 个标签，读到 %2 次（串口 %3）")
+                    .arg(statistics_.distinctTags())
+                    .arg(statistics_.reads())
+                    .arg(serialInventory_.portName()));
+    else
+        context_.link.log(QStringLiteral("盘点结束：%1 个标签，读到 %2 次，%3 轮   ")
+                              .arg(statistics_.distinctTags())
+                              .arg(statistics_.reads())
+                              .arg(inventory_.rounds()) +
+                          context_.link.time());
+}
+
+void InventoryPage::runHid(const QString& mask) {
+    if (inventory_.setMask(mask) != HidInventory::Outcome::Done) {
+        logLine(tr("盘点：设置掩码失败：%1").arg(inventory_.errorText()));
+        return;
+    }
     const QPointer<InventoryPage> alive(this);
     QString lastError;
     repeatWhileChecked(run_, [&] {
@@ -133,19 +276,40 @@ void InventoryPage::InventoryRunClick() {
         context_.link.log(QStringLiteral("盘点：") + lastError + QStringLiteral("   ") +
                           context_.link.time());
     });
-    if (!alive)
+    // The EPC page's reads rely on the module's default select mode.
+    if (alive && !mask.isEmpty())
+        inventory_.clearMask();
+}
+
+void InventoryPage::runSerial(const QString& mask) {
+    stopAnswered_ = true;
+    if (!serialInventory_.start(ports_->currentText(), baudRates_->currentText().toInt(),
+                                SerialInventory::maxRounds, mask)) {
+        logLine(tr("盘点：") + serialInventory_.errorText());
         return;
-    statistics_.end();
-    repaint_->stop();
-    shownRevision_ = ~quint64(0);
-    repaintView();
-    settings_->setEnabled(true);
-    run_->setText(startCaption);
-    context_.link.log(QStringLiteral("盘点结束：%1 个标签，读到 %2 次，%3 轮   ")
-                          .arg(statistics_.distinctTags())
-                          .arg(statistics_.reads())
-                          .arg(inventory_.rounds()) +
-                      context_.link.time());
+    }
+    const QPointer<QCheckBox> box(run_);
+    serialInventory_.run([box] { return box && box->isChecked(); });
+    if (!box)
+        return;
+    endSerialRun();
+    if (serialInventory_.lost())
+        logLine(tr("盘点：串口 %1 的连接已断开（设备已拔出或已切换模式），盘点已停止")
+                    .arg(serialInventory_.portName()));
+    else if (!stopAnswered_)
+        logLine(tr("盘点：模块没有回答停止盘点 (28)，它也许还在盘点"));
+    if (!serialInventory_.inventory().errorText().isEmpty())
+        logLine(tr("盘点：") + serialInventory_.inventory().errorText());
+}
+
+void InventoryPage::endSerialRun() {
+    if (serialInventory_.isOpen())
+        stopAnswered_ = serialInventory_.stop();
+}
+
+void InventoryPage::showFilter(const QString& mask) {
+    filter_->setText(tr("过滤中：只盘点 EPC 以 %1 开头的标签").arg(mask));
+    filter_->setVisible(!mask.isEmpty());
 }
 
 void InventoryPage::repaintView() {

@@ -1,9 +1,12 @@
 #include "pages/page_checks.h"
 #include "pages/uhf/inventory_page.h"
+#include "serial/port_discovery.h"
+#include "serial/pseudo_terminal.h"
 #include "support/module_replies.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -30,6 +33,54 @@ void stopWhenScriptEnds(ScriptedDevice& device, QCheckBox* box, QTimer& timer) {
             box->setChecked(false);
     });
     timer.start(0);
+}
+
+// A module on a serial port: the notices on multiple inventory (27), and the
+// answers to Select (0C), select mode (12) and stop (28).
+struct SerialModule {
+    SerialModule() {
+        reader.answer = [this](const QString& frame) {
+            const QString command = frame.mid(4, 2);
+            if (command == QLatin1String("27"))
+                return hex::toBytes(notices);
+            return hex::toBytes(moduleFrame(QStringLiteral("01 ") + command + " 00 01 00"));
+        };
+    }
+
+    ScriptedSerialReader reader;
+    QString notices = notice("C9", tagA) + notice("B0", tagB) + notice("C4", tagA);
+};
+
+const QString start27 = QStringLiteral("BB0027000322FFFF4A7E");
+const QString stop28 = QStringLiteral("BB00280000287E");
+
+// The page set to inventory over the port, with the mask given.
+void chooseSerial(FormFixture& f, const QString& port, const QString& mask = {}) {
+    qputenv("RFID_SERIAL_PORTS", port.toLocal8Bit());
+    f.find<QComboBox>("LinkCombo")->setCurrentIndex(int(InventoryPage::Link::Serial));
+    f.find<QLineEdit>("MaskEdit")->setText(mask);
+}
+
+// Runs the inventory (inside the click, as the operator starts it) and calls
+// during() once the reads are in; a guard unticks the box after 30 s.
+void runUntilRead(FormFixture& f, quint64 reads, const std::function<void()>& during) {
+    auto* page = f.find<InventoryPage>("InventorySheet");
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (page->statistics().reads() < reads)
+            return;
+        poll.stop();
+        during();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        f.find<QCheckBox>("InventoryRun")->setChecked(false);
+        QFAIL("the run did not end");
+    });
+    poll.start(10);
+    guard.start(30000);
+    f.click("InventoryRun");
 }
 
 } // namespace
@@ -109,6 +160,190 @@ class InventoryPageTest : public QObject {
         const int sent = int(device.written.size());
         QTest::qWait(700);
         QCOMPARE(device.written.size(), sent);
+    }
+
+    // The filter goes to the module before the rounds and the select mode
+    // back to 02 after them.
+    void hidMaskIsSetAndRestored() {
+        ScriptedDevice device;
+        FormFixture f(device);
+        auto* page = f.find<InventoryPage>("InventorySheet");
+        f.find<QLineEdit>("MaskEdit")->setText(QStringLiteral("30 34"));
+        device.reply(carrying(moduleFrame("01 0C 00 01 00")));
+        device.reply(carrying(moduleFrame("01 12 00 01 00")));
+        device.reply(carrying(notice("C9", tagA)));
+        device.reply(carrying(moduleFrame("01 12 00 01 00")));
+        // Unticked once only the answer to the restore is left.
+        bool shown = false;
+        QTimer stopper;
+        QObject::connect(&stopper, &QTimer::timeout, [&] {
+            if (device.replies.size() != 1)
+                return;
+            shown = !f.find<QLabel>("FilterLabel")->isHidden() &&
+                    f.find<QLabel>("FilterLabel")->text() ==
+                        QStringLiteral("过滤中：只盘点 EPC 以 3034 开头的标签");
+            f.find<QCheckBox>("InventoryRun")->setChecked(false);
+        });
+        stopper.start(0);
+        f.click("InventoryRun");
+        QVERIFY(shown);
+        QVERIFY(f.find<QLabel>("FilterLabel")->isHidden());
+        QCOMPARE(page->rounds(), quint64(1));
+        QCOMPARE(device.written,
+                 (QStringList{tunnelled(moduleFrame("00 0C 00 09 01 00 00 00 20 10 00 30 34")),
+                              tunnelled(moduleFrame("00 12 00 01 00")), roundFrame,
+                              tunnelled(moduleFrame("00 12 00 01 02"))}));
+    }
+
+    void refusedBeforeAnythingIsSent_data() {
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QStringList>("errors");
+        QTest::addColumn<QStringList>("lines");
+        const QStringList notHex{QStringLiteral("掩码“%1”不是 1 到 31 个字节的十六进制数")};
+        QTest::newRow("mask not hex")
+            << false << "3G" << QStringList{notHex[0].arg("3G")} << QStringList{};
+        QTest::newRow("odd digit")
+            << false << "303" << QStringList{notHex[0].arg("303")} << QStringList{};
+        QTest::newRow("mask too long")
+            << false << QString(64, 'A') << QStringList{notHex[0].arg(QString(64, 'A'))}
+            << QStringList{};
+        QTest::newRow("no serial port")
+            << true << "" << QStringList{}
+            << QStringList{QStringLiteral("盘点：没有可用串口   ") + FormFixture::time()};
+    }
+    void refusedBeforeAnythingIsSent() {
+        QFETCH(bool, serial);
+        QFETCH(QString, mask);
+        QFETCH(QStringList, errors);
+        QFETCH(QStringList, lines);
+        ScriptedDevice device;
+        FormFixture f(device);
+        if (serial)
+            chooseSerial(f, QString());
+        f.find<QLineEdit>("MaskEdit")->setText(mask);
+        f.click("InventoryRun");
+        QCOMPARE(f.errors, errors);
+        QCOMPARE(f.lines(), lines);
+        QVERIFY(device.written.isEmpty());
+        QVERIFY(!f.find<QCheckBox>("InventoryRun")->isChecked());
+        QCOMPARE(f.find<QCheckBox>("InventoryRun")->text(), QStringLiteral("开始盘点"));
+    }
+
+    // Over the serial link: the filter, 27 until stopped, every notice
+    // counted as it streams in, then 28 and the select mode back.
+    void serialRunStreamsUntilStopped() {
+        SerialModule module;
+        ScriptedDevice device;
+        FormFixture f(device);
+        chooseSerial(f, module.reader.terminal.path(), QStringLiteral("3034"));
+        bool shown = false;
+        runUntilRead(f, 3, [&] {
+            shown = !f.find<QLabel>("FilterLabel")->isHidden();
+            f.find<QCheckBox>("InventoryRun")->click();
+        });
+        QVERIFY(shown);
+        QCOMPARE(module.reader.frames,
+                 (QStringList{moduleFrame("00 0C 00 09 01 00 00 00 20 10 00 30 34"),
+                              moduleFrame("00 12 00 01 00"), start27, stop28,
+                              moduleFrame("00 12 00 01 02")}));
+        QVERIFY(device.written.isEmpty());
+        const uhf::InventoryStatistics& s = f.find<InventoryPage>("InventorySheet")->statistics();
+        QCOMPARE(s.reads(), quint64(3));
+        QCOMPARE(s.tag(s.rowOf(hex::toBytes(tagA))).reads, quint64(2));
+        QCOMPARE(s.tag(s.rowOf(hex::toBytes(tagB))).rssiLast, -80);
+        QCOMPARE(f.lines(),
+                 QStringList{QStringLiteral("盘点结束：2 个标签，读到 3 次（串口 %1）   ")
+                                 .arg(module.reader.terminal.path()) +
+                             FormFixture::time()});
+        QVERIFY(f.find<QLabel>("FilterLabel")->isHidden());
+        QVERIFY(f.find<QComboBox>("LinkCombo")->isEnabled());
+    }
+
+    // However the run ends, the module is told to stop (unless the port is
+    // gone) and the port is free again at once: a page change finds it for
+    // the serial page's list in the same step.
+    void serialRunStops_data() {
+        QTest::addColumn<int>("stop");
+        QTest::addColumn<QStringList>("frames");
+        QTest::addColumn<QStringList>("lines");
+        const QString time = FormFixture::time();
+        QTest::newRow("untick") << int(LoopStop::Untick) << QStringList{start27, stop28}
+                                << QStringList{};
+        QTest::newRow("page change")
+            << int(LoopStop::PageChange) << QStringList{start27, stop28} << QStringList{};
+        QTest::newRow("close") << int(LoopStop::Close) << QStringList{start27, stop28}
+                               << QStringList{};
+        QTest::newRow("port lost")
+            << -1 << QStringList{start27}
+            << QStringList{QStringLiteral("盘点：串口 %1 的连接已断开（设备已拔出或已切换模式），"
+                                          "盘点已停止   ") +
+                           time};
+    }
+    void serialRunStops() {
+        QFETCH(int, stop);
+        QFETCH(QStringList, frames);
+        QFETCH(QStringList, lines);
+        SerialModule module;
+        const QString port = module.reader.terminal.path();
+        ScriptedDevice device;
+        FormFixture f(device);
+        chooseSerial(f, port);
+        QTabWidget* pages = f.form.pageControl();
+        QStringList listedAfterPageChange;
+        runUntilRead(f, 3, [&] {
+            switch (stop) {
+            case int(LoopStop::Untick):
+                f.find<QCheckBox>("InventoryRun")->click();
+                break;
+            case int(LoopStop::PageChange):
+                pages->setCurrentIndex(pages->indexOf(f.find("TabSheet9")));
+                for (int i = 0; i < f.find<QComboBox>("ComboBox21")->count(); ++i)
+                    listedAfterPageChange << f.find<QComboBox>("ComboBox21")->itemText(i);
+                break;
+            case int(LoopStop::Close):
+                f.form.close();
+                break;
+            default:
+                module.reader.hangUp();
+            }
+        });
+        QCOMPARE(module.reader.frames, frames);
+        QStringList expected;
+        for (const QString& line : lines)
+            expected << line.arg(port);
+        expected << QStringLiteral("盘点结束：2 个标签，读到 3 次（串口 %1）   ").arg(port) +
+                        FormFixture::time();
+        QCOMPARE(f.lines(), expected);
+        QVERIFY(!f.find<QCheckBox>("InventoryRun")->isChecked());
+        if (stop == int(LoopStop::PageChange))
+            QVERIFY2(listedAfterPageChange.contains(port),
+                     qPrintable(listedAfterPageChange.join(' ')));
+        if (stop != -1)
+            QVERIFY(surveySerialPorts().available.contains(port));
+    }
+
+    // One owner of a port at a time: the terminal's open port is not taken.
+    void theTerminalsOpenPortIsNotTaken() {
+        SerialModule module;
+        const QString port = module.reader.terminal.path();
+        ScriptedDevice device;
+        FormFixture f(device);
+        f.form.serialLink().Comm1().setCommName(port);
+        f.click("Button73");
+        QVERIFY(f.form.serialLink().Comm1().isOpen());
+        chooseSerial(f, port);
+        QCOMPARE(f.find<QComboBox>("PortCombo")->currentText(), port);
+        f.click("InventoryRun");
+        QCOMPARE(f.lines(),
+                 QStringList{QStringLiteral("盘点：串口 %1 已在“串口功能”页打开，由终端使用；"
+                                            "请先在那里点“COM关闭”，再开始盘点   ")
+                                 .arg(port) +
+                             FormFixture::time()});
+        QVERIFY(!f.find<QCheckBox>("InventoryRun")->isChecked());
+        QTest::qWait(100);
+        QVERIFY(module.reader.frames.isEmpty());
+        QVERIFY(f.form.serialLink().Comm1().isOpen());
     }
 
     void settingsAreReadWhenThePageOpensAndSetsReadBack() {
