@@ -9,22 +9,6 @@ namespace {
 
 using Outcome = ModuleSettings::Outcome;
 
-// Region names on the command line.
-const struct {
-    const char* name;
-    int code;
-} regionNames[] = {
-    {"cn900", uhfRegion::china900}, {"cn800", uhfRegion::china800}, {"us", uhfRegion::us},
-    {"eu", uhfRegion::europe},      {"kr", uhfRegion::korea},
-};
-
-QString regionName(int code) {
-    for (const auto& r : regionNames)
-        if (r.code == code)
-            return QLatin1String(r.name);
-    return uhfRegion::name(code);
-}
-
 int failed(Outcome outcome, const ModuleSettings& settings, CliReader& reader) {
     return outcome == Outcome::NoReply ? reader.noReply()
                                        : failWith(exitReaderError, settings.errorText());
@@ -59,7 +43,7 @@ int show(CliReader& reader) {
                  .arg(ModuleSettings::powerText(power))
           << QStringLiteral("%1 %2 (%3)")
                  .arg(QStringLiteral("region"), -13)
-                 .arg(regionName(region), uhfRegion::name(region))
+                 .arg(uhfRegion::key(region), uhfRegion::name(region))
           << QStringLiteral("%1 %2 (%3 MHz)")
                  .arg(QStringLiteral("channel"), -13)
                  .arg(channel)
@@ -69,7 +53,7 @@ int show(CliReader& reader) {
                  .arg(QString(), -13)
                  .arg(ModuleSettings::sessionMeaning(query.session, query.targetB));
     object.insert(QStringLiteral("powerDbm"), power / 100.0);
-    object.insert(QStringLiteral("region"), regionName(region));
+    object.insert(QStringLiteral("region"), uhfRegion::key(region));
     object.insert(QStringLiteral("channel"), channel);
     object.insert(QStringLiteral("channelMHz"), uhfRegion::channelMHz(region, channel));
     object.insert(QStringLiteral("session"), query.session);
@@ -105,9 +89,7 @@ int set(const CommandParser& command, CliReader& reader) {
         else if (name == QLatin1String("q"))
             refused = decimalArgument(command.name(), name, value, 0, 15, &q);
         else if (name == QLatin1String("region")) {
-            for (const auto& r : regionNames)
-                if (value == QLatin1String(r.name))
-                    region = r.code;
+            region = uhfRegion::fromKey(value);
             if (region < 0)
                 refused = usageError(command.name(),
                                      QStringLiteral("region takes cn900, cn800, us, eu or kr, "
@@ -137,7 +119,7 @@ int set(const CommandParser& command, CliReader& reader) {
     };
     // The region first: the channel counts within it.
     if (region >= 0 && step(settings.setRegion(region),
-                            QStringLiteral("region ") + regionName(region)) != Outcome::Done)
+                            QStringLiteral("region ") + uhfRegion::key(region)) != Outcome::Done)
         return failed(Outcome::Refused, settings, reader);
     if (channel >= 0 && step(settings.setChannel(int(channel)),
                              QStringLiteral("channel %1").arg(channel)) != Outcome::Done)

@@ -111,6 +111,12 @@ void printFrames(const Profile& profile, const QString& address) {
     for (const settings::ProfileSetting& setting : profile.settings())
         printOut(QStringLiteral("%1 %2").arg(setting.name.leftJustified(20),
                                              settings::displayedFrame(address, setting)));
+    // The module's settings go through the tunnel, each read back; the Query
+    // word depends on what the module holds, so the values are shown, not frames.
+    const QString module = settings::moduleSettingsText(profile.module());
+    if (!module.isEmpty())
+        printOut(QStringLiteral("%1 %2").arg(QStringLiteral("uhf_module").leftJustified(20),
+                                             module + QStringLiteral(" (each read back)")));
 }
 
 int apply(CommandParser& command, const Profile& profile) {

@@ -130,6 +130,8 @@ ProfileWindow::ProfileWindow(ReaderLink& link, IssuingJournal* journal,
         makeTable(this, "ProfileSettings", {QStringLiteral("设置"), QStringLiteral("命令")});
     for (const settings::ProfileSetting& setting : profile.settings())
         addRow(frames, {setting.name, settings::displayedFrame(link.address(), setting)});
+    if (const QString module = settings::moduleSettingsText(profile.module()); !module.isEmpty())
+        addRow(frames, {QStringLiteral("uhf_module"), module});
     if (!profile.expectedVersion().isEmpty())
         addRow(frames, {QStringLiteral("version"), profile.expectedVersion()});
     frames->resizeColumnsToContents();

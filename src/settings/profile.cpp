@@ -4,6 +4,7 @@
 #include "protocol/conversion.h"
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
+#include "uhf/module_settings.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -37,6 +38,10 @@ QStringList choicesOf(const ProfileEntry& entry) {
         return formatChoices();
     if (name == QLatin1String("read_mode.mode"))
         return modeChoices();
+    if (name == QLatin1String("uhf_module.region"))
+        return uhfRegion::keys();
+    if (name == QLatin1String("uhf_module.target"))
+        return {QStringLiteral("a"), QStringLiteral("b")};
     return kBaudRates;
 }
 
@@ -113,6 +118,47 @@ QList<ProfileEntry> entries() {
                          "its password (the file is then readable by its owner only)",
                          "Edit74",
                          true};
+    // The module's own range decides the power: it refuses what it cannot
+    // send, and the read-back shows what it took.
+    list << ProfileEntry{"uhf_module",
+                         "region",
+                         Kind::Choice,
+                         0,
+                         0,
+                         "cn900",
+                         "UHF module region: cn900 cn800 us eu kr",
+                         ""};
+    list << ProfileEntry{"uhf_module",
+                         "channel",
+                         Kind::Decimal,
+                         0,
+                         51,
+                         "0",
+                         "channel index in the region: cn900 and cn800 0-19, us 0-51, eu 0-14, "
+                         "kr 0-31",
+                         ""};
+    list << ProfileEntry{
+        "uhf_module", "hopping", Kind::Flag, 0, 0, "on", "frequency hopping on or off", ""};
+    list << ProfileEntry{"uhf_module",
+                         "power",
+                         Kind::Decimal,
+                         ModuleSettings::minimumPowerDbm,
+                         33,
+                         "26",
+                         "transmit power in dBm, up to the module's maximum",
+                         ""};
+    list << ProfileEntry{
+        "uhf_module", "session", Kind::Decimal, 0, 3, "0", "inventory session S0-S3", ""};
+    list << ProfileEntry{
+        "uhf_module", "target", Kind::Choice, 0, 0, "a", "inventory target a or b", ""};
+    list << ProfileEntry{"uhf_module",
+                         "q",
+                         Kind::Decimal,
+                         0,
+                         15,
+                         "4",
+                         "Q 0-15: about 2^Q answer slots per round",
+                         ""};
     list << ProfileEntry{"check",
                          "version",
                          Kind::Text,
@@ -178,7 +224,8 @@ QString checkValue(const ProfileEntry& entry, const QString& value, QString* rea
         const QStringList choices = choicesOf(entry);
         const QString upper = value.toUpper();
         for (const QString& choice : choices)
-            if (choice == value || (value.size() == 2 && choice == upper))
+            if (choice == value || choice == value.toLower() ||
+                (value.size() == 2 && choice == upper))
                 return choice;
         *reason = QStringLiteral("takes one of ") + choices.join(QLatin1Char(' '));
         return {};
@@ -234,6 +281,25 @@ const QList<ProfileEntry> kProfileEntries = entries();
 
 QString entryName(const ProfileEntry& entry) {
     return QLatin1String(entry.section) + QLatin1Char('.') + QLatin1String(entry.key);
+}
+
+QString moduleSettingsText(const ModuleProfile& m) {
+    QStringList values;
+    if (m.region)
+        values << QStringLiteral("region ") + uhfRegion::key(*m.region);
+    if (m.channel)
+        values << QStringLiteral("channel %1").arg(*m.channel);
+    if (m.hopping)
+        values << QStringLiteral("hopping ") + (*m.hopping ? "on" : "off");
+    if (m.powerDbm)
+        values << QStringLiteral("power %1 dBm").arg(*m.powerDbm);
+    if (m.session)
+        values << QStringLiteral("session %1").arg(*m.session);
+    if (m.targetB)
+        values << QStringLiteral("target ") + (*m.targetB ? "b" : "a");
+    if (m.q)
+        values << QStringLiteral("q %1").arg(*m.q);
+    return values.join(QStringLiteral(", "));
 }
 
 QString displayedFrame(const QString& address, const ProfileSetting& setting) {
@@ -398,8 +464,34 @@ std::optional<Profile> Profile::parse(const QByteArray& content, const QString& 
             return std::nullopt;
         }
     }
+    ModuleProfile& module = profile.module_;
+    const auto number = [&](const char* name, std::optional<int>& field) {
+        if (entries.has(name))
+            field = entries.value(name).toInt();
+    };
+    if (entries.has("uhf_module.region"))
+        module.region = uhfRegion::fromKey(entries.value("uhf_module.region"));
+    number("uhf_module.channel", module.channel);
+    if (entries.has("uhf_module.hopping"))
+        module.hopping = entries.on("uhf_module.hopping");
+    number("uhf_module.power", module.powerDbm);
+    number("uhf_module.session", module.session);
+    if (entries.has("uhf_module.target"))
+        module.targetB = entries.value("uhf_module.target") == QLatin1String("b");
+    number("uhf_module.q", module.q);
+    // A channel the profile's own region does not have is refused here, not
+    // by the module halfway through.
+    if (module.region && module.channel &&
+        *module.channel >= uhfRegion::channelCount(*module.region)) {
+        problem(entries.lines.value(QStringLiteral("uhf_module.channel")),
+                QStringLiteral("uhf_module.channel takes 0 to %1 in region %2, not '%3'")
+                    .arg(uhfRegion::channelCount(*module.region) - 1)
+                    .arg(uhfRegion::key(*module.region))
+                    .arg(*module.channel));
+        return std::nullopt;
+    }
     profile.expectedVersion_ = entries.value("check.version");
-    if (profile.settings_.isEmpty() && profile.expectedVersion_.isEmpty()) {
+    if (profile.settings_.isEmpty() && !module.any() && profile.expectedVersion_.isEmpty()) {
         *problems << fileName + QStringLiteral(": holds no setting");
         return std::nullopt;
     }
@@ -433,10 +525,11 @@ QString Profile::templateText() {
     for (const ProfileEntry& entry : kProfileEntries)
         values.insert(entryName(entry), QString::fromUtf8(entry.defaultValue));
     // Text entries stay commented out: an empty network name or version is
-    // rarely what a site wants sent or checked.
+    // rarely what a site wants sent or checked. So do the module's: its region
+    // is the site's law, not a default.
     QString text = Profile::text(values);
     for (const ProfileEntry& entry : kProfileEntries)
-        if (entry.kind == Kind::Text)
+        if (entry.kind == Kind::Text || QLatin1String(entry.section) == QLatin1String("uhf_module"))
             text.replace(QStringLiteral("\n%1 = ").arg(QLatin1String(entry.key)),
                          QStringLiteral("\n# %1 = ").arg(QLatin1String(entry.key)));
     return text;

@@ -50,6 +50,26 @@ struct ProfileSetting {
     ReplyTexts texts;
 };
 
+// The UHF module's RF settings a profile sets, each read back after it is
+// set; an absent one is left as the module has it.
+struct ModuleProfile {
+    std::optional<int> region;
+    std::optional<int> channel;
+    std::optional<bool> hopping;
+    std::optional<int> powerDbm;
+    std::optional<int> session;
+    std::optional<bool> targetB;
+    std::optional<int> q;
+
+    bool any() const { return region || channel || hopping || powerDbm || session || targetB || q; }
+    // The Query parameters are set together.
+    bool anyQuery() const { return session || targetB || q; }
+};
+
+// The module's settings as the profile gives them: "region us, channel 3,
+// power 20 dBm"; empty for none.
+QString moduleSettingsText(const ModuleProfile& module);
+
 // The setting's frame at the address as it goes on the wire, bytes blank
 // separated, the WiFi password masked (shownFrameBytes).
 QString displayedFrame(const QString& address, const ProfileSetting& setting);
@@ -66,6 +86,7 @@ class Profile {
     const QString& name() const { return name_; }
     const QString& hash() const { return hash_; }
     const QList<ProfileSetting>& settings() const { return settings_; }
+    const ModuleProfile& module() const { return module_; }
     // What the reader should report after applying: the output format when
     // the profile sets it, the version text when [check] names it.
     const std::optional<OutputFormat>& outputFormat() const { return outputFormat_; }
@@ -84,6 +105,7 @@ class Profile {
     QString name_;
     QString hash_;
     QList<ProfileSetting> settings_;
+    ModuleProfile module_;
     std::optional<OutputFormat> outputFormat_;
     QString expectedVersion_;
 };

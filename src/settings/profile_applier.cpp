@@ -5,6 +5,9 @@
 #include "protocol/hex_text.h"
 #include "protocol/reply.h"
 #include "protocol/status.h"
+#include "uhf/module_settings.h"
+
+#include <QCoreApplication>
 
 namespace settings {
 
@@ -35,9 +38,30 @@ SettingResult::Outcome outcomeFromName(const QString& name) {
     return SettingResult::Outcome::NotSent;
 }
 
+namespace {
+
+// The results of the module's settings, in the order they are set: the region
+// first, since the channel counts within it.
+QStringList moduleResultNames(const ModuleProfile& module) {
+    QStringList names;
+    if (module.region)
+        names << QStringLiteral("uhf_module.region");
+    if (module.channel)
+        names << QStringLiteral("uhf_module.channel");
+    if (module.hopping)
+        names << QStringLiteral("uhf_module.hopping");
+    if (module.powerDbm)
+        names << QStringLiteral("uhf_module.power");
+    if (module.anyQuery())
+        names << QStringLiteral("uhf_module.query");
+    return names;
+}
+
+} // namespace
+
 int ProfileApplier::resultCount(const Profile& profile) {
-    return int(profile.settings().size()) + (profile.outputFormat() ? 1 : 0) +
-           (profile.expectedVersion().isEmpty() ? 0 : 1);
+    return int(profile.settings().size()) + int(moduleResultNames(profile.module()).size()) +
+           (profile.outputFormat() ? 1 : 0) + (profile.expectedVersion().isEmpty() ? 0 : 1);
 }
 
 QList<SettingResult> ProfileApplier::apply(const Profile& profile) {
@@ -66,6 +90,7 @@ QList<SettingResult> ProfileApplier::apply(const Profile& profile) {
             result.detail = readerFailureText(link_.device().lastFailure());
         record(result);
     }
+    applyModule(profile.module(), record, [&] { return stopped; });
     if (profile.outputFormat()) {
         if (stopped)
             notSent(kFormatReadBack);
@@ -97,6 +122,69 @@ SettingResult ProfileApplier::send(const QString& name, const QString& payload,
         break;
     }
     return {name, SettingResult::Outcome::Garbled, reply};
+}
+
+void ProfileApplier::applyModule(const ModuleProfile& module,
+                                 const std::function<void(const SettingResult&)>& record,
+                                 const std::function<bool()>& stopped) {
+    ModuleSettings settings(link_);
+    const auto tr = [](const char* text) {
+        return QCoreApplication::translate("ProfileApplier", text);
+    };
+    // One setting: its log lines as the inventory page writes them, its result.
+    const auto step = [&](const QString& name, const QString& what,
+                          const std::function<ModuleSettings::Outcome()>& set) {
+        if (stopped()) {
+            record({name, SettingResult::Outcome::NotSent, QString()});
+            return;
+        }
+        using Outcome = ModuleSettings::Outcome;
+        const Outcome outcome = set();
+        if (outcome == Outcome::Done) {
+            link_.log(what + tr("成功   ") + link_.time());
+            record({name, SettingResult::Outcome::Success, QString()});
+            return;
+        }
+        link_.log(what + tr("失败   ") + link_.time());
+        link_.log(settings.errorText() + kCrLf);
+        const SettingResult::Outcome failed =
+            outcome == Outcome::NoReply    ? SettingResult::Outcome::NoReply
+            : outcome == Outcome::Garbled  ? SettingResult::Outcome::Garbled
+            : outcome == Outcome::Mismatch ? SettingResult::Outcome::Mismatch
+                                           : SettingResult::Outcome::Refused;
+        record({name, failed, settings.errorText()});
+    };
+    const QStringList names = moduleResultNames(module);
+    int next = 0;
+    if (module.region)
+        step(names[next++], tr("设置工作区域 %1 ").arg(uhfRegion::name(*module.region)),
+             [&] { return settings.setRegion(*module.region); });
+    if (module.channel)
+        step(names[next++], tr("设置信道 %1 ").arg(*module.channel),
+             [&] { return settings.setChannel(*module.channel); });
+    if (module.hopping)
+        step(names[next++], *module.hopping ? tr("打开跳频 ") : tr("关闭跳频 "),
+             [&] { return settings.setHopping(*module.hopping); });
+    if (module.powerDbm)
+        step(names[next++], tr("设置发射功率 %1 dBm ").arg(*module.powerDbm),
+             [&] { return settings.setPower(*module.powerDbm * 100); });
+    if (!module.anyQuery())
+        return;
+    // Read, changed where the profile says, written and read back: the bits
+    // the profile does not name stay as the module has them.
+    QueryParameters query;
+    // Logged after the set, so it names the parameters as written.
+    QString what = tr("设置 Query 参数 ");
+    step(names[next], what, [&] {
+        const ModuleSettings::Outcome read = settings.readQuery(&query);
+        if (read != ModuleSettings::Outcome::Done)
+            return read;
+        query.session = module.session.value_or(query.session);
+        query.targetB = module.targetB.value_or(query.targetB);
+        query.q = module.q.value_or(query.q);
+        what += query.text() + QLatin1Char(' ');
+        return settings.setQuery(query);
+    });
 }
 
 SettingResult ProfileApplier::readFormatBack(const OutputFormat& expected) {

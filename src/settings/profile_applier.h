@@ -47,6 +47,10 @@ class ProfileApplier {
 
   private:
     SettingResult send(const QString& name, const QString& payload, const ReplyTexts& texts);
+    // The module's settings, each set and read back, one result each.
+    void applyModule(const ModuleProfile& module,
+                     const std::function<void(const SettingResult&)>& record,
+                     const std::function<bool()>& stopped);
     SettingResult readFormatBack(const OutputFormat& expected);
     SettingResult readVersionBack(const QString& expected);
     bool readerGone();

@@ -51,6 +51,7 @@ namespace {
 // Band plans: the first channel's centre and the spacing, in kHz.
 struct Band {
     int region;
+    const char* key;
     const char* name;
     int firstKHz;
     int stepKHz;
@@ -58,11 +59,11 @@ struct Band {
 };
 
 const Band bands[] = {
-    {china900, "中国 900 MHz", 920125, 250, 20},
-    {china800, "中国 800 MHz", 840125, 250, 20},
-    {us, "美国", 902250, 500, 52},
-    {europe, "欧洲", 865100, 200, 15},
-    {korea, "韩国", 917100, 200, 32},
+    {china900, "cn900", "中国 900 MHz", 920125, 250, 20},
+    {china800, "cn800", "中国 800 MHz", 840125, 250, 20},
+    {us, "us", "美国", 902250, 500, 52},
+    {europe, "eu", "欧洲", 865100, 200, 15},
+    {korea, "kr", "韩国", 917100, 200, 32},
 };
 
 const Band* band(int region) {
@@ -77,6 +78,25 @@ const Band* band(int region) {
 QString name(int region) {
     const Band* b = band(region);
     return b ? QString::fromUtf8(b->name) : QStringLiteral("区域 %1").arg(hex::byte(region));
+}
+
+QString key(int region) {
+    const Band* b = band(region);
+    return b ? QLatin1String(b->key) : hex::byte(region);
+}
+
+int fromKey(const QString& key) {
+    for (const Band& b : bands)
+        if (key == QLatin1String(b.key))
+            return b.region;
+    return -1;
+}
+
+QStringList keys() {
+    QStringList list;
+    for (const Band& b : bands)
+        list << QLatin1String(b.key);
+    return list;
 }
 
 int channelCount(int region) {

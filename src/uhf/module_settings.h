@@ -35,6 +35,12 @@ extern const QList<int> all;
 
 // "中国 900 MHz" and the like; the code in hex for a region not known here.
 QString name(int region);
+// The short names that profiles and the command line take: cn900, cn800, us,
+// eu, kr; the code in hex for a region not known here.
+QString key(int region);
+// The region of a short name; -1 for none.
+int fromKey(const QString& key);
+QStringList keys();
 // The channels of the region's band; 0 for a region not known here.
 int channelCount(int region);
 // The channel's centre frequency in MHz; 0 for a region not known here.

@@ -5,6 +5,8 @@
 #include "support/recording_log.h"
 #include "support/sim_device.h"
 #include "uhf/issuing_journal.h"
+#include "uhf/module_frame.h"
+#include "uhf/module_settings.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -85,6 +87,9 @@ class ProfileTest : public QObject {
     void readBackDifferenceIsAFailure();
     void garbledReplyIsAFailure();
     void readerGoneStopsItsSettings();
+    void moduleSettingsAreAppliedAndReadBack();
+    void moduleRefusalStopsUnlessKeepGoing_data();
+    void moduleRefusalStopsUnlessKeepGoing();
     void secretIsSavedOwnerOnly();
     void applicationsAreRecorded();
     void firstRecordsOnPostgresWaitForTheJournalsSchemaLock();
@@ -129,6 +134,16 @@ void ProfileTest::validation_data() {
          "'4800'"});
     row("comma in network name", "[wifi]\npassword = \"pw\"\nname = a,b\n",
         {"site.ini:3: Wifi名称中不能有逗号，命令未发送"});
+    row("module power", "[uhf_module]\npower = 40\n",
+        {"site.ini:2: uhf_module.power takes a decimal number from 5 to 33, not '40'"});
+    row("module region", "[uhf_module]\nregion = jp\n",
+        {"site.ini:2: uhf_module.region takes one of cn900 cn800 us eu kr, not 'jp'"});
+    row("channel beyond its region", "[uhf_module]\nregion = eu\nchannel = 15\n",
+        {"site.ini:3: uhf_module.channel takes 0 to 14 in region eu, not '15'"});
+    row("module target", "[uhf_module]\ntarget = c\n",
+        {"site.ini:2: uhf_module.target takes one of a b, not 'c'"});
+    row("module hopping", "[uhf_module]\nhopping = auto\n",
+        {"site.ini:2: uhf_module.hopping takes on or off, not 'auto'"});
     row("nothing to send", "# only a comment\n[relay]\n", {"site.ini: holds no setting"});
     row("not UTF-8", "[wifi]\nname = \xB0\xEC\n", {"site.ini: not UTF-8 text"});
 }
@@ -199,6 +214,50 @@ void ProfileTest::everySettingIsAppliedAndReadBack() {
              (std::vector<int>{1, 0x11, 0x44, 2, 6}));
     QCOMPARE(rig.reader.wifiModule().joinedName, std::string("\xB0\xEC\xB9\xAB\xCA\xD2WiFi"));
     QCOMPARE(rig.reader.wifiModule().password, std::string(" pass word "));
+}
+
+// Each module setting set through the tunnel and read back (the module keeps
+// them), the Query bits the profile does not name left as they were.
+void ProfileTest::moduleSettingsAreAppliedAndReadBack() {
+    Rig rig;
+    const QList<SettingResult> results =
+        rig.apply("[uhf_module]\nregion = us\nchannel = 3\nhopping = off\npower = 20\n"
+                  "session = 1\ntarget = B\nq = 6\n");
+    QCOMPARE(outcomes(results),
+             "uhf_module.region=success uhf_module.channel=success uhf_module.hopping=success "
+             "uhf_module.power=success uhf_module.query=success");
+    QCOMPARE(rig.log.texts,
+             QStringList({"设置工作区域 美国 成功   02:05:09 PM", "设置信道 3 成功   02:05:09 PM",
+                          "关闭跳频 成功   02:05:09 PM", "设置发射功率 20 dBm 成功   02:05:09 PM",
+                          "设置 Query 参数 S1 B Q=6 成功   02:05:09 PM"}));
+    ModuleSettings module(rig.link);
+    int region = 0, channel = 0, power = 0;
+    QueryParameters query;
+    QCOMPARE(module.readRegion(&region), ModuleSettings::Outcome::Done);
+    QCOMPARE(module.readChannel(&channel), ModuleSettings::Outcome::Done);
+    QCOMPARE(module.readPower(&power), ModuleSettings::Outcome::Done);
+    QCOMPARE(module.readQuery(&query), ModuleSettings::Outcome::Done);
+    QCOMPARE((std::vector<int>{region, channel, power, query.word()}),
+             (std::vector<int>{uhfRegion::us, 3, 2000, 0x11B0}));
+}
+
+// 30 dBm is beyond the simulated 26 dBm module: its error in words, and the
+// Query parameters after it only with keep going.
+void ProfileTest::moduleRefusalStopsUnlessKeepGoing_data() {
+    QTest::addColumn<bool>("keepGoing");
+    QTest::addColumn<QString>("outcomes");
+    QTest::newRow("stop") << false << "uhf_module.power=refused uhf_module.query=not sent";
+    QTest::newRow("keep going") << true << "uhf_module.power=refused uhf_module.query=success";
+}
+void ProfileTest::moduleRefusalStopsUnlessKeepGoing() {
+    QFETCH(bool, keepGoing);
+    QFETCH(QString, outcomes);
+    Rig rig;
+    const QList<SettingResult> results = rig.apply("[uhf_module]\npower = 30\nq = 5\n", keepGoing);
+    QCOMPARE(::outcomes(results), outcomes);
+    QCOMPARE(results[0].detail, uhf::errorText(0x17));
+    QCOMPARE(rig.log.texts.mid(0, 2), QStringList({"设置发射功率 30 dBm 失败   02:05:09 PM",
+                                                   uhf::errorText(0x17) + "\r\n"}));
 }
 
 void ProfileTest::decimalsAreReadByValue_data() {
