@@ -1,5 +1,9 @@
+#include "sim/uhf_environment.h"
+#include "sim/uhf_module.h"
 #include "support/cli_run.h"
+#include "support/sim_serial_port.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +21,51 @@ Run cli(const QStringList& arguments, const QTemporaryDir& home) {
     return runCli(arguments, home,
                   {{QStringLiteral("READERHID_SIM_TAGS"), QStringLiteral("50")},
                    {QStringLiteral("READERHID_SIM_ROUND"), QStringLiteral("every")}});
+}
+
+const QMap<QString, QString> fiftyTags{
+    {QStringLiteral("READERHID_SIM_TAGS"), QStringLiteral("50")}};
+
+// One read as the tool prints it, without its time.
+QString readText(const QString& epc, const QString& pc, int rssi) {
+    return QStringLiteral("%1 %2 %3").arg(epc, pc).arg(rssi);
+}
+
+// What the simulated module of the serial port sends for rounds of a multiple
+// inventory (after the mask's Select and select mode 00, when given): the
+// same field, so the same reads in the same order.
+QStringList expectedReads(int rounds, const QByteArray& mask) {
+    for (auto it = fiftyTags.begin(); it != fiftyTags.end(); ++it)
+        qputenv(it.key().toLatin1(), it.value().toLatin1());
+    sim::UhfModule module;
+    sim::setUpFromEnvironment(module);
+    const auto frame = [](const QByteArray& typeToLast) {
+        sim::Bytes bytes{0xBB};
+        unsigned sum = 0;
+        for (char c : typeToLast) {
+            bytes.push_back(std::uint8_t(c));
+            sum += std::uint8_t(c);
+        }
+        bytes.push_back(std::uint8_t(sum));
+        bytes.push_back(0x7E);
+        return bytes;
+    };
+    if (!mask.isEmpty()) {
+        module.answer(frame(QByteArray::fromHex("000C00") + char(7 + mask.size()) +
+                            QByteArray::fromHex("0100000020") + char(8 * mask.size()) + '\0' +
+                            mask));
+        module.answer(frame(QByteArray::fromHex("0012000100")));
+    }
+    QStringList reads;
+    for (int round = 0; round < rounds; ++round)
+        for (const sim::Bytes& notice : module.inventoryNotices()) {
+            // BB 02 22 PL(2) RSSI PC(2) EPC CRC(2) checksum 7E
+            const QByteArray bytes(reinterpret_cast<const char*>(notice.data()),
+                                   qsizetype(notice.size()));
+            reads << readText(bytes.mid(8, bytes.size() - 12).toHex().toUpper(),
+                              bytes.mid(6, 2).toHex().toUpper(), qint8(bytes[5]));
+        }
+    return reads;
 }
 
 } // namespace
@@ -75,6 +124,56 @@ class InventoryCliTest : public QObject {
         QVERIFY2(
             QRegularExpression("^[0-9A-F]{24},3000,1,-\\d+\\.\\d,").match(rows.value(1)).hasMatch(),
             qPrintable(rows.value(1)));
+    }
+
+    // Over the simulated reader's serial port: every notice of the rounds as
+    // a JSON line, in order, and a summary that adds them up; with a mask only
+    // the tags the module's Select lets answer.
+    void jsonOverTheSerialPort_data() {
+        QTest::addColumn<QByteArray>("mask");
+        QTest::newRow("every tag") << QByteArray();
+        QTest::newRow("mask") << QByteArray::fromHex("E200");
+    }
+    void jsonOverTheSerialPort() {
+        QFETCH(QByteArray, mask);
+        SimulatedSerialPort port(fiftyTags);
+        QStringList arguments{"inventory", "--simulate", "--serial", port.path,
+                              "--rounds",  "3",          "--json"};
+        if (!mask.isEmpty())
+            arguments << "--mask" << QString::fromLatin1(mask.toHex());
+        const Run run = cli(arguments, home);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.err, QString());
+        QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY(!lines.isEmpty());
+        const QJsonObject summary = json(lines.takeLast());
+        QStringList reads;
+        QMap<QString, int> counts;
+        for (const QString& line : lines) {
+            const QJsonObject read = json(line);
+            QCOMPARE(read.keys(), (QStringList{"epc", "event", "pc", "rssi", "time"}));
+            QCOMPARE(read.value("event").toString(), QStringLiteral("read"));
+            QVERIFY(
+                QDateTime::fromString(read.value("time").toString(), Qt::ISODateWithMs).isValid());
+            reads << readText(read.value("epc").toString(), read.value("pc").toString(),
+                              read.value("rssi").toInt());
+            ++counts[read.value("epc").toString()];
+        }
+        const QStringList expected = expectedReads(3, mask);
+        QVERIFY(expected.size() >= 3);
+        QCOMPARE(reads, expected);
+        QCOMPARE(summary.value("event").toString(), QStringLiteral("summary"));
+        QCOMPARE(summary.value("reads").toInt(), expected.size());
+        QCOMPARE(summary.value("tags").toInt(), counts.size());
+        QCOMPARE(summary.value("damagedFrames").toInt(), 0);
+        QCOMPARE(summary.value("errorResponses").toInt(), 0);
+        QMap<QString, int> summed;
+        for (const QJsonValue& tag : summary.value("tagList").toArray())
+            summed[tag.toObject().value("epc").toString()] = tag.toObject().value("count").toInt();
+        QCOMPARE(summed, counts);
+        if (!mask.isEmpty())
+            for (const QString& epc : counts.keys())
+                QVERIFY(epc.startsWith(QString::fromLatin1(mask.toHex().toUpper())));
     }
 
     void moduleSetAndShow() {

@@ -6,6 +6,7 @@
 #include "pages/page_checks.h"
 #include "serial/pseudo_terminal.h"
 #include "support/file_size_limit.h"
+#include "support/sim_serial_port.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,25 +30,6 @@
 namespace {
 
 const QString noReplyLine = QStringLiteral("通讯错误，没有接收到数据..   ") + FormFixture::time();
-
-// The simulated reader's USB virtual serial port, in a process of its own.
-class SimulatedSerialPort {
-  public:
-    SimulatedSerialPort() {
-        process.start(QFileInfo(QStringLiteral(SIM_LIBRARY)).absolutePath() +
-                      QStringLiteral("/reader-sim-serial"));
-        if (!process.waitForReadyRead(20000))
-            qFatal("reader-sim-serial did not start");
-        path = QString::fromLocal8Bit(process.readLine()).trimmed();
-    }
-    ~SimulatedSerialPort() {
-        process.kill();
-        process.waitForFinished();
-    }
-
-    QProcess process;
-    QString path;
-};
 
 // The main window with its serial port open on the given device path.
 struct SerialForm {
