@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
     if (page == QLatin1String("reader"))
         dialog.show();
     const QString out = QString::fromLocal8Bit(argv[2]);
+    // PAGE_SCREENSHOT_COMBO=NAME:INDEX: the combo box NAME shows item INDEX first.
+    const QStringList combo = qEnvironmentVariable("PAGE_SCREENSHOT_COMBO").split(':');
+    if (auto* box = form.findChild<QComboBox*>(combo.value(0)); box && combo.size() == 2)
+        box->setCurrentIndex(combo[1].toInt());
     // PAGE_SCREENSHOT_RUN=BOX: the page's continuous mode BOX runs for 3 s first.
     const QString run = qEnvironmentVariable("PAGE_SCREENSHOT_RUN");
     auto* box = run.isEmpty() ? nullptr : form.findChild<QCheckBox*>(run);
