@@ -34,6 +34,11 @@ class HidInventory {
     // first failure ends the run.
     Outcome run(int maxRounds, const std::function<bool()>& more);
 
+    // A new run: no rounds yet, no failure.
+    void restart() {
+        rounds_ = 0;
+        error_.clear();
+    }
     int rounds() const { return rounds_; }
     // The module's (or the reader's) message for the last failure.
     const QString& errorText() const { return error_; }

@@ -261,6 +261,7 @@ void InventoryPage::InventoryRunClick() {
 }
 
 void InventoryPage::runHid(const QString& mask) {
+    inventory_.restart();
     if (inventory_.setMask(mask) != HidInventory::Outcome::Done) {
         logLine(tr("盘点：设置掩码失败：%1").arg(inventory_.errorText()));
         return;

@@ -130,6 +130,13 @@ class InventoryPageTest : public QObject {
         QVERIFY(rows[0].startsWith(QStringLiteral("EPC,GS1 标签 URI,PC,次数,RSSI 最近")));
         QVERIFY2(rows[1].startsWith(tagA + QStringLiteral(",,3000,2,-60.0,-55.0,-57.5,")),
                  qPrintable(rows[1]));
+
+        // The next start is a new run, its rounds counted from none.
+        f.clearLog();
+        device.reply(carrying(notice("C4", tagB)));
+        f.click("InventoryRun");
+        QCOMPARE(f.lines(), QStringList{QStringLiteral("盘点结束：1 个标签，读到 1 次，1 轮   ") +
+                                        FormFixture::time()});
     }
 
     void aRefusalIsSaidOnceNotEveryRound() {
