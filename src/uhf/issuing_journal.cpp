@@ -116,6 +116,19 @@ QString gs1End(const QString& start) {
     return series ? series->last.toUpper() : QString();
 }
 
+// Why the number picked or the tag cannot be reserved: 0 the number, 1 the tag.
+QString heldText(int which, const QString& number, const QString& tid) {
+    return which == 0 ? QStringLiteral("卡号 %1 已在发卡记录中，不能再发").arg(number)
+                      : QStringLiteral("标签 %1 已在发卡记录中，不能再写").arg(tid);
+}
+
+// Lets a statement's rows go when the scope ends, so that no read of the
+// journal stays open between tags.
+struct Finish {
+    QSqlQuery& query;
+    ~Finish() { query.finish(); }
+};
+
 } // namespace
 
 QString outcomeName(IssuingJournal::Outcome outcome) {
@@ -152,6 +165,10 @@ QString IssuingJournal::perTagStatement(PerTag which) {
         return QStringLiteral("UPDATE tags SET outcome = ? WHERE id = ? AND station = ? AND "
                               "(outcome = 'pending' OR (outcome = 'uncertain' AND ? <> "
                               "'pending' AND ? <> 'uncertain'))");
+    case PerTag::Reserve:
+        // Series id, start, step, reverse, last; the tag, station and time.
+        return QStringLiteral("SELECT reserved_status, reserved_id, reserved_epc FROM "
+                              "journal_reserve(?, ?, ?, ?, ?, ?, ?, ?)");
     }
     return QString();
 }
@@ -162,6 +179,8 @@ IssuingJournal::IssuingJournal() {
 }
 
 IssuingJournal::~IssuingJournal() {
+    for (std::unique_ptr<QSqlQuery>& query : prepared_)
+        query.reset();
     db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(connection_);
@@ -394,16 +413,19 @@ std::optional<IssuingJournal::Series> IssuingJournal::openSeries(const QString& 
 
 IssuingJournal::Status IssuingJournal::nextNumberLocked(const Series& series, QString* number) {
     // A released number no other record holds is taken again first, the lowest one.
-    QSqlQuery released(db_);
-    released.prepare(perTagStatement(PerTag::Released));
-    released.addBindValue(series.id);
-    if (!released.exec()) {
-        fail(QStringLiteral("读取"), released.lastError().text());
+    QSqlQuery* const released = prepared(PerTag::Released);
+    QSqlQuery* const furthest = prepared(PerTag::Furthest);
+    if (!released || !furthest)
+        return Status::Failed;
+    const Finish releasedRows{*released};
+    released->addBindValue(series.id);
+    if (!released->exec()) {
+        fail(QStringLiteral("读取"), released->lastError().text());
         return Status::Failed;
     }
     QString lowest;
-    while (released.next()) {
-        const QString epc = released.value(0).toString();
+    while (released->next()) {
+        const QString epc = released->value(0).toString();
         if (lowest.isEmpty() || compareNumbers(epc, lowest, series.reverse) < 0)
             lowest = epc;
     }
@@ -413,19 +435,18 @@ IssuingJournal::Status IssuingJournal::nextNumberLocked(const Series& series, QS
     }
     // Otherwise the number after the furthest one: the last record whose
     // number no earlier record of the series had.
-    QSqlQuery furthest(db_);
-    furthest.prepare(perTagStatement(PerTag::Furthest));
-    furthest.addBindValue(series.id);
-    if (!furthest.exec()) {
-        fail(QStringLiteral("读取"), furthest.lastError().text());
+    const Finish furthestRows{*furthest};
+    furthest->addBindValue(series.id);
+    if (!furthest->exec()) {
+        fail(QStringLiteral("读取"), furthest->lastError().text());
         return Status::Failed;
     }
-    if (!furthest.next()) {
+    if (!furthest->next()) {
         *number = series.start;
         return Status::Ok;
     }
     try {
-        *number = following(furthest.value(0).toString(), series);
+        *number = following(furthest->value(0).toString(), series);
     } catch (const ConversionError& error) {
         fail(QStringLiteral("读取"), error.message());
         return Status::Failed;
@@ -446,16 +467,18 @@ std::optional<QString> IssuingJournal::nextNumber(const Series& series) {
 
 std::optional<IssuingJournal::Record> IssuingJournal::findTid(const QString& tid) {
     error_.clear();
-    QSqlQuery query(db_);
-    query.prepare(perTagStatement(PerTag::FindTid));
-    query.addBindValue(tid.toUpper());
-    if (!query.exec()) {
-        fail(QStringLiteral("读取"), query.lastError().text());
+    QSqlQuery* const query = prepared(PerTag::FindTid);
+    if (!query)
+        return std::nullopt;
+    const Finish rows{*query};
+    query->addBindValue(tid.toUpper());
+    if (!query->exec()) {
+        fail(QStringLiteral("读取"), query->lastError().text());
         return std::nullopt;
     }
-    if (!query.next())
+    if (!query->next())
         return std::nullopt;
-    return recordOf(query);
+    return recordOf(*query);
 }
 
 IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const QString& tid,
@@ -465,71 +488,115 @@ IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const 
         error_ = QStringLiteral("station %1 is not held by this process").arg(station);
         return reservation;
     }
-    if (!fileUnchanged() || !backend_->begin())
+    if (!fileUnchanged())
         return reservation;
+    reservation.record = {0,
+                          series.id,
+                          QString(),
+                          tid.toUpper(),
+                          station,
+                          now().toString(Qt::ISODateWithMs),
+                          Outcome::Pending};
+    reservation.status = backend_->reservesInOneStatement()
+                             ? reserveOnServer(series, reservation.record)
+                             : reserveInTransaction(series, reservation.record);
+    return reservation;
+}
+
+IssuingJournal::Status IssuingJournal::reserveInTransaction(const Series& series, Record& record) {
+    // Everything that can be made ready is, before the write lock is taken.
+    QSqlQuery* const held = prepared(PerTag::Held);
+    QSqlQuery* const insert = prepared(PerTag::Insert);
+    if (!held || !insert || !backend_->begin())
+        return Status::Failed;
     auto failed = [&](Status status) {
         backend_->rollback();
-        reservation.status = status;
-        return reservation;
+        return status;
     };
-    auto broken = [&](const QSqlQuery& query) {
-        fail(QStringLiteral("预留"), query.lastError().text());
-        return failed(Status::Failed);
-    };
-    if (!backend_->lockSeries(series.id))
-        return failed(Status::Failed);
-    QString number;
-    const Status next = nextNumberLocked(series, &number);
+    const Status next = nextNumberLocked(series, &record.epc);
     if (next != Status::Ok)
         return failed(next);
-    const QString upperTid = tid.toUpper();
-    QSqlQuery held(db_);
-    held.prepare(perTagStatement(PerTag::Held));
-    held.addBindValue(number);
-    held.addBindValue(upperTid);
-    if (!held.exec())
-        return broken(held);
-    if (held.next()) {
-        error_ = held.value(0).toInt() == 0
-                     ? QStringLiteral("卡号 %1 已在发卡记录中，不能再发").arg(number)
-                     : QStringLiteral("标签 %1 已在发卡记录中，不能再写").arg(upperTid);
+    const Finish heldRows{*held};
+    held->addBindValue(record.epc);
+    held->addBindValue(record.tid);
+    if (!held->exec()) {
+        fail(QStringLiteral("预留"), held->lastError().text());
+        return failed(Status::Failed);
+    }
+    if (held->next()) {
+        error_ = heldText(held->value(0).toInt(), record.epc, record.tid);
         return failed(Status::Conflict);
     }
-    Record& record = reservation.record;
-    record = {0,
-              series.id,
-              number,
-              upperTid,
-              station,
-              now().toString(Qt::ISODateWithMs),
-              Outcome::Pending};
-    QSqlQuery insert(db_);
-    insert.prepare(perTagStatement(PerTag::Insert) + backend_->returningId());
-    insert.addBindValue(series.id);
+    insert->addBindValue(series.id);
     for (const QString& value : {record.epc, record.tid, record.station, record.time})
-        insert.addBindValue(value);
-    if (!insert.exec())
-        return broken(insert);
-    record.id = insert.next() ? insert.value(0).toLongLong() : insert.lastInsertId().toLongLong();
+        insert->addBindValue(value);
+    if (!insert->exec()) {
+        fail(QStringLiteral("预留"), insert->lastError().text());
+        return failed(Status::Failed);
+    }
+    record.id = insert->lastInsertId().toLongLong();
     if (!backend_->exec(QStringLiteral("COMMIT")))
         return failed(Status::Failed);
-    reservation.status = Status::Ok;
-    return reservation;
+    return Status::Ok;
+}
+
+IssuingJournal::Status IssuingJournal::reserveOnServer(const Series& series, Record& record) {
+    QSqlQuery* const reserve = prepared(PerTag::Reserve);
+    if (!reserve)
+        return Status::Failed;
+    const Finish rows{*reserve};
+    for (const QVariant& value :
+         {QVariant(series.id), QVariant(series.start), QVariant(series.step),
+          QVariant(series.reverse), QVariant(series.last), QVariant(record.tid),
+          QVariant(record.station), QVariant(record.time)})
+        reserve->addBindValue(value);
+    if (!reserve->exec() || !reserve->next()) {
+        fail(QStringLiteral("预留"), reserve->lastError().text());
+        return Status::Failed;
+    }
+    // The server answers 0 reserved, 1 the number held, 2 the tag held, 3
+    // the series exhausted.
+    const int answer = reserve->value(0).toInt();
+    record.id = reserve->value(1).toLongLong();
+    record.epc = reserve->value(2).toString();
+    if (answer == 0)
+        return Status::Ok;
+    if (answer == 3) {
+        error_ = QStringLiteral("series exhausted after %1").arg(series.last);
+        return Status::Exhausted;
+    }
+    error_ = heldText(answer - 1, record.epc, record.tid);
+    return Status::Conflict;
+}
+
+QSqlQuery* IssuingJournal::prepared(PerTag which) {
+    std::unique_ptr<QSqlQuery>& query = prepared_[size_t(which)];
+    if (query)
+        return query.get();
+    auto made = std::make_unique<QSqlQuery>(db_);
+    if (!made->prepare(perTagStatement(which))) {
+        fail(QStringLiteral("读取"), made->lastError().text());
+        return nullptr;
+    }
+    query = std::move(made);
+    return query.get();
 }
 
 bool IssuingJournal::resolve(qint64 id, Outcome outcome) {
     // Written and released are final; an uncertain record is only settled by
     // its tag read back since.
-    QSqlQuery query(db_);
-    query.prepare(perTagStatement(PerTag::Resolve));
-    query.addBindValue(outcomeName(outcome));
-    query.addBindValue(id);
-    query.addBindValue(station_);
-    query.addBindValue(outcomeName(outcome));
-    query.addBindValue(outcomeName(outcome));
-    if (!query.exec())
-        return fail(QStringLiteral("更新"), query.lastError().text());
-    if (query.numRowsAffected() == 1)
+    QSqlQuery* const query = prepared(PerTag::Resolve);
+    if (!query)
+        return false;
+    const Finish done{*query};
+    query->addBindValue(outcomeName(outcome));
+    query->addBindValue(id);
+    query->addBindValue(station_);
+    query->addBindValue(outcomeName(outcome));
+    query->addBindValue(outcomeName(outcome));
+    if (!query->exec())
+        return fail(QStringLiteral("更新"), query->lastError().text());
+    if (query->numRowsAffected() == 1)
         return true;
     error_ = QStringLiteral("record %1 was not changed to %2: it is not an open record of "
                             "station %3")

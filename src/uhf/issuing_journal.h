@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -138,8 +139,10 @@ class IssuingJournal {
     std::optional<QString> nextNumber(const Series& series);
     // The record that holds this TID, released ones left aside.
     std::optional<Record> findTid(const QString& tid);
-    // Reserves the series' next number for the tag, for the held station, in
-    // one transaction that other stations wait for.
+    // Reserves the series' next number for the tag, for the held station. The
+    // other stations' reservations of the series wait only while it picks the
+    // number and inserts the pending record: one statement on PostgreSQL, the
+    // write lock's few statements on SQLite.
     Reservation reserve(const Series& series, const QString& tid, const QString& station);
     // Settles a record of the held station: only a pending one, or an
     // uncertain one whose tag was read back since. False when the record
@@ -155,8 +158,10 @@ class IssuingJournal {
     // The records as CSV with a header line.
     static QString csv(const QList<Record>& records);
 
-    // The statements that run for every tag, placeholders "?".
-    enum class PerTag { FindTid, Released, Furthest, Held, Insert, Resolve };
+    // The statements that run for every tag, placeholders "?". Reserve is
+    // PostgreSQL's reservation, which runs Released, Furthest, Held and
+    // Insert on the server.
+    enum class PerTag { FindTid, Released, Furthest, Held, Insert, Resolve, Reserve };
     static QString perTagStatement(PerTag which);
 
     // The time of new records; tests put a fixed one in.
@@ -165,6 +170,11 @@ class IssuingJournal {
   private:
     bool fail(const QString& what, const QString& reason);
     Status nextNumberLocked(const Series& series, QString* number);
+    Status reserveInTransaction(const Series& series, Record& record);
+    Status reserveOnServer(const Series& series, Record& record);
+    // The per-tag statement, prepared once for this connection; null when it
+    // cannot be prepared.
+    QSqlQuery* prepared(PerTag which);
     std::optional<Series> findSeries(const QString& condition, const QVariantList& values);
     // The four checks of check().
     void checkIntegrity(Check& result);
@@ -180,6 +190,7 @@ class IssuingJournal {
     QString error_;
     QString station_;
     std::unique_ptr<JournalBackend> backend_;
+    std::array<std::unique_ptr<QSqlQuery>, 7> prepared_;
 };
 
 QString outcomeName(IssuingJournal::Outcome outcome);

@@ -28,11 +28,10 @@ class JournalBackend {
     virtual Status hold(const QString& station, const QString& holder) = 0;
     // Starts a transaction that other stations' writes wait for.
     virtual bool begin() = 0;
-    // Within a reservation's transaction: the other stations' reservations of
-    // this series wait for its end.
-    virtual bool lockSeries(qint64 series) = 0;
-    // Appended to the INSERT of a record to have its id read back.
-    virtual QString returningId() const = 0;
+    // The database picks the number and inserts the pending record in one
+    // statement (IssuingJournal::PerTag::Reserve); otherwise the journal
+    // does it in a transaction of its own.
+    virtual bool reservesInOneStatement() const = 0;
     // A statement that reads the whole journal and answers "ok" or its damage.
     virtual QString integrityStatement() const = 0;
     // The journal is still the one opened (not deleted or replaced).

@@ -45,6 +45,90 @@ void quietNotices(const QSqlDatabase& db) {
         dlclose(libpq);
 }
 
+// The per-tag statement with its placeholders replaced by these names, in order.
+QString named(IssuingJournal::PerTag which, const QStringList& names) {
+    QString statement = IssuingJournal::perTagStatement(which);
+    for (const QString& name : names)
+        statement.replace(statement.indexOf(QLatin1Char('?')), 1, name);
+    return statement;
+}
+
+const QString reserveSignature =
+    QStringLiteral("journal_reserve(bigint,text,text,boolean,text,text,text,text)");
+
+// The reservation as one call (IssuingJournal::PerTag::Reserve): the series
+// row is held while it runs, and every statement in it reads what the
+// station before it committed. Numbers are picked as the journal picks them:
+// the lowest released one no other record holds, else the one after the
+// furthest; 3 past the series' last number, 1 the number held, 2 the tag.
+QStringList reservationFunctions() {
+    // A number's value, big-endian (the first byte least significant when reverse).
+    const QString value = QStringLiteral(
+        "CREATE OR REPLACE FUNCTION journal_value(p_number TEXT, p_reverse BOOLEAN) RETURNS "
+        "NUMERIC LANGUAGE plpgsql IMMUTABLE STRICT AS $$\n"
+        "DECLARE digits TEXT := CASE WHEN p_reverse THEN journal_swapped(upper(p_number)) ELSE "
+        "upper(p_number) END; total NUMERIC := 0; digit INTEGER;\n"
+        "BEGIN\n"
+        "  FOR i IN 1..length(digits) LOOP\n"
+        "    digit := strpos('0123456789ABCDEF', substr(digits, i, 1)) - 1;\n"
+        "    IF digit < 0 THEN RAISE EXCEPTION 'not a hex number: %', p_number; END IF;\n"
+        "    total := total * 16 + digit;\n"
+        "  END LOOP;\n"
+        "  RETURN total;\n"
+        "END $$");
+    const QString swapped = QStringLiteral(
+        "CREATE OR REPLACE FUNCTION journal_swapped(p_digits TEXT) RETURNS TEXT LANGUAGE sql "
+        "IMMUTABLE STRICT AS $$ SELECT coalesce(string_agg(substr(p_digits, i, 2), '' ORDER BY "
+        "i DESC), '') FROM generate_series(1, length(p_digits), 2) i $$");
+    // The number after this one, the shorter text zero-filled first and a
+    // carry out of the top byte adding a byte 01; null past the last number.
+    const QString following = QStringLiteral(
+        "CREATE OR REPLACE FUNCTION journal_following(p_number TEXT, p_step TEXT, p_reverse "
+        "BOOLEAN, p_last TEXT) RETURNS TEXT LANGUAGE plpgsql IMMUTABLE STRICT AS $$\n"
+        "DECLARE width INTEGER := greatest(length(p_number), length(p_step));\n"
+        "  total NUMERIC := journal_value(lpad(p_number, width, '0'), p_reverse) + "
+        "journal_value(lpad(p_step, width, '0'), false);\n"
+        "  digits TEXT := '';\n"
+        "BEGIN\n"
+        "  IF total > journal_value(p_last, p_reverse) THEN RETURN NULL; END IF;\n"
+        "  IF total >= 16::NUMERIC ^ width THEN width := width + 2; END IF;\n"
+        "  FOR i IN 1..width LOOP\n"
+        "    digits := substr('0123456789ABCDEF', mod(total, 16)::INTEGER + 1, 1) || digits;\n"
+        "    total := div(total, 16);\n"
+        "  END LOOP;\n"
+        "  RETURN CASE WHEN p_reverse THEN journal_swapped(digits) ELSE digits END;\n"
+        "END $$");
+    using PerTag = IssuingJournal::PerTag;
+    const QString reserve =
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION %1(p_series BIGINT, p_start TEXT, p_step TEXT, "
+            "p_reverse BOOLEAN, p_last TEXT, p_tid TEXT, p_station TEXT, p_time TEXT, OUT "
+            "reserved_status INTEGER, OUT reserved_id BIGINT, OUT reserved_epc TEXT) LANGUAGE "
+            "plpgsql AS $$\n"
+            "DECLARE furthest TEXT; held INTEGER;\n"
+            "BEGIN\n"
+            "  PERFORM 1 FROM series WHERE id = p_series FOR NO KEY UPDATE;\n"
+            "  SELECT epc INTO reserved_epc FROM (%2) r ORDER BY journal_value(epc, p_reverse) "
+            "LIMIT 1;\n"
+            "  IF reserved_epc IS NULL THEN\n"
+            "    SELECT epc INTO furthest FROM (%3) f;\n"
+            "    reserved_epc := CASE WHEN furthest IS NULL THEN p_start ELSE "
+            "journal_following(furthest, p_step, p_reverse, p_last) END;\n"
+            "    IF reserved_epc IS NULL THEN reserved_status := 3; RETURN; END IF;\n"
+            "  END IF;\n"
+            "  SELECT which INTO held FROM (%4) h (which) LIMIT 1;\n"
+            "  IF held IS NOT NULL THEN reserved_status := held + 1; RETURN; END IF;\n"
+            "  %5 RETURNING id INTO reserved_id;\n"
+            "  reserved_status := 0;\n"
+            "END $$")
+            .arg(QStringLiteral("journal_reserve"), named(PerTag::Released, {"p_series"}),
+                 named(PerTag::Furthest, {"p_series"}),
+                 named(PerTag::Held, {"reserved_epc", "p_tid"}),
+                 named(PerTag::Insert,
+                       {"p_series", "reserved_epc", "p_tid", "p_station", "p_time"}));
+    return {swapped, value, following, reserve};
+}
+
 } // namespace
 
 bool PostgresJournal::open(const QString& connection, Access access) {
@@ -86,9 +170,11 @@ bool PostgresJournal::open(const QString& connection, Access access) {
         if (!exec(setting))
             return false;
     QSqlQuery tables(db_);
-    if (!tables.exec(QStringLiteral(
-            "SELECT to_regclass('tags') IS NOT NULL, to_regclass('stations') IS NOT NULL AND "
-            "to_regclass('tags_released') IS NOT NULL")) ||
+    if (!tables.exec(
+            QStringLiteral(
+                "SELECT to_regclass('tags') IS NOT NULL, to_regclass('stations') IS NOT NULL AND "
+                "to_regclass('tags_released') IS NOT NULL AND to_regprocedure('%1') IS NOT NULL")
+                .arg(reserveSignature)) ||
         !tables.next())
         return fail(QStringLiteral("打开"), tables.lastError().text());
     if (access == Access::Read) {
@@ -109,6 +195,7 @@ bool PostgresJournal::createTables() {
     const QStringList statements =
         commonTables(QStringLiteral("BIGSERIAL PRIMARY KEY"))
         << QStringLiteral("ALTER TABLE series ADD COLUMN IF NOT EXISTS last TEXT")
+        << reservationFunctions()
         << QStringLiteral("CREATE TABLE IF NOT EXISTS stations (id SERIAL PRIMARY KEY, "
                           "name TEXT NOT NULL UNIQUE, holder TEXT NOT NULL)");
     if (!begin())
@@ -124,7 +211,9 @@ bool PostgresJournal::createTables() {
             QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
                            "current_schema() AND tablename = 'stations') AND EXISTS (SELECT 1 "
                            "FROM pg_catalog.pg_indexes WHERE schemaname = current_schema() AND "
-                           "indexname = 'tags_released')")) ||
+                           "indexname = 'tags_released') AND EXISTS (SELECT 1 FROM "
+                           "pg_catalog.pg_proc WHERE proname = 'journal_reserve' AND "
+                           "pronamespace = current_schema()::regnamespace)")) ||
         !complete.next()) {
         rollback();
         return false;
@@ -136,14 +225,6 @@ bool PostgresJournal::createTables() {
 
 bool PostgresJournal::begin() {
     return exec(QStringLiteral("BEGIN"));
-}
-
-bool PostgresJournal::lockSeries(qint64 series) {
-    // The series row is the lock that puts the stations' reservations in a row.
-    QSqlQuery lock(db_);
-    lock.prepare(QStringLiteral("SELECT id FROM series WHERE id = ? FOR UPDATE"));
-    lock.addBindValue(series);
-    return lock.exec() || fail(QStringLiteral("预留"), lock.lastError().text());
 }
 
 QString PostgresJournal::integrityStatement() const {

@@ -11,8 +11,7 @@ class PostgresJournal : public JournalBackend {
     bool open(const QString& connection, Access access) override;
     Status hold(const QString& station, const QString& holder) override;
     bool begin() override;
-    bool lockSeries(qint64 series) override;
-    QString returningId() const override { return QStringLiteral(" RETURNING id"); }
+    bool reservesInOneStatement() const override { return true; }
     QString integrityStatement() const override;
 
   private:

@@ -14,8 +14,7 @@ class SqliteJournal : public JournalBackend {
     bool open(const QString& connection, Access access) override;
     Status hold(const QString& station, const QString& holder) override;
     bool begin() override;
-    bool lockSeries(qint64) override { return true; }
-    QString returningId() const override { return QString(); }
+    bool reservesInOneStatement() const override { return false; }
     QString integrityStatement() const override;
     bool fileUnchanged() override;
 

@@ -68,6 +68,15 @@ QString postgresDatabase(const char* prefix) {
     return url.section('/', 0, -2) + '/' + name;
 }
 
+// The journal on this file and, with a test server, in a database of its
+// own: the reservation runs on the server there, so both must agree.
+QStringList bothJournals(const QString& file) {
+    QStringList addresses{file};
+    if (const QString database = postgresDatabase("reserve"); !database.isEmpty())
+        addresses << database;
+    return addresses;
+}
+
 // A node of a PostgreSQL plan (and those below it) that reads a whole table
 // or a whole index; empty when every read goes through an index condition.
 QString fullScanIn(const QJsonObject& node) {
@@ -120,22 +129,33 @@ class IssuingJournalTest : public QObject {
         QFETCH(bool, reverse);
         QFETCH(QString, last);
         QFETCH(QStringList, numbers);
-        Opened o(dir_.filePath(QString::fromLatin1(QTest::currentDataTag())));
-        const auto series = o.journal.openSeries(start, step, reverse, last);
-        QVERIFY2(series, qPrintable(o.journal.errorText()));
-        QStringList reserved;
-        for (int i = 0; i < numbers.size(); ++i) {
-            const IssuingJournal::Reservation r = o.journal.reserve(*series, tid(i), "s");
-            reserved << (r.status == Status::Exhausted ? o.journal.errorText().mid(7)
-                                                       : r.record.epc);
+        for (const QString& address :
+             bothJournals(dir_.filePath(QString::fromLatin1(QTest::currentDataTag())))) {
+            Opened o(address);
+            const auto series = o.journal.openSeries(start, step, reverse, last);
+            QVERIFY2(series, qPrintable(o.journal.errorText()));
+            QStringList reserved;
+            for (int i = 0; i < numbers.size(); ++i) {
+                const IssuingJournal::Reservation r = o.journal.reserve(*series, tid(i), "s");
+                reserved << (r.status == Status::Exhausted ? o.journal.errorText().mid(7)
+                                                           : r.record.epc);
+            }
+            QCOMPARE(reserved, numbers);
         }
-        QCOMPARE(reserved, numbers);
     }
 
     // No number and no TID in two records; a released number is free again,
     // the lowest first, an uncertain one never.
+    void numbersAndTagsAreHeldOnce_data() {
+        QTest::addColumn<QString>("address");
+        const QStringList addresses =
+            bothJournals(QStringLiteral("sqlite:") + dir_.filePath("held.sqlite"));
+        for (const QString& address : addresses)
+            QTest::newRow(address.startsWith("sqlite") ? "sqlite" : "postgres") << address;
+    }
     void numbersAndTagsAreHeldOnce() {
-        Opened o(QStringLiteral("sqlite:") + dir_.filePath("held.sqlite"));
+        QFETCH(QString, address);
+        Opened o(address);
         IssuingJournal& journal = o.journal;
         const auto series = journal.openSeries("0001", "1", false);
         const IssuingJournal::Record first = journal.reserve(*series, tid(1), "s").record;
@@ -165,17 +185,19 @@ class IssuingJournalTest : public QObject {
     // Released numbers go again lowest first; new numbers follow the
     // furthest one, which is not the highest text in a little-endian series.
     void releasedNumbersAreReusedBeforeTheSeriesGoesOn() {
-        Opened o(dir_.filePath("reuse.sqlite"));
-        const auto series = o.journal.openSeries("FE000000", "1", true);
-        QList<qint64> ids;
-        for (int i = 0; i < 3; ++i)
-            ids << o.journal.reserve(*series, tid(i), "s").record.id;
-        QVERIFY(o.journal.resolve(ids[1], Outcome::Released)); // FF000000
-        QVERIFY(o.journal.resolve(ids[0], Outcome::Released)); // FE000000
-        QStringList next;
-        for (int i = 3; i < 6; ++i)
-            next << o.journal.reserve(*series, tid(i), "s").record.epc;
-        QCOMPARE(next, (QStringList{"FE000000", "FF000000", "01010000"}));
+        for (const QString& address : bothJournals(dir_.filePath("reuse.sqlite"))) {
+            Opened o(address);
+            const auto series = o.journal.openSeries("FE000000", "1", true);
+            QList<qint64> ids;
+            for (int i = 0; i < 3; ++i)
+                ids << o.journal.reserve(*series, tid(i), "s").record.id;
+            QVERIFY(o.journal.resolve(ids[1], Outcome::Released)); // FF000000
+            QVERIFY(o.journal.resolve(ids[0], Outcome::Released)); // FE000000
+            QStringList next;
+            for (int i = 3; i < 6; ++i)
+                next << o.journal.reserve(*series, tid(i), "s").record.epc;
+            QCOMPARE(next, (QStringList{"FE000000", "FF000000", "01010000"}));
+        }
     }
 
     // A station continues its own series, not the journal's newest one.
