@@ -414,7 +414,7 @@ class IssueCliTest : public QObject {
                  0);
         QCOMPARE(cli.run({"journal", "export", "--csv", "--journal", cli.journal()}, &out), 0);
         QVERIFY(out.contains(",3154257BF4499602D7000000,"));
-        QVERIFY(out.contains(",urn:epc:tag:sscc-96:2.0614141.1234567895\n"));
+        QVERIFY(out.contains(",urn:epc:tag:sscc-96:2.0614141.1234567895,,\n"));
         QCOMPARE(cli.run(cli.issue({"--start", prefix + "1", "--reverse", "--count", "1"})), 2);
         QCOMPARE(cli.run(cli.issue({"--start", prefix + "1", "--step", "0", "--count", "1"})), 2);
     }
