@@ -136,6 +136,30 @@ class IssueCliTest : public QObject {
         QCOMPARE(cli.run({"journal", "check", "--journal", cli.journal()}), 0);
     }
 
+    // A key is made once; a second --make-key never replaces it.
+    void makeKeyCreatesOnceAndNeverReplaces() {
+        QTemporaryDir dir;
+        Cli cli(dir);
+        const QString key = dir.filePath("line1.key");
+        QByteArray out;
+        QByteArray err;
+        QCOMPARE(cli.run({"issue", "--make-key", key}, &out, &err), 0);
+        QVERIFY2(QRegularExpression("^created the access key .*line1.key \\(key id [0-9a-f]{16}\\)")
+                     .match(QString::fromUtf8(out))
+                     .hasMatch(),
+                 out.constData());
+        QFile file(key);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray made = file.readAll();
+        QCOMPARE(made.size(), 65);
+        QCOMPARE(file.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(cli.run({"issue", "--make-key", key}, &out, &err), 2);
+        QVERIFY2(err.contains("exists already; a key file is never replaced"), err.constData());
+        file.seek(0);
+        QCOMPARE(file.readAll(), made);
+    }
+
     // The exit codes that scripts rely on.
     void exitCodes() {
         QTemporaryDir dir;
