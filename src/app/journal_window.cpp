@@ -53,7 +53,7 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
     table_->setColumnCount(7);
     table_->setHorizontalHeaderLabels(
         {QStringLiteral("EPC号"), QStringLiteral("TID"), QStringLiteral("工位"),
-         QStringLiteral("时间"), QStringLiteral("结果"), tr("锁定"), QStringLiteral("GS1编码")});
+         QStringLiteral("时间"), QStringLiteral("结果"), QStringLiteral("GS1编码"), tr("锁定")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     const QList<IssuingJournal::Record> records = journal_.records(shownRecords);
@@ -65,8 +65,8 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
                                  r.station,
                                  localTime(r.time),
                                  QString::fromUtf8(outcomeTexts[int(r.outcome)]),
-                                 lockState(r.lock),
-                                 gs1::tagUriOf(r.epc)};
+                                 gs1::tagUriOf(r.epc),
+                                 lockState(r.lock)};
         for (int column = 0; column < 7; ++column)
             table_->setItem(row, column, new QTableWidgetItem(texts[column]));
     }
