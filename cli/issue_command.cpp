@@ -3,6 +3,7 @@
 #include "cli_support.h"
 #include "gs1_commands.h"
 #include "protocol/hex_text.h"
+#include "uhf/access_key.h"
 #include "uhf/epc_issuer.h"
 
 #include <QElapsedTimer>
@@ -212,7 +213,27 @@ void addIssueOptions(QCommandLineParser& parser) {
          QStringLiteral("This station's name in the journal (default: the host name). Two "
                         "stations that run at once need two names."),
          QStringLiteral("name"), IssuingJournal::defaultStation()},
+        {QStringLiteral("make-key"),
+         QStringLiteral("Create a new access key file (mode 0600) from the system's random "
+                        "source and stop; an existing file is never replaced."),
+         QStringLiteral("file")},
     });
+}
+
+// issue --make-key FILE: nothing else is done.
+int makeKey(const QString& file) {
+    QString why;
+    const std::optional<AccessKey> key =
+        AccessKey::make(file, &why) ? AccessKey::load(file, &why) : std::nullopt;
+    if (!key)
+        return failWith(exitUsage, QStringLiteral("issue --make-key: ") + why);
+    printResult(QStringLiteral("created the access key %1 (key id %2); keep a copy in a safe "
+                               "place: without it no locked tag can be changed")
+                    .arg(file, key->id()),
+                {{QStringLiteral("event"), QStringLiteral("key")},
+                 {QStringLiteral("file"), file},
+                 {QStringLiteral("keyId"), key->id()}});
+    return exitOk;
 }
 
 // -1 when the options are good, else the exit code, the refusal printed.
@@ -390,6 +411,8 @@ int issueCommand(const QStringList& arguments) {
     addJournalOption(command.parser());
     CliReader::addOptions(command.parser());
     int exitCode = command.parse(arguments, 0, 0);
+    if (exitCode < 0 && command.isSet(QStringLiteral("make-key")))
+        return makeKey(command.value(QStringLiteral("make-key")));
     IssueOptions options;
     if (exitCode < 0)
         exitCode = readIssueOptions(command, &options);

@@ -52,7 +52,9 @@ QJsonObject recordObject(const IssuingJournal::Record& r) {
             {QStringLiteral("station"), r.station},
             {QStringLiteral("time"), r.time},
             {QStringLiteral("outcome"), outcomeName(r.outcome)},
-            {QStringLiteral("uri"), gs1::tagUriOf(r.epc)}};
+            {QStringLiteral("uri"), gs1::tagUriOf(r.epc)},
+            {QStringLiteral("lock"), lockText(r.lock)},
+            {QStringLiteral("keyId"), r.lock.keyId}};
 }
 
 // Writes the whole output, every write, flush and close checked: to stdout,
@@ -147,14 +149,21 @@ int journalCommand(const QStringList& arguments) {
         for (const QString& open : check.open)
             printResult(open, {{QStringLiteral("event"), QStringLiteral("open")},
                                {QStringLiteral("message"), open}});
-        printResult(QStringLiteral("%1 problems, %2 pending, %3 uncertain")
+        // Journals without locked tags keep the line they always had.
+        const QString locks =
+            check.lockNotVerified > 0
+                ? QStringLiteral(", %1 lock not verified").arg(check.lockNotVerified)
+                : QString();
+        printResult(QStringLiteral("%1 problems, %2 pending, %3 uncertain%4")
                         .arg(check.problems.size())
                         .arg(check.pending)
-                        .arg(check.uncertain),
+                        .arg(check.uncertain)
+                        .arg(locks),
                     {{QStringLiteral("event"), QStringLiteral("check")},
                      {QStringLiteral("problems"), int(check.problems.size())},
                      {QStringLiteral("pending"), check.pending},
-                     {QStringLiteral("uncertain"), check.uncertain}});
+                     {QStringLiteral("uncertain"), check.uncertain},
+                     {QStringLiteral("lockNotVerified"), check.lockNotVerified}});
         if (check.problems.isEmpty())
             return exitOk;
         return failWith(exitJournalConflict,
@@ -179,13 +188,13 @@ int journalCommand(const QStringList& arguments) {
         text = IssuingJournal::csv(records);
     } else {
         for (const IssuingJournal::Record& r : records)
-            text +=
-                (json ? jsonLine(recordObject(r))
-                      : QStringList{QString::number(r.id), QString::number(r.series), r.epc, r.tid,
-                                    r.station, r.time, outcomeName(r.outcome), gs1::tagUriOf(r.epc)}
-                            .join(QLatin1String("  "))
-                            .trimmed()) +
-                QLatin1Char('\n');
+            text += (json ? jsonLine(recordObject(r))
+                          : QStringList{QString::number(r.id), QString::number(r.series), r.epc,
+                                        r.tid, r.station, r.time, outcomeName(r.outcome),
+                                        gs1::tagUriOf(r.epc), lockText(r.lock)}
+                                .join(QLatin1String("  "))
+                                .trimmed()) +
+                    QLatin1Char('\n');
     }
     return writeOutput(command.name(),
                        action == QLatin1String("export") ? command.value(QStringLiteral("output"))

@@ -4,6 +4,7 @@
 #include "uhf/gs1_epc.h"
 #include "uhf/issuing_journal.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
@@ -27,6 +28,19 @@ QString localTime(const QString& stored) {
                           : stored;
 }
 
+// The lock of a record in words: what was locked and whether it holds.
+QString lockState(const IssuingJournal::Lock& lock) {
+    using Step = IssuingJournal::Step;
+    if (!lock.inUse())
+        return QString();
+    const QString plan = QString(lock.plan).replace(QLatin1Char(','), QStringLiteral(", "));
+    if (lock.verified == Step::Done)
+        return QCoreApplication::translate("JournalWindow", "%1：已锁定，已验证").arg(plan);
+    if (lock.failed())
+        return QCoreApplication::translate("JournalWindow", "%1：锁定失败，标签未受保护").arg(plan);
+    return QCoreApplication::translate("JournalWindow", "%1：锁定未完成，待核对").arg(plan);
+}
+
 } // namespace
 
 JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const QString&)> showError,
@@ -36,10 +50,10 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
     setWindowTitle(QStringLiteral("发卡记录"));
     table_ = new QTableWidget(this);
     table_->setObjectName(QStringLiteral("JournalTable"));
-    table_->setColumnCount(6);
-    table_->setHorizontalHeaderLabels({QStringLiteral("EPC号"), QStringLiteral("TID"),
-                                       QStringLiteral("工位"), QStringLiteral("时间"),
-                                       QStringLiteral("结果"), QStringLiteral("GS1编码")});
+    table_->setColumnCount(7);
+    table_->setHorizontalHeaderLabels(
+        {QStringLiteral("EPC号"), QStringLiteral("TID"), QStringLiteral("工位"),
+         QStringLiteral("时间"), QStringLiteral("结果"), QStringLiteral("GS1编码"), tr("锁定")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     const QList<IssuingJournal::Record> records = journal_.records(shownRecords);
@@ -51,8 +65,9 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
                                  r.station,
                                  localTime(r.time),
                                  QString::fromUtf8(outcomeTexts[int(r.outcome)]),
-                                 gs1::tagUriOf(r.epc)};
-        for (int column = 0; column < 6; ++column)
+                                 gs1::tagUriOf(r.epc),
+                                 lockState(r.lock)};
+        for (int column = 0; column < 7; ++column)
             table_->setItem(row, column, new QTableWidgetItem(texts[column]));
     }
     // Columns as wide as their texts, the last taking what is left.

@@ -24,8 +24,9 @@ struct Event {
 };
 
 // Why a record is left out, in the order of the stderr line.
-enum Reason { NotGs1, Pending, Uncertain, Released, reasons };
-const char* const reasonNames[reasons] = {"not GS1", "pending", "uncertain", "released"};
+enum Reason { NotGs1, Pending, Uncertain, Released, LockNotVerified, reasons };
+const char* const reasonNames[reasons] = {"not GS1", "pending", "uncertain", "released",
+                                          "lock not verified"};
 
 QString utcTime(const QDateTime& time) {
     return time.toUTC().toString(Qt::ISODateWithMs);
@@ -222,7 +223,9 @@ std::optional<Export> build(IssuingJournal& journal, const Request& request,
             continue;
         if (request.sinceLast) {
             done.marks[r.station] = r.id;
-            if (r.outcome == IssuingJournal::Outcome::Pending && !firstPending.contains(r.station))
+            // A lock still to be finished holds the mark as a pending record does.
+            if ((r.outcome == IssuingJournal::Outcome::Pending || r.lock.unfinished()) &&
+                !firstPending.contains(r.station))
                 firstPending.insert(r.station, r.id);
         }
         QString why;
@@ -239,7 +242,10 @@ std::optional<Export> build(IssuingJournal& journal, const Request& request,
             reason = Released;
             break;
         case IssuingJournal::Outcome::Written:
-            if (epc) {
+            // A tag meant to be locked is handed on once the lock is known to hold.
+            if (r.lock.inUse() && r.lock.verified != IssuingJournal::Step::Done)
+                reason = LockNotVerified;
+            else if (epc) {
                 const EpcisStations::Location own = locations->value(r.station);
                 auto chosen = [](const QString& given, const QString& own) {
                     return given.isEmpty() ? own : given;

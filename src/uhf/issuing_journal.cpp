@@ -54,6 +54,22 @@ IssuingJournal::Record recordOf(const QSqlQuery& query) {
     return record;
 }
 
+// A lock step as kept: NULL not yet, 'done' or 'failed'.
+const char* const stepNames[] = {nullptr, "done", "failed"};
+const QString lockColumns = QStringLiteral("id, lock_plan, key_id, password_set, locked, verified");
+
+QVariant stepColumn(IssuingJournal::Step step) {
+    const char* name = stepNames[int(step)];
+    return name ? QVariant(QString::fromLatin1(name)) : QVariant(QMetaType::fromType<QString>());
+}
+
+IssuingJournal::Step stepOf(const QVariant& value) {
+    for (int i = 1; i < 3; ++i)
+        if (value.toString() == QLatin1String(stepNames[i]))
+            return IssuingJournal::Step(i);
+    return IssuingJournal::Step::NotYet;
+}
+
 QString largestOfWidth(const QString& number) {
     return QString(number.size(), QLatin1Char('F'));
 }
@@ -133,6 +149,19 @@ struct Finish {
 
 QString outcomeName(IssuingJournal::Outcome outcome) {
     return QLatin1String(outcomeNames[int(outcome)]);
+}
+
+QString lockText(const IssuingJournal::Lock& lock) {
+    using Step = IssuingJournal::Step;
+    if (!lock.inUse())
+        return QString();
+    if (lock.verified == Step::Done)
+        return lock.plan + QStringLiteral(" verified");
+    const QString why = lock.passwordSet == Step::Failed ? QStringLiteral("password failed")
+                        : lock.locked == Step::Failed    ? QStringLiteral("lock failed")
+                        : lock.verified == Step::Failed  ? QStringLiteral("lock did not take")
+                                                         : QStringLiteral("unfinished");
+    return lock.plan + QStringLiteral(" not verified: ") + why;
 }
 
 QString IssuingJournal::perTagStatement(PerTag which) {
@@ -292,6 +321,33 @@ bool IssuingJournal::open(const QString& text, Access access) {
     seriesColumns_ = probe.exec(QStringLiteral("SELECT last FROM series WHERE 0 = 1"))
                          ? QStringLiteral("id, start, step, reverse, last")
                          : QStringLiteral("id, start, step, reverse, NULL");
+    probe.finish();
+    lockColumns_ = probe.exec(QStringLiteral("SELECT %1 FROM tags WHERE 0 = 1").arg(lockColumns));
+    probe.finish();
+    return lockColumns_ || access == Access::Read || addLockColumns();
+}
+
+bool IssuingJournal::addLockColumns() {
+    // A migration of its own, in one transaction: a station that finds the
+    // columns added by another one since its look goes on with them.
+    const QString before = error_;
+    auto present = [this] {
+        QSqlQuery probe(db_);
+        lockColumns_ =
+            probe.exec(QStringLiteral("SELECT %1 FROM tags WHERE 0 = 1").arg(lockColumns));
+        return lockColumns_;
+    };
+    bool done = backend_->begin();
+    for (const QString& column : lockColumns.split(QStringLiteral(", ")).mid(1))
+        done = done &&
+               backend_->exec(QStringLiteral("ALTER TABLE tags ADD COLUMN %1 TEXT").arg(column));
+    if (done)
+        done = backend_->exec(QStringLiteral("COMMIT"));
+    else
+        backend_->rollback();
+    if (!present())
+        return false;
+    error_ = before;
     return true;
 }
 
@@ -478,7 +534,9 @@ std::optional<IssuingJournal::Record> IssuingJournal::findTid(const QString& tid
     }
     if (!query->next())
         return std::nullopt;
-    return recordOf(*query);
+    QList<Record> found{recordOf(*query)};
+    addLocks(found);
+    return found.first();
 }
 
 IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const QString& tid,
@@ -496,7 +554,8 @@ IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const 
                           tid.toUpper(),
                           station,
                           now().toString(Qt::ISODateWithMs),
-                          Outcome::Pending};
+                          Outcome::Pending,
+                          {}};
     reservation.status = backend_->reservesInOneStatement()
                              ? reserveOnServer(series, reservation.record)
                              : reserveInTransaction(series, reservation.record);
@@ -620,6 +679,85 @@ QList<IssuingJournal::Record> IssuingJournal::pending(const QString& station) {
         fail(QStringLiteral("读取"), query.lastError().text());
     while (query.next())
         found << recordOf(query);
+    addLocks(found);
+    return found;
+}
+
+void IssuingJournal::addLocks(QList<Record>& records) {
+    if (!lockColumns_ || records.isEmpty())
+        return;
+    QHash<qint64, Record*> byId;
+    qint64 low = records.first().id;
+    qint64 high = low;
+    for (Record& record : records) {
+        byId.insert(record.id, &record);
+        low = qMin(low, record.id);
+        high = qMax(high, record.id);
+    }
+    QSqlQuery query(db_);
+    query.prepare(
+        QStringLiteral("SELECT %1 FROM tags WHERE id BETWEEN ? AND ? AND lock_plan IS NOT NULL")
+            .arg(lockColumns));
+    query.addBindValue(low);
+    query.addBindValue(high);
+    if (!query.exec())
+        fail(QStringLiteral("读取"), query.lastError().text());
+    while (query.next())
+        if (Record* record = byId.value(query.value(0).toLongLong()))
+            record->lock = {query.value(1).toString(), query.value(2).toString(),
+                            stepOf(query.value(3)), stepOf(query.value(4)), stepOf(query.value(5))};
+}
+
+bool IssuingJournal::recordLock(qint64 id, const Lock& lock) {
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral("UPDATE tags SET lock_plan = ?, key_id = ?, password_set = ?, "
+                                 "locked = ?, verified = ? WHERE id = ? AND station = ?"));
+    query.addBindValue(lock.plan);
+    query.addBindValue(lock.keyId);
+    for (Step step : {lock.passwordSet, lock.locked, lock.verified})
+        query.addBindValue(stepColumn(step));
+    query.addBindValue(id);
+    query.addBindValue(station_);
+    if (!query.exec())
+        return fail(QStringLiteral("更新"), query.lastError().text());
+    if (query.numRowsAffected() == 1)
+        return true;
+    error_ = QStringLiteral("record %1 is not a record of station %2").arg(id).arg(station_);
+    return false;
+}
+
+QList<IssuingJournal::Record> IssuingJournal::unfinishedLocks(const QString& station) {
+    QList<Record> found;
+    if (station_.isEmpty() || station != station_) {
+        error_ = QStringLiteral("station %1 is not held by this process").arg(station);
+        return found;
+    }
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral("SELECT %1 FROM tags WHERE station = ? AND outcome = 'written' "
+                                 "AND lock_plan IS NOT NULL AND verified IS NULL ORDER BY id")
+                      .arg(recordColumns));
+    query.addBindValue(station);
+    if (!query.exec())
+        fail(QStringLiteral("读取"), query.lastError().text());
+    while (query.next())
+        found << recordOf(query);
+    addLocks(found);
+    found.removeIf([](const Record& r) { return !r.lock.unfinished(); });
+    return found;
+}
+
+QStringList IssuingJournal::keyIds(qint64 series) {
+    QStringList found;
+    if (!lockColumns_)
+        return found;
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral("SELECT DISTINCT key_id FROM tags WHERE series = ? AND key_id "
+                                 "IS NOT NULL AND key_id <> '' ORDER BY key_id"));
+    query.addBindValue(series);
+    if (!query.exec())
+        fail(QStringLiteral("读取"), query.lastError().text());
+    while (query.next())
+        found << query.value(0).toString();
     return found;
 }
 
@@ -636,6 +774,7 @@ QList<IssuingJournal::Record> IssuingJournal::records(int count) {
         fail(QStringLiteral("读取"), query.lastError().text());
     while (query.next())
         found << recordOf(query);
+    addLocks(found);
     return found;
 }
 
@@ -727,6 +866,28 @@ QSet<QString> IssuingJournal::listOpen(Check& result) {
     return pendingNumbers;
 }
 
+void IssuingJournal::checkLocks(Check& result) {
+    // A tag that carries its number but whose lock was not verified: it may
+    // be open to anyone's writes.
+    if (!lockColumns_)
+        return;
+    QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("SELECT %1 FROM tags WHERE outcome = 'written' AND lock_plan "
+                                   "IS NOT NULL AND (verified IS NULL OR verified <> 'done') "
+                                   "ORDER BY id")
+                        .arg(recordColumns)))
+        result.problems << QStringLiteral("damaged: ") + oneLine(query.lastError().text());
+    QList<Record> found;
+    while (query.next())
+        found << recordOf(query);
+    addLocks(found);
+    for (const Record& r : found) {
+        ++result.lockNotVerified;
+        result.open << QStringLiteral("lock not verified %1 %2 station %3 %4: %5")
+                           .arg(r.epc, r.tid, r.station, r.time, lockText(r.lock));
+    }
+}
+
 void IssuingJournal::checkGaps(Check& result, const QSet<QString>& pendingNumbers) {
     // A gap: a number below the series' furthest one that no tag carries
     // (no written or uncertain record), no station is writing and the next
@@ -805,15 +966,17 @@ IssuingJournal::Check IssuingJournal::check() {
     checkIntegrity(result);
     checkHeldTwice(result);
     checkGaps(result, listOpen(result));
+    checkLocks(result);
     if (!error_.isEmpty() && !result.problems.contains(error_))
         result.problems << error_;
     return result;
 }
 
 QString IssuingJournal::csv(const QList<Record>& records) {
-    QString text = QStringLiteral("id,series,epc,tid,station,time,outcome,uri\n");
+    QString text = QStringLiteral("id,series,epc,tid,station,time,outcome,uri,lock,key_id\n");
     for (const Record& r : records)
         text += csvLine({QString::number(r.id), QString::number(r.series), r.epc, r.tid, r.station,
-                         r.time, outcomeName(r.outcome), gs1::tagUriOf(r.epc)});
+                         r.time, outcomeName(r.outcome), gs1::tagUriOf(r.epc), lockText(r.lock),
+                         r.lock.keyId});
     return text;
 }

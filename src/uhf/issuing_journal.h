@@ -43,6 +43,26 @@ class IssuingJournal {
         QString last;         // the last number the series may reach
     };
 
+    // What issuing with a lock did to a record's tag, step by step, after the
+    // write of the EPC (the outcome). NotYet also when the step's outcome is
+    // unknown (no reply): settling finishes it. Failed: refused, or the
+    // verification found the tag not locked.
+    enum class Step { NotYet, Done, Failed };
+    struct Lock {
+        QString plan;  // the areas and actions, "epc=lock,access=lock"; empty: not locked
+        QString keyId; // the key the access password was derived with
+        Step passwordSet = Step::NotYet;
+        Step locked = Step::NotYet;
+        Step verified = Step::NotYet;
+        bool inUse() const { return !plan.isEmpty(); }
+        bool failed() const {
+            return passwordSet == Step::Failed || locked == Step::Failed ||
+                   verified == Step::Failed;
+        }
+        // Steps are left and none failed.
+        bool unfinished() const { return inUse() && verified != Step::Done && !failed(); }
+    };
+
     struct Record {
         qint64 id = 0;
         qint64 series = 0;
@@ -51,6 +71,7 @@ class IssuingJournal {
         QString station;
         QString time; // UTC, ISO 8601
         Outcome outcome = Outcome::Pending;
+        Lock lock;
     };
 
     // Conflict: a number or TID held by another record, or a station held by
@@ -66,6 +87,7 @@ class IssuingJournal {
         QStringList open;     // the pending and uncertain records, released numbers to reuse
         int pending = 0;
         int uncertain = 0;
+        int lockNotVerified = 0;
     };
 
     struct SeriesSummary {
@@ -151,6 +173,12 @@ class IssuingJournal {
 
     // The held station's pending records.
     QList<Record> pending(const QString& station);
+    // Records the lock steps of a record of the held station.
+    bool recordLock(qint64 id, const Lock& lock);
+    // The held station's written records whose lock is unfinished.
+    QList<Record> unfinishedLocks(const QString& station);
+    // The keys that the series' records were locked with.
+    QStringList keyIds(qint64 series);
     // The last `count` records, oldest first; every record when count <= 0.
     QList<Record> records(int count = 0);
     QList<SeriesSummary> seriesSummaries();
@@ -176,17 +204,23 @@ class IssuingJournal {
     // cannot be prepared.
     QSqlQuery* prepared(PerTag which);
     std::optional<Series> findSeries(const QString& condition, const QVariantList& values);
-    // The four checks of check().
+    // Fills in the lock columns of records read without them.
+    void addLocks(QList<Record>& records);
+    // Journals from before locking get the lock columns.
+    bool addLockColumns();
+    // The checks of check().
     void checkIntegrity(Check& result);
     void checkHeldTwice(Check& result);
     // Lists the pending and uncertain records; returns the pending numbers.
     QSet<QString> listOpen(Check& result);
     void checkGaps(Check& result, const QSet<QString>& pendingNumbers);
+    void checkLocks(Check& result);
 
     QString connection_;
     QSqlDatabase db_;
     Address address_;
     QString seriesColumns_;
+    bool lockColumns_ = false;
     QString error_;
     QString station_;
     std::unique_ptr<JournalBackend> backend_;
@@ -194,3 +228,7 @@ class IssuingJournal {
 };
 
 QString outcomeName(IssuingJournal::Outcome outcome);
+// The lock of a record as the journal's listings show it: the areas and
+// actions and whether verified ("epc=lock,access=lock verified"); empty when
+// the tag was not locked.
+QString lockText(const IssuingJournal::Lock& lock);

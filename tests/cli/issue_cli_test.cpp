@@ -136,6 +136,30 @@ class IssueCliTest : public QObject {
         QCOMPARE(cli.run({"journal", "check", "--journal", cli.journal()}), 0);
     }
 
+    // A key is made once; a second --make-key never replaces it.
+    void makeKeyCreatesOnceAndNeverReplaces() {
+        QTemporaryDir dir;
+        Cli cli(dir);
+        const QString key = dir.filePath("line1.key");
+        QByteArray out;
+        QByteArray err;
+        QCOMPARE(cli.run({"issue", "--make-key", key}, &out, &err), 0);
+        QVERIFY2(QRegularExpression("^created the access key .*line1.key \\(key id [0-9a-f]{16}\\)")
+                     .match(QString::fromUtf8(out))
+                     .hasMatch(),
+                 out.constData());
+        QFile file(key);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray made = file.readAll();
+        QCOMPARE(made.size(), 65);
+        QCOMPARE(file.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(cli.run({"issue", "--make-key", key}, &out, &err), 2);
+        QVERIFY2(err.contains("exists already; a key file is never replaced"), err.constData());
+        file.seek(0);
+        QCOMPARE(file.readAll(), made);
+    }
+
     // The exit codes that scripts rely on.
     void exitCodes() {
         QTemporaryDir dir;
@@ -414,7 +438,7 @@ class IssueCliTest : public QObject {
                  0);
         QCOMPARE(cli.run({"journal", "export", "--csv", "--journal", cli.journal()}, &out), 0);
         QVERIFY(out.contains(",3154257BF4499602D7000000,"));
-        QVERIFY(out.contains(",urn:epc:tag:sscc-96:2.0614141.1234567895\n"));
+        QVERIFY(out.contains(",urn:epc:tag:sscc-96:2.0614141.1234567895,,\n"));
         QCOMPARE(cli.run(cli.issue({"--start", prefix + "1", "--reverse", "--count", "1"})), 2);
         QCOMPARE(cli.run(cli.issue({"--start", prefix + "1", "--step", "0", "--count", "1"})), 2);
     }

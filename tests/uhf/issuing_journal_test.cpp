@@ -685,16 +685,16 @@ class IssuingJournalTest : public QObject {
 
     void csvIsSafeInASpreadsheet() {
         IssuingJournal::Record r{
-            7, 1, "0001", "E2", "=1+2", "2026-01-02T03:04:05.000Z", Outcome::Written};
+            7, 1, "0001", "E2", "=1+2", "2026-01-02T03:04:05.000Z", Outcome::Written, {}};
         IssuingJournal::Record comma = r;
         comma.station = "line a, b";
         IssuingJournal::Record quote = r;
         quote.station = "\"a\"";
         QCOMPARE(IssuingJournal::csv({r, comma, quote}),
-                 QString("id,series,epc,tid,station,time,outcome,uri\n"
-                         "7,1,0001,E2,'=1+2,2026-01-02T03:04:05.000Z,written,\n"
-                         "7,1,0001,E2,\"line a, b\",2026-01-02T03:04:05.000Z,written,\n"
-                         "7,1,0001,E2,\"\"\"a\"\"\",2026-01-02T03:04:05.000Z,written,\n"));
+                 QString("id,series,epc,tid,station,time,outcome,uri,lock,key_id\n"
+                         "7,1,0001,E2,'=1+2,2026-01-02T03:04:05.000Z,written,,,\n"
+                         "7,1,0001,E2,\"line a, b\",2026-01-02T03:04:05.000Z,written,,,\n"
+                         "7,1,0001,E2,\"\"\"a\"\"\",2026-01-02T03:04:05.000Z,written,,,\n"));
     }
 
     void refusesWhatItCannotUse() {

@@ -101,7 +101,7 @@ class EpcJournalTest : public QObject {
         QFile csv(dir.filePath("journal.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = csv.readAll().split('\n');
-        QCOMPARE(rows.first(), QByteArray("id,series,epc,tid,station,time,outcome,uri"));
+        QCOMPARE(rows.first(), QByteArray("id,series,epc,tid,station,time,outcome,uri,lock,key_id"));
         QCOMPARE(rows.size(), 7); // header, five records, the empty end
         QVERIFY(rows[5].contains(number(5).toLatin1() + ",E28011052000000000000005,"));
 
