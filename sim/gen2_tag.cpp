@@ -17,9 +17,24 @@ std::size_t bankIndex(MemoryBank bank) {
     return static_cast<std::size_t>(bank);
 }
 
+std::size_t areaIndex(LockArea area) {
+    return static_cast<std::size_t>(area);
+}
+
+// The two lock bits of an area.
+constexpr std::uint8_t kProtected = 0b10;
+constexpr std::uint8_t kPermanent = 0b01;
+
+// What an area's lock bits let through: a protected area only in the secured
+// state, and a protected and permanent one never.
+bool open(std::uint8_t bits, bool secured) {
+    return !(bits & kProtected) || (secured && !(bits & kPermanent));
+}
+
 } // namespace
 
-Gen2Tag::Gen2Tag(const Bytes& epc, std::uint64_t serial, std::uint32_t accessPassword) {
+Gen2Tag::Gen2Tag(const Bytes& epc, std::uint64_t serial, std::uint32_t accessPassword,
+                 std::size_t userWords) {
     if (epc.size() % 2 || epc.size() > 2 * kEpcWords)
         throw std::invalid_argument("an EPC is whole words, 128 bits at most");
 
@@ -40,7 +55,13 @@ Gen2Tag::Gen2Tag(const Bytes& epc, std::uint64_t serial, std::uint32_t accessPas
     for (std::size_t i = 0; i < kSerialBytes; ++i)
         tid.push_back(static_cast<std::uint8_t>(serial >> (8 * (kSerialBytes - 1 - i))));
 
-    banks_[bankIndex(MemoryBank::User)].assign(2 * kUserWords, 0);
+    banks_[bankIndex(MemoryBank::User)].assign(2 * userWords, 0);
+
+    lockBits_[areaIndex(LockArea::Tid)] = kProtected | kPermanent;
+    if (accessPassword)
+        for (LockArea area :
+             {LockArea::KillPassword, LockArea::AccessPassword, LockArea::Epc, LockArea::User})
+            lockBits_[areaIndex(area)] = kProtected;
 }
 
 Bytes Gen2Tag::epc() const {
@@ -50,26 +71,39 @@ Bytes Gen2Tag::epc() const {
     return Bytes(from, from + 2 * words);
 }
 
+std::uint32_t Gen2Tag::password(std::size_t firstWord) const {
+    return std::uint32_t{word(MemoryBank::Reserved, firstWord)} << 16 |
+           word(MemoryBank::Reserved, firstWord + 1);
+}
+
 std::uint32_t Gen2Tag::accessPassword() const {
-    return std::uint32_t{word(MemoryBank::Reserved, 2)} << 16 | word(MemoryBank::Reserved, 3);
+    return password(2);
+}
+
+std::uint32_t Gen2Tag::killPassword() const {
+    return password(0);
 }
 
 Gen2Tag::Access Gen2Tag::read(MemoryBank bank, std::size_t address, std::size_t count,
                               std::uint32_t password, Bytes* words) const {
-    if (!passwordAllows(password, bank == MemoryBank::Reserved))
+    const std::optional<bool> isSecured = secured(password);
+    if (!isSecured)
         return Access::WrongPassword;
     const Bytes& memory = banks_[bankIndex(bank)];
     const std::size_t size = memory.size() / 2;
     if (address >= size || (count && count > size - address))
         return Access::Overrun;
     const std::size_t end = count ? address + count : size;
+    if (!allows(bank, address, end - address, false, *isSecured))
+        return Access::Locked;
     words->assign(memory.begin() + 2 * address, memory.begin() + 2 * end);
     return Access::Ok;
 }
 
 Gen2Tag::Access Gen2Tag::write(MemoryBank bank, std::size_t address, const Bytes& data,
                                std::uint32_t password) {
-    if (!passwordAllows(password, true))
+    const std::optional<bool> isSecured = secured(password);
+    if (!isSecured)
         return Access::WrongPassword;
     if (data.empty() || data.size() % 2)
         return Access::BadLength;
@@ -77,6 +111,8 @@ Gen2Tag::Access Gen2Tag::write(MemoryBank bank, std::size_t address, const Bytes
     const std::size_t size = memory.size() / 2;
     if (address >= size || data.size() / 2 > size - address)
         return Access::Overrun;
+    if (!allows(bank, address, data.size() / 2, true, *isSecured))
+        return Access::Locked;
     std::copy(data.begin(), data.end(), memory.begin() + 2 * address);
     if (bank == MemoryBank::Epc)
         updateStoredCrc();
@@ -98,12 +134,62 @@ std::uint16_t Gen2Tag::word(MemoryBank bank, std::size_t index) const {
     return static_cast<std::uint16_t>(memory[2 * index] << 8 | memory[2 * index + 1]);
 }
 
+Gen2Tag::Access Gen2Tag::lock(std::uint32_t payload, std::uint32_t password) {
+    const std::optional<bool> isSecured = secured(password);
+    if (!isSecured)
+        return Access::WrongPassword;
+    if (!*isSecured)
+        return Access::NotSecured;
+    std::array<std::uint8_t, 5> bits = lockBits_;
+    for (std::size_t area = 0; area < bits.size(); ++area) {
+        const unsigned mask = payload >> (18 - 2 * area) & 3;
+        const unsigned action = payload >> (8 - 2 * area) & 3;
+        bits[area] = static_cast<std::uint8_t>((bits[area] & ~mask) | (action & mask));
+        if (lockBits_[area] & kPermanent && bits[area] != lockBits_[area])
+            return Access::Locked;
+    }
+    lockBits_ = bits;
+    return Access::Ok;
+}
+
+Gen2Tag::Access Gen2Tag::kill(std::uint32_t password) {
+    if (killPassword() == 0)
+        return Access::ZeroKillPassword;
+    if (password != killPassword())
+        return Access::WrongPassword;
+    killed_ = true;
+    return Access::Ok;
+}
+
 // A password other than zero starts the access step, which fails unless it is
-// the tag's; without it the tag is only open, and a tag with an access password
-// then refuses what needs the secured state.
-bool Gen2Tag::passwordAllows(std::uint32_t password, bool needsSecured) const {
+// the tag's; without one the tag is open, or secured at once when its own
+// access password is zero.
+std::optional<bool> Gen2Tag::secured(std::uint32_t password) const {
     const std::uint32_t own = accessPassword();
-    return password == own || (password == 0 && !needsSecured);
+    if (password != 0)
+        return password == own ? std::optional<bool>(true) : std::nullopt;
+    return own == 0;
+}
+
+bool Gen2Tag::allows(MemoryBank bank, std::size_t address, std::size_t count, bool write,
+                     bool secured) const {
+    switch (bank) {
+    case MemoryBank::Reserved:
+        // Words 0-1 the kill password, 2-3 the access password.
+        for (std::size_t w = address; w < address + count; ++w)
+            if (!open(
+                    lockBits_[areaIndex(w < 2 ? LockArea::KillPassword : LockArea::AccessPassword)],
+                    secured))
+                return false;
+        return true;
+    case MemoryBank::Epc:
+        return !write || open(lockBits_[areaIndex(LockArea::Epc)], secured);
+    case MemoryBank::Tid:
+        return !write || open(lockBits_[areaIndex(LockArea::Tid)], secured);
+    case MemoryBank::User:
+        return !write || open(lockBits_[areaIndex(LockArea::User)], secured);
+    }
+    return false;
 }
 
 void Gen2Tag::updateStoredCrc() {

@@ -69,6 +69,13 @@ void TagField::present(const Gen2Tag& tag, int pathLossDb) {
     entries_.push_back(entry);
 }
 
+void TagField::remove(const Gen2Tag* tag) {
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                  [&](const Entry& entry) { return &entry.tag == tag; }),
+                   entries_.end());
+    accessTurn_ = 0;
+}
+
 void TagField::addTags(std::size_t count) {
     // From as close as the tag at start (which stays the strongest, the one
     // the EPC page finds) to a little beyond reach at full power.
@@ -190,13 +197,15 @@ void TagField::update() {
 
 Gen2Tag TagField::freshTag() {
     const std::uint64_t serial = nextSerial_++;
+    // Every fourth chip of the roll is one without User memory.
+    const std::size_t userWords = serial % 4 == 0 ? 0 : Gen2Tag::kUserWords;
     if (const std::optional<Bytes> labelled = gs1Epc(serial))
-        return Gen2Tag(*labelled, serial);
+        return Gen2Tag(*labelled, serial, 0, userWords);
     Bytes epc(kFreshEpcBytes);
     std::uniform_int_distribution<int> byte(0, 255);
     for (std::uint8_t& b : epc)
         b = static_cast<std::uint8_t>(byte(random_));
-    return Gen2Tag(epc, serial);
+    return Gen2Tag(epc, serial, 0, userWords);
 }
 
 } // namespace sim

@@ -57,6 +57,8 @@ class TagField {
 
     void clear() { entries_.clear(); }
     void present(const Gen2Tag& tag, int pathLossDb = kNearLossDb);
+    // The tag is gone for good (killed).
+    void remove(const Gen2Tag* tag);
     // Adds fresh tags at path losses spread from close by to out of reach.
     void addTags(std::size_t count);
     bool empty() const { return entries_.empty(); }

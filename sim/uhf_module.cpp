@@ -40,6 +40,39 @@ void appendWord(Bytes& bytes, std::uint16_t word) {
     bytes.push_back(static_cast<std::uint8_t>(word));
 }
 
+// A tag command's codes for the module's error response: no tag answered,
+// the access failed, and the base of the tag's Gen2 errors.
+struct Family {
+    std::uint8_t noTag;
+    std::uint8_t wrongPassword;
+    std::uint8_t gen2;
+};
+constexpr Family kReadFamily{UhfModule::kReadFailed, UhfModule::kAccessFailed, 0xA0};
+constexpr Family kWriteFamily{UhfModule::kWriteFailed, UhfModule::kAccessFailed, 0xB0};
+constexpr Family kLockFamily{UhfModule::kLockFailed, UhfModule::kAccessFailed, 0xC0};
+// A wrong kill password: the tag keeps quiet, and the kill fails.
+constexpr Family kKillFamily{UhfModule::kKillFailed, UhfModule::kKillFailed, 0xD0};
+
+std::uint8_t refusal(Gen2Tag::Access access, const Family& family) {
+    constexpr std::uint8_t kOverrun = 0x03;
+    constexpr std::uint8_t kLocked = 0x04;
+    switch (access) {
+    case Gen2Tag::Access::WrongPassword:
+        return family.wrongPassword;
+    case Gen2Tag::Access::Overrun:
+        return family.gen2 | kOverrun;
+    case Gen2Tag::Access::Locked:
+        return family.gen2 | kLocked;
+    // A tag in the open state ignores a lock, as if it were not there.
+    case Gen2Tag::Access::NotSecured:
+        return family.noTag;
+    case Gen2Tag::Access::ZeroKillPassword:
+        return family.gen2;
+    default:
+        return UhfModule::kBadCommand;
+    }
+}
+
 // The part of a read or write reply that says which tag answered: the length
 // of PC and EPC in bytes, the PC word, the EPC.
 Bytes tagIdentity(const Gen2Tag& tag) {
@@ -97,6 +130,8 @@ const UhfModule::Command UhfModule::kCommands[] = {
     {0x0B, &UhfModule::getSelect},         // get select parameters
     {0x39, &UhfModule::readMemory},        // read memory
     {0x49, &UhfModule::writeMemory},       // write memory
+    {0x82, &UhfModule::lock},              // lock
+    {0x65, &UhfModule::kill},              // kill
     {0x03, &UhfModule::moduleInformation}, // module information
     {0xB6, &UhfModule::setPower},          // set transmit power
     {0xB7, &UhfModule::getPower},          // get transmit power
@@ -202,16 +237,10 @@ Bytes UhfModule::readMemory(const Bytes& parameters) {
     if (!tag)
         return errorResponse(kReadFailed);
     Bytes words;
-    switch (tag->read(request.bank, request.address, request.words, request.password, &words)) {
-    case Gen2Tag::Access::Ok:
-        break;
-    case Gen2Tag::Access::WrongPassword:
-        return errorResponse(kAccessFailed);
-    case Gen2Tag::Access::Overrun:
-        return errorResponse(kReadOverrun);
-    case Gen2Tag::Access::BadLength:
-        return errorResponse(kBadCommand);
-    }
+    const Gen2Tag::Access access =
+        tag->read(request.bank, request.address, request.words, request.password, &words);
+    if (access != Gen2Tag::Access::Ok)
+        return errorResponse(refusal(access, kReadFamily));
     Bytes reply = tagIdentity(*tag);
     reply.insert(reply.end(), words.begin(), words.end());
     return response(0x39, reply);
@@ -230,19 +259,45 @@ Bytes UhfModule::writeMemory(const Bytes& parameters) {
         return errorResponse(kWriteFailed);
     // The reply names the tag as it answered, before the new words.
     Bytes reply = tagIdentity(*tag);
-    switch (tag->write(request.bank, request.address, data, request.password)) {
-    case Gen2Tag::Access::Ok:
-        break;
-    case Gen2Tag::Access::WrongPassword:
-        return errorResponse(kAccessFailed);
-    case Gen2Tag::Access::Overrun:
-        return errorResponse(kWriteOverrun);
-    case Gen2Tag::Access::BadLength:
-        return errorResponse(kBadCommand);
-    }
+    const Gen2Tag::Access access =
+        tag->write(request.bank, request.address, data, request.password);
+    if (access != Gen2Tag::Access::Ok)
+        return errorResponse(refusal(access, kWriteFamily));
     field_.written(tag);
     reply.push_back(0x00);
     return response(0x49, reply);
+}
+
+// Access password (4), lock payload (3).
+Bytes UhfModule::lock(const Bytes& parameters) {
+    if (parameters.size() != 7)
+        return errorResponse(kBadCommand);
+    Gen2Tag* tag = field_.accessed();
+    if (!tag)
+        return errorResponse(kLockFailed);
+    const Gen2Tag::Access access =
+        tag->lock(bigEndian(parameters, 4, 3), bigEndian(parameters, 0, 4));
+    if (access != Gen2Tag::Access::Ok)
+        return errorResponse(refusal(access, kLockFamily));
+    Bytes reply = tagIdentity(*tag);
+    reply.push_back(kDone);
+    return response(0x82, reply);
+}
+
+// Kill password (4). A killed tag never answers again: it leaves the field.
+Bytes UhfModule::kill(const Bytes& parameters) {
+    if (parameters.size() != 4)
+        return errorResponse(kBadCommand);
+    Gen2Tag* tag = field_.accessed();
+    if (!tag)
+        return errorResponse(kKillFailed);
+    const Gen2Tag::Access access = tag->kill(bigEndian(parameters, 0, 4));
+    if (access != Gen2Tag::Access::Ok)
+        return errorResponse(refusal(access, kKillFamily));
+    Bytes reply = tagIdentity(*tag);
+    reply.push_back(kDone);
+    field_.remove(tag);
+    return response(0x65, reply);
 }
 
 Bytes UhfModule::moduleInformation(const Bytes& parameters) {

@@ -15,13 +15,20 @@ class UhfModule {
     // Error codes of the module's error response.
     static constexpr std::uint8_t kReadFailed = 0x09;
     static constexpr std::uint8_t kWriteFailed = 0x10;
+    static constexpr std::uint8_t kKillFailed = 0x12;
+    static constexpr std::uint8_t kLockFailed = 0x13;
     static constexpr std::uint8_t kNoTagAnswered = 0x15;
     static constexpr std::uint8_t kAccessFailed = 0x16;
     static constexpr std::uint8_t kBadCommand = 0x17;
-    // A read or write past the end of a bank: the Gen2 code 03 (memory overrun)
-    // behind A0 for reads and B0 for writes.
+    // The tag's Gen2 error behind A0 for reads, B0 for writes, C0 for locks
+    // and D0 for kills: 03 memory overrun, 04 memory locked. D0 itself: the
+    // tag's kill password is zero.
     static constexpr std::uint8_t kReadOverrun = 0xA3;
     static constexpr std::uint8_t kWriteOverrun = 0xB3;
+    static constexpr std::uint8_t kReadLocked = 0xA4;
+    static constexpr std::uint8_t kWriteLocked = 0xB4;
+    static constexpr std::uint8_t kLockLocked = 0xC4;
+    static constexpr std::uint8_t kZeroKillPassword = 0xD0;
     // The notices of one single-inventory round travel in one reply, which the
     // tunnel's reply frame has to hold (after its status byte); tags beyond
     // that stay unread until the next round.
@@ -65,6 +72,8 @@ class UhfModule {
     Bytes getSelect(const Bytes& parameters);
     Bytes readMemory(const Bytes& parameters);
     Bytes writeMemory(const Bytes& parameters);
+    Bytes lock(const Bytes& parameters);
+    Bytes kill(const Bytes& parameters);
     Bytes moduleInformation(const Bytes& parameters);
     Bytes setPower(const Bytes& parameters);
     Bytes getPower(const Bytes& parameters);

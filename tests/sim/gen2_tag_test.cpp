@@ -85,8 +85,9 @@ class Gen2TagTest : public QObject {
         QTest::newRow("write, no passwords") << true << user << 0 << 1 << 0u << 0u << int(A::Ok);
         QTest::newRow("write, right password")
             << true << user << 0 << 1 << 0x1234u << 0x1234u << int(A::Ok);
+        // A tag given an access password has its User bank and passwords locked.
         QTest::newRow("write, protected tag, no password")
-            << true << user << 0 << 1 << 0x1234u << 0u << int(A::WrongPassword);
+            << true << user << 0 << 1 << 0x1234u << 0u << int(A::Locked);
         QTest::newRow("write, wrong password")
             << true << user << 0 << 1 << 0x1234u << 0x4321u << int(A::WrongPassword);
         QTest::newRow("write, password the tag lacks")
@@ -96,7 +97,7 @@ class Gen2TagTest : public QObject {
         QTest::newRow("read, wrong password")
             << false << user << 0 << 1 << 0x1234u << 1u << int(A::WrongPassword);
         QTest::newRow("read reserved, protected tag, no password")
-            << false << reserved << 0 << 4 << 0x1234u << 0u << int(A::WrongPassword);
+            << false << reserved << 0 << 4 << 0x1234u << 0u << int(A::Locked);
         QTest::newRow("read reserved, right password")
             << false << reserved << 0 << 4 << 0x1234u << 0x1234u << int(A::Ok);
         QTest::newRow("write last user word") << true << user << 31 << 1 << 0u << 0u << int(A::Ok);

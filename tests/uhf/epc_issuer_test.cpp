@@ -181,7 +181,8 @@ class EpcIssuerTest : public QObject {
         s.present(sim::Gen2Tag(sim::Bytes(12, 0x11), 12, 0x12345678)); // password protected
         const EpcIssuer::Attempt attempt = s.issuer->attempt();
         QCOMPARE(int(attempt.event), int(Event::NotWritten));
-        QCOMPARE(attempt.detail, QString::fromUtf8("访问密码错误....."));
+        // Its EPC bank is locked: the module says memory locked (B4).
+        QCOMPARE(attempt.detail, QString::fromUtf8("标签已锁定，写入需要访问密码....."));
         QCOMPARE(int(s.journal.records().at(0).outcome), int(Outcome::Released));
         QCOMPARE(*s.journal.nextNumber(s.series), number(1));
     }
