@@ -10,6 +10,7 @@
 class ModuleSettingsGroup;
 class QCheckBox;
 class QLabel;
+class QPushButton;
 class QSpinBox;
 class QTableView;
 class QTimer;
@@ -40,6 +41,11 @@ class InventoryPage : public QWidget {
     void CsvClick();          // the table to a CSV file
     // The CSV export after its dialog; false (and the error box) on failure.
     bool saveCsv(const QString& fileName);
+    // The tag dialog for the tag of this EPC; a run going is stopped first and
+    // the dialog opens once it has ended.
+    void openTagDialog(const QByteArray& epc);
+    // The tag dialog for the one tag in the field, found by one inventory round.
+    void OneTagClick();
 
     const uhf::InventoryStatistics& statistics() const { return statistics_; }
     quint64 rounds() const { return quint64(inventory_.rounds()); }
@@ -49,12 +55,14 @@ class InventoryPage : public QWidget {
     void showTotals();
     void showSelectedTag();
     void showSession(const QueryParameters& query);
+    void showTagMenu(const QPoint& position);
 
     PageContext& context_;
     uhf::InventoryStatistics statistics_;
     HidInventory inventory_;
     TagTableModel* model_;
     QCheckBox* run_;
+    QPushButton* oneTag_;
     QSpinBox* greyAfter_;
     QLabel* totals_;
     QLabel* session_;
@@ -63,5 +71,6 @@ class InventoryPage : public QWidget {
     ModuleSettingsGroup* settings_;
     QTimer* repaint_;
     QByteArray selectedEpc_;
+    QByteArray dialogEpc_; // the tag whose dialog opens when the run has ended
     quint64 shownRevision_ = ~quint64(0);
 };
