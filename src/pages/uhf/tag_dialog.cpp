@@ -381,30 +381,39 @@ quint32 TagDialog::accessPassword() const {
     return password(password_, tr("访问密码"));
 }
 
-void TagDialog::AccessPasswordClick() {
-    operation([this] {
-        const quint32 next = password(newAccess_, tr("新访问密码"));
+void TagDialog::setPassword(bool kill) {
+    using Setter = uhf::TagAccess::Outcome (uhf::TagAccess::*)(quint32, quint32);
+    static const struct {
+        QLineEdit* TagDialog::*edit;
+        Setter set;
+        const char* what;
+        const char* done;
+        const char* failed;
+    } passwords[] = {
+        {&TagDialog::newAccess_, &uhf::TagAccess::setAccessPassword, QT_TR_NOOP("新访问密码"),
+         QT_TR_NOOP("访问密码已设置"), QT_TR_NOOP("设置访问密码失败：%1")},
+        {&TagDialog::newKill_, &uhf::TagAccess::setKillPassword, QT_TR_NOOP("新灭活密码"),
+         QT_TR_NOOP("灭活密码已设置"), QT_TR_NOOP("设置灭活密码失败：%1")},
+    };
+    const auto& entry = passwords[kill];
+    operation([this, &entry] {
+        const quint32 next = password(this->*entry.edit, tr(entry.what));
         const quint32 current = accessPassword();
         if (!choose())
             return;
-        if (access_.setAccessPassword(next, current) == uhf::TagAccess::Outcome::Done)
-            logLine(tr("访问密码已设置"));
+        if ((access_.*entry.set)(next, current) == uhf::TagAccess::Outcome::Done)
+            logLine(tr(entry.done));
         else
-            logLine(tr("设置访问密码失败：%1").arg(reason()));
+            logLine(tr(entry.failed).arg(reason()));
     });
 }
 
+void TagDialog::AccessPasswordClick() {
+    setPassword(false);
+}
+
 void TagDialog::KillPasswordClick() {
-    operation([this] {
-        const quint32 next = password(newKill_, tr("新灭活密码"));
-        const quint32 current = accessPassword();
-        if (!choose())
-            return;
-        if (access_.setKillPassword(next, current) == uhf::TagAccess::Outcome::Done)
-            logLine(tr("灭活密码已设置"));
-        else
-            logLine(tr("设置灭活密码失败：%1").arg(reason()));
-    });
+    setPassword(true);
 }
 
 void TagDialog::LockClick() {

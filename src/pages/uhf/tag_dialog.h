@@ -64,6 +64,8 @@ class TagDialog : public QDialog {
     // A password edit's 8 hex digits; anything else is refused, naming what.
     static quint32 password(const QLineEdit* edit, const QString& what);
     quint32 accessPassword() const;
+    // Writes the new access (or kill) password typed to the Reserved bank.
+    void setPassword(bool kill);
     void showIdentity();
     static QString bankName(int bank);
     static QString tidDescription(const QByteArray& tid);

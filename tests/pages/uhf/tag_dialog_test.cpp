@@ -119,6 +119,19 @@ class TagDialogTest : public QObject {
                  QStringLiteral("00001111222200000000000033330000"));
     }
 
+    void passwordsGoToTheirReservedWords() {
+        Rig rig;
+        rig.dialog.findChild<QLineEdit*>("NewAccessPassword")->setText("1234 ABCD");
+        rig.dialog.findChild<QLineEdit*>("NewKillPassword")->setText("0000FFFF");
+        rig.dialog.AccessPasswordClick();
+        rig.dialog.findChild<QLineEdit*>("TagAccessPassword")->setText("1234ABCD");
+        rig.dialog.KillPasswordClick();
+        QCOMPARE(rig.sent("49"),
+                 (QStringList{moduleFrame("00 49 00 0D 00000000 00 0002 0002 1234ABCD"),
+                              moduleFrame("00 49 00 0D 1234ABCD 00 0000 0002 0000FFFF")}));
+        QCOMPARE(rig.f.lines(), (QStringList{line("访问密码已设置"), line("灭活密码已设置")}));
+    }
+
     // Choices per area (kill, access, EPC, TID, User), the answers, the lock
     // payload sent ("" for none) and the number of boxes asked.
     void permanentLocksAreConfirmedTwice_data() {
