@@ -4,6 +4,7 @@
 #include "protocol/hex_text.h"
 #include "protocol/reply.h"
 #include "protocol/status.h"
+#include "uhf/module_frame.h"
 
 #include <algorithm>
 
@@ -64,6 +65,35 @@ QString EpcOperations::exchange(const QString& frame) {
         error_ = garbledText.trimmed();
     link_.setReplyText(reply::body(reply));
     return link_.ReplyText();
+}
+
+EpcOperations::Outcome EpcOperations::command(const QString& uhfFrame, QByteArray* answer) {
+    answer->clear();
+    // BB, type, command.
+    const QByteArray sent = hex::toBytes(uhfFrame);
+    const int command = sent.size() > 2 ? quint8(sent[2]) : -1;
+    const QString reply = exchange(uhfFrame);
+    if (!error_.isEmpty())
+        return Outcome::Refused;
+    if (reply.isEmpty()) {
+        error_ = noReplyText.trimmed();
+        return Outcome::NoReply;
+    }
+    const QByteArray bytes = hex::toBytes(reply);
+    int damaged = 0;
+    const QList<uhf::ModuleFrame> frames = uhf::framesOf(bytes, &damaged);
+    const bool error = frames.size() == 1 && frames[0].kind == uhf::FrameKind::Error;
+    if (frames.size() != 1 || damaged || (error && frames[0].errorCode() < 0) ||
+        (!error && (frames[0].kind != uhf::FrameKind::Response || frames[0].command != command))) {
+        error_ = garbledText.trimmed();
+        return Outcome::Garbled;
+    }
+    *answer = frames[0].parameters.toByteArray();
+    if (error) {
+        error_ = uhf::errorText(frames[0].errorCode());
+        return Outcome::Refused;
+    }
+    return Outcome::Done;
 }
 
 EpcOperations::Outcome EpcOperations::judge(const QString& reply, bool errorMeansNoTag) {

@@ -46,6 +46,13 @@ class EpcOperations {
     // SendUHF, Delay, then ReplyText cut down to the module's reply frame
     // (left in ReplyText as well) and returned.
     QString exchange(const QString& uhfFrame);
+    // One module command frame (as the frame builders make it) and its one
+    // reply frame. Done: the module's response to that command, its
+    // parameters in *answer. Refused: the
+    // reader's failure, or the module's error response, whose parameters (the
+    // code first, for some codes the tag's UL, PC and EPC after it) go into
+    // *answer. Garbled: anything else.
+    Outcome command(const QString& uhfFrame, QByteArray* answer);
 
     // The strongest tag's EPC and StoredCRC.
     Outcome inventory(QString* epc, QString* storedCrc);

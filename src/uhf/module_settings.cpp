@@ -2,7 +2,6 @@
 
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
-#include "uhf/module_frame.h"
 
 #include <QRegularExpression>
 
@@ -109,31 +108,21 @@ const ModuleSetting querySetting{0x0D, 0x0E, 2, "Query 参数", queryText};
 
 ModuleSettings::Outcome ModuleSettings::exchange(int command, const QString& parameters,
                                                  QString* answer) {
-    const QString reply = operations_.exchange(uhfCommandFrame(command, parameters));
+    QByteArray bytes;
+    const EpcOperations::Outcome outcome =
+        operations_.command(uhfCommandFrame(command, parameters), &bytes);
     error_ = operations_.errorText();
-    if (!error_.isEmpty())
-        return Outcome::Refused;
-    if (reply.isEmpty()) {
-        error_ = noReplyText.trimmed();
+    *answer = hex::fromBytes(bytes);
+    switch (outcome) {
+    case EpcOperations::Outcome::Done:
+        return Outcome::Done;
+    case EpcOperations::Outcome::NoReply:
         return Outcome::NoReply;
-    }
-    // One whole, sound frame: the response to this command or an error response.
-    const QByteArray bytes = hex::toBytes(reply);
-    int damaged = 0;
-    const QList<uhf::ModuleFrame> frames = uhf::framesOf(bytes, &damaged);
-    if (frames.size() != 1 || damaged ||
-        (frames[0].kind == uhf::FrameKind::Error && frames[0].errorCode() < 0) ||
-        (frames[0].kind != uhf::FrameKind::Error &&
-         (frames[0].kind != uhf::FrameKind::Response || frames[0].command != command))) {
-        error_ = garbledText.trimmed();
+    case EpcOperations::Outcome::Garbled:
         return Outcome::Garbled;
-    }
-    if (frames[0].kind == uhf::FrameKind::Error) {
-        error_ = uhf::errorText(frames[0].errorCode());
+    default:
         return Outcome::Refused;
     }
-    *answer = hex::fromBytes(frames[0].parameters.toByteArray());
-    return Outcome::Done;
 }
 
 ModuleSettings::Outcome ModuleSettings::readInfo(Info which, QString* text) {
