@@ -6,6 +6,7 @@
 #include "protocol/hex_text.h"
 #include "read_rate_plot.h"
 #include "serial/port_discovery.h"
+#include "tag_dialog.h"
 #include "tag_table_model.h"
 
 #include <QApplication>
@@ -16,11 +17,13 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 const QString startCaption = QStringLiteral("开始盘点");
@@ -80,6 +83,9 @@ InventoryPage::InventoryPage(PageContext& context, const Clock& clock, const TCo
         shownRevision_ = ~quint64(0);
         repaintView();
     });
+    oneTag_ = makeButton(this, "OneTagButton", tr("单个标签..."));
+    oneTag_->setToolTip(tr("盘点一次，对场内唯一的标签进行读写、锁定和灭活"));
+    connect(oneTag_, &QPushButton::clicked, this, &InventoryPage::OneTagClick);
     auto* copy = makeButton(this, "CopyButton", QStringLiteral("复制"));
     connect(copy, &QPushButton::clicked, this, &InventoryPage::CopyClick);
     auto* csv = makeButton(this, "CsvButton", QStringLiteral("导出CSV"));
@@ -87,6 +93,7 @@ InventoryPage::InventoryPage(PageContext& context, const Clock& clock, const TCo
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(run_);
+    controls->addWidget(oneTag_);
     controls->addStretch();
     controls->addWidget(makeLabel(this, QStringLiteral("未见灰显")));
     controls->addWidget(greyAfter_);
@@ -113,6 +120,8 @@ InventoryPage::InventoryPage(PageContext& context, const Clock& clock, const TCo
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
     table_->verticalHeader()->hide();
     table_->setColumnHidden(TagTableModel::Uri, true);
+    table_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table_, &QTableView::customContextMenuRequested, this, &InventoryPage::showTagMenu);
     table_->setColumnWidth(TagTableModel::Epc, 200);
     for (int column = TagTableModel::Pc; column < TagTableModel::ColumnCount; ++column)
         table_->setColumnWidth(column, 66);
@@ -225,6 +234,7 @@ void InventoryPage::InventoryRunClick() {
     for (QWidget* control : {static_cast<QWidget*>(link_), static_cast<QWidget*>(ports_),
                              static_cast<QWidget*>(baudRates_), static_cast<QWidget*>(mask_)})
         control->setEnabled(false);
+    oneTag_->setEnabled(false);
     statistics_.begin();
     repaint_->start();
     showFilter(mask);
@@ -245,6 +255,7 @@ void InventoryPage::InventoryRunClick() {
     mask_->setEnabled(true);
     ports_->setEnabled(serial);
     baudRates_->setEnabled(serial);
+    oneTag_->setEnabled(true);
     run_->setChecked(false);
     run_->setText(startCaption);
     if (serial)
@@ -258,6 +269,8 @@ void InventoryPage::InventoryRunClick() {
                               .arg(statistics_.reads())
                               .arg(inventory_.rounds()) +
                           context_.link.time());
+    if (!dialogEpc_.isEmpty())
+        openTagDialog(std::exchange(dialogEpc_, QByteArray()));
 }
 
 void InventoryPage::runHid(const QString& mask) {
@@ -368,4 +381,49 @@ void InventoryPage::CsvClick() {
 bool InventoryPage::saveCsv(const QString& fileName) {
     model_->refresh();
     return saveFile(context_, fileName, model_->text({}, true).toUtf8());
+}
+
+void InventoryPage::showTagMenu(const QPoint& position) {
+    const QModelIndex index = table_->indexAt(position);
+    if (!index.isValid())
+        return;
+    const QByteArray epc = statistics_.tag(model_->tagRow(index.row())).epc;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("TagMenu"));
+    QAction* open = menu.addAction(tr("标签操作：%1...").arg(hex::fromBytes(epc)));
+    open->setObjectName(QStringLiteral("TagDialogAction"));
+    // Opened once the menu has closed.
+    connect(
+        open, &QAction::triggered, this, [this, epc] { openTagDialog(epc); }, Qt::QueuedConnection);
+    menu.exec(table_->viewport()->mapToGlobal(position));
+}
+
+void InventoryPage::openTagDialog(const QByteArray& epc) {
+    // The dialog's exchanges must not answer a round's wait: the run ends first.
+    if (run_->isChecked()) {
+        dialogEpc_ = epc;
+        run_->setChecked(false);
+        return;
+    }
+    auto* dialog = new TagDialog(context_, epc, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    dialog->identify();
+}
+
+void InventoryPage::OneTagClick() {
+    uhf::TagAccess access(context_.link);
+    QList<QByteArray> epcs;
+    if (access.tagsInField(&epcs) != uhf::TagAccess::Outcome::Done) {
+        context_.showError(tr("盘点失败：%1").arg(access.errorText()));
+        return;
+    }
+    if (epcs.size() != 1) {
+        context_.showError(epcs.isEmpty()
+                               ? tr("场内没有标签应答：请放一个标签在天线前。")
+                               : tr("场内有 %1 个标签：请只留一个，或在表中右键点选要操作的标签。")
+                                     .arg(epcs.size()));
+        return;
+    }
+    openTagDialog(epcs.first());
 }

@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 class QTableView;
 class QTimer;
@@ -52,6 +53,11 @@ class InventoryPage : public QWidget {
     void CsvClick();          // the table to a CSV file
     // The CSV export after its dialog; false (and the error box) on failure.
     bool saveCsv(const QString& fileName);
+    // The tag dialog for the tag of this EPC; a run going is stopped first and
+    // the dialog opens once it has ended.
+    void openTagDialog(const QByteArray& epc);
+    // The tag dialog for the one tag in the field, found by one inventory round.
+    void OneTagClick();
 
     const uhf::InventoryStatistics& statistics() const { return statistics_; }
     quint64 rounds() const { return quint64(inventory_.rounds()); }
@@ -69,6 +75,7 @@ class InventoryPage : public QWidget {
     void showTotals();
     void showSelectedTag();
     void showSession(const QueryParameters& query);
+    void showTagMenu(const QPoint& position);
 
     PageContext& context_;
     uhf::InventoryStatistics statistics_;
@@ -84,6 +91,7 @@ class InventoryPage : public QWidget {
     QComboBox* baudRates_;
     QLineEdit* mask_;
     QLabel* filter_;
+    QPushButton* oneTag_;
     QSpinBox* greyAfter_;
     QLabel* totals_;
     QLabel* session_;
@@ -92,5 +100,6 @@ class InventoryPage : public QWidget {
     ModuleSettingsGroup* settings_;
     QTimer* repaint_;
     QByteArray selectedEpc_;
+    QByteArray dialogEpc_; // the tag whose dialog opens when the run has ended
     quint64 shownRevision_ = ~quint64(0);
 };
