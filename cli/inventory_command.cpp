@@ -13,6 +13,7 @@
 #include <QJsonArray>
 #include <QTextStream>
 
+#include <QCoreApplication>
 #include <csignal>
 #include <unistd.h>
 
@@ -233,7 +234,7 @@ int runHid(CliReader& reader, uhf::InventoryStatistics& statistics, const QStrin
     if (!mask.isEmpty())
         inventory.clearMask();
     if (outcome == HidInventory::Outcome::Done && statistics.errorResponses())
-        printError(QStringLiteral("模块报错：") + inventory.errorText());
+        printError(QCoreApplication::translate("cli", "模块报错：%1").arg(inventory.errorText()));
     if (outcome == HidInventory::Outcome::NoReply)
         return reader.noReply();
     if (outcome == HidInventory::Outcome::Refused)
@@ -267,8 +268,9 @@ int runSerial(CliReader& reader, const QString& port, uhf::InventoryStatistics& 
     try {
         comm.OpenPort();
     } catch (const ECommsError& error) {
-        return failWith(exitReaderError,
-                        QStringLiteral("串口 %1 打不开：%2").arg(port, error.message()));
+        return failWith(
+            exitReaderError,
+            QCoreApplication::translate("cli", "串口 %1 打不开：%2").arg(port, error.message()));
     }
     statistics.begin();
     quiet.start();
@@ -276,7 +278,8 @@ int runSerial(CliReader& reader, const QString& port, uhf::InventoryStatistics& 
     elapsed.start();
     if (!inventory.start(limits.rounds ? int(limits.rounds) : SerialInventory::maxRounds, mask)) {
         comm.ClosePort();
-        return failWith(exitReaderError, QStringLiteral("串口 %1 没有取走盘点命令").arg(port));
+        return failWith(exitReaderError,
+                        QCoreApplication::translate("cli", "串口 %1 没有取走盘点命令").arg(port));
     }
     while (!interrupted && !lost &&
            (!limits.seconds || elapsed.elapsed() < limits.seconds * 1000) &&
@@ -295,12 +298,13 @@ int runSerial(CliReader& reader, const QString& port, uhf::InventoryStatistics& 
     }
     statistics.end();
     if (lost)
-        return failWith(exitNoReply,
-                        QStringLiteral("串口 %1 的连接已断开（设备已拔出或已切换模式）").arg(port));
+        return failWith(exitNoReply, QCoreApplication::translate(
+                                         "cli", "串口 %1 的连接已断开（设备已拔出或已切换模式）")
+                                         .arg(port));
     if (!inventory.errorText().isEmpty())
-        printError(QStringLiteral("模块报错：") + inventory.errorText());
+        printError(QCoreApplication::translate("cli", "模块报错：%1").arg(inventory.errorText()));
     if (!answered)
-        printError(QStringLiteral("模块没有回答停止盘点 (28)：它也许还在盘点"));
+        printError(QCoreApplication::translate("cli", "模块没有回答停止盘点 (28)：它也许还在盘点"));
     return exitOk;
 }
 
@@ -389,9 +393,8 @@ int inventoryCommand(const QStringList& arguments) {
     std::signal(SIGTERM, SIG_DFL);
     if (command.isSet(QStringLiteral("csv")) &&
         !writeCsv(command.value(QStringLiteral("csv")), statistics) && exitCode == exitOk)
-        exitCode = failWith(
-            exitUsage,
-            QStringLiteral("CSV 文件 %1 写不进去").arg(command.value(QStringLiteral("csv"))));
+        exitCode = failWith(exitUsage, QCoreApplication::translate("cli", "CSV 文件 %1 写不进去")
+                                           .arg(command.value(QStringLiteral("csv"))));
     if (json)
         printJson(summaryObject(statistics));
     else

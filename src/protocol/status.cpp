@@ -29,7 +29,8 @@ QString falsereason(const QString& code) {
         {"84", QT_TRANSLATE_NOOP("status", "接收卡数据出错....")},
         {"85", QT_TRANSLATE_NOOP("status", "输入参数或者输入命令格式错误....")},
         {"87", QT_TRANSLATE_NOOP("status", "未知的错误....")},
-        {"89", QT_TRANSLATE_NOOP("status", "The parameter of the command or the Format of the command Erro...")},
+        {"89", QT_TRANSLATE_NOOP(
+                   "status", "The parameter of the command or the Format of the command Erro...")},
         {"8A", QT_TRANSLATE_NOOP("status", "在块初始化中出现错误...")},
         {"8B", QT_TRANSLATE_NOOP("status", "在防冲突过程中得到错误的序列号....")},
         {"8C", QT_TRANSLATE_NOOP("status", "密码认证没通过....")},

@@ -5,8 +5,8 @@
 #include "protocol/reply.h"
 #include "protocol/status.h"
 
-#include <algorithm>
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace {
 
@@ -178,9 +178,12 @@ QString uhfErrorText(const QString& code) {
         const char* code;
         const char* message;
     } table[] = {
-        {"09", QT_TRANSLATE_NOOP("EpcOperations", "读标签失败.....")},       {"10", QT_TRANSLATE_NOOP("EpcOperations", "写标签失败.....")},
-        {"15", QT_TRANSLATE_NOOP("EpcOperations", "没有标签应答.....")},     {"16", QT_TRANSLATE_NOOP("EpcOperations", "访问密码错误.....")},
-        {"17", QT_TRANSLATE_NOOP("EpcOperations", "命令格式错误.....")},     {"A3", QT_TRANSLATE_NOOP("EpcOperations", "读超出标签存储区.....")},
+        {"09", QT_TRANSLATE_NOOP("EpcOperations", "读标签失败.....")},
+        {"10", QT_TRANSLATE_NOOP("EpcOperations", "写标签失败.....")},
+        {"15", QT_TRANSLATE_NOOP("EpcOperations", "没有标签应答.....")},
+        {"16", QT_TRANSLATE_NOOP("EpcOperations", "访问密码错误.....")},
+        {"17", QT_TRANSLATE_NOOP("EpcOperations", "命令格式错误.....")},
+        {"A3", QT_TRANSLATE_NOOP("EpcOperations", "读超出标签存储区.....")},
         {"B3", QT_TRANSLATE_NOOP("EpcOperations", "写超出标签存储区.....")},
     };
     for (const auto& entry : table)

@@ -4,8 +4,8 @@
 #include "protocol/hex_text.h"
 #include "uhf/module_frame.h"
 
-#include <QRegularExpression>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace {
 
@@ -77,7 +77,8 @@ const Band* band(int region) {
 
 QString name(int region) {
     const Band* b = band(region);
-    return b ? QCoreApplication::translate("ModuleSettings", b->name) : QCoreApplication::translate("ModuleSettings", "区域 %1").arg(hex::byte(region));
+    return b ? QCoreApplication::translate("ModuleSettings", b->name)
+             : QCoreApplication::translate("ModuleSettings", "区域 %1").arg(hex::byte(region));
 }
 
 int channelCount(int region) {
@@ -102,10 +103,14 @@ struct ModuleSetting {
 };
 
 namespace {
-const ModuleSetting powerSetting{0xB7, 0xB6, 2, QT_TRANSLATE_NOOP("ModuleSettings", "发射功率"), ModuleSettings::powerText};
-const ModuleSetting regionSetting{0x08, 0x07, 1, QT_TRANSLATE_NOOP("ModuleSettings", "工作区域"), regionText};
-const ModuleSetting channelSetting{0xAA, 0xAB, 1, QT_TRANSLATE_NOOP("ModuleSettings", "信道"), channelText};
-const ModuleSetting querySetting{0x0D, 0x0E, 2, QT_TRANSLATE_NOOP("ModuleSettings", "Query 参数"), queryText};
+const ModuleSetting powerSetting{0xB7, 0xB6, 2, QT_TRANSLATE_NOOP("ModuleSettings", "发射功率"),
+                                 ModuleSettings::powerText};
+const ModuleSetting regionSetting{0x08, 0x07, 1, QT_TRANSLATE_NOOP("ModuleSettings", "工作区域"),
+                                  regionText};
+const ModuleSetting channelSetting{0xAA, 0xAB, 1, QT_TRANSLATE_NOOP("ModuleSettings", "信道"),
+                                   channelText};
+const ModuleSetting querySetting{0x0D, 0x0E, 2, QT_TRANSLATE_NOOP("ModuleSettings", "Query 参数"),
+                                 queryText};
 } // namespace
 
 ModuleSettings::Outcome ModuleSettings::exchange(int command, const QString& parameters,
@@ -176,9 +181,9 @@ ModuleSettings::Outcome ModuleSettings::write(const ModuleSetting& setting, int 
     if (outcome != Outcome::Done)
         return outcome;
     if (readBack != value) {
-        error_ =
-            QCoreApplication::translate("ModuleSettings", "%1回读为 %2，与设置的 %3 不符")
-                .arg(QCoreApplication::translate("ModuleSettings", setting.name), setting.text(readBack), setting.text(value));
+        error_ = QCoreApplication::translate("ModuleSettings", "%1回读为 %2，与设置的 %3 不符")
+                     .arg(QCoreApplication::translate("ModuleSettings", setting.name),
+                          setting.text(readBack), setting.text(value));
         return Outcome::Mismatch;
     }
     return Outcome::Done;
@@ -239,13 +244,20 @@ QString ModuleSettings::powerText(int centiDbm) {
 
 QString ModuleSettings::sessionMeaning(int session, bool targetB) {
     if (session == 0)
-        return QCoreApplication::translate("ModuleSettings", "S0：标签每一轮都应答，读到的次数最多");
+        return QCoreApplication::translate("ModuleSettings",
+                                           "S0：标签每一轮都应答，读到的次数最多");
     const QString target =
-        targetB ? QCoreApplication::translate("ModuleSettings", "目标 B：只有已被盘点过、标志已翻转的标签应答")
-                : QCoreApplication::translate("ModuleSettings", "目标 A：标签被读到一次后标志翻转，在标志恢复前不再应答，"
-                                 "看起来像“每张标签只报一次”");
+        targetB
+            ? QCoreApplication::translate("ModuleSettings",
+                                          "目标 B：只有已被盘点过、标志已翻转的标签应答")
+            : QCoreApplication::translate("ModuleSettings",
+                                          "目标 A：标签被读到一次后标志翻转，在标志恢复前不再应答，"
+                                          "看起来像“每张标签只报一次”");
     const QString lasting =
-        session == 1 ? QCoreApplication::translate("ModuleSettings", "S1：标志约 0.5–5 秒后恢复，标签每隔几秒应答一次")
-                     : QCoreApplication::translate("ModuleSettings", "S%1：标志保持数秒或更久，标签离开电场后仍保持").arg(session);
+        session == 1 ? QCoreApplication::translate(
+                           "ModuleSettings", "S1：标志约 0.5–5 秒后恢复，标签每隔几秒应答一次")
+                     : QCoreApplication::translate("ModuleSettings",
+                                                   "S%1：标志保持数秒或更久，标签离开电场后仍保持")
+                           .arg(session);
     return lasting + QCoreApplication::translate("ModuleSettings", "；") + target;
 }
