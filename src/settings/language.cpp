@@ -19,11 +19,6 @@ QString knownLanguage(const QString& locale) {
     return QString();
 }
 
-bool isPosixLocale(const QString& locale) {
-    const QString name = locale.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
-    return name == QLatin1String("C") || name == QLatin1String("POSIX");
-}
-
 QString fromProcess(const char* name) {
     return qEnvironmentVariable(name);
 }
@@ -46,8 +41,6 @@ QString choose(const QString& override, const std::function<QString(const char*)
         const QString value = variable(name);
         if (value.isEmpty())
             continue;
-        if (isPosixLocale(value))
-            return QString::fromLatin1(kDefault);
         for (const QString& entry : value.split(QLatin1Char(':'), Qt::SkipEmptyParts))
             if (!knownLanguage(entry).isEmpty())
                 return knownLanguage(entry);

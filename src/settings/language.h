@@ -36,8 +36,8 @@ const QList<Language>& languages();
 
 // The language asked for: a known `override` first, else the locale in
 // gettext's order (LANGUAGE, a colon list, then LC_ALL, LC_MESSAGES, LANG;
-// the first one set and not empty decides; C and POSIX mean the default; a
-// language without a catalog is passed over within LANGUAGE's list).
+// the first one set and not empty decides; C, POSIX and a language without a
+// catalog mean the default, except within LANGUAGE's list, where they are passed over).
 // `environment` reads a variable (the process environment by default).
 QString choose(const QString& override = QString(),
                const std::function<QString(const char*)>& environment = {});
