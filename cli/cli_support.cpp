@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -31,6 +32,38 @@ const struct {
 
 QString seeHelp(const QString& command) {
     return QStringLiteral(" (see 'rfid-setup-cli %1 --help')").arg(command);
+}
+
+int editDistance(const QString& a, const QString& b) {
+    QList<int> row(b.size() + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// " Did you mean --NAME?" for the option of the help text nearest to a
+// mistyped one; empty when none is near (a third of its letters, at least 2).
+QString nearestOption(const QString& unknown, const QString& helpText) {
+    static const QRegularExpression option(QStringLiteral("--([a-z][a-z0-9-]*)"));
+    QString best;
+    int bestDistance = std::max<int>(2, int(unknown.size()) / 3) + 1;
+    for (const auto& match : option.globalMatch(helpText)) {
+        const int distance = editDistance(unknown, match.captured(1));
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = match.captured(1);
+        }
+    }
+    return best.isEmpty() ? QString() : QStringLiteral(" Did you mean --%1?").arg(best);
 }
 
 } // namespace
@@ -216,7 +249,11 @@ QString CommandParser::value(const QString& option) const {
 
 int CommandParser::parse(const QStringList& arguments, int minPositional, int maxPositional) {
     if (!parser_.parse(arguments)) {
-        printError(command_ + QStringLiteral(": ") + parser_.errorText() + seeHelp(command_));
+        const QStringList unknown = parser_.unknownOptionNames();
+        printError(
+            command_ + QStringLiteral(": ") + parser_.errorText() +
+            (unknown.isEmpty() ? QString() : nearestOption(unknown.first(), parser_.helpText())) +
+            seeHelp(command_));
         return exitUsage;
     }
     if (parser_.isSet(QStringLiteral("help"))) {
@@ -255,8 +292,9 @@ bool openJournal(IssuingJournal& journal, const CommandParser& command,
     if (journal.open(IssuingJournal::configuredAddress(command.value(QStringLiteral("journal"))),
                      access))
         return true;
-    printError(journal.errorText() +
-               QStringLiteral("：请检查 --journal 给出的发卡记录位置、权限或数据库连接"));
+    printError(QCoreApplication::translate(
+                   "cli", "%1：请检查 --journal 给出的发卡记录位置、权限或数据库连接")
+                   .arg(journal.errorText()));
     return false;
 }
 
@@ -307,9 +345,10 @@ bool CliReader::open(const CommandParser& options, int* exitCode) {
     if (simulate) {
         library = simulatedReaderLibrary(QCoreApplication::applicationDirPath());
         if (library.isEmpty()) {
-            *exitCode = failWith(exitReaderError,
-                                 QStringLiteral("模拟读卡器的库没有安装在本程序旁边：请重新安装 "
-                                                "rfid-setup"));
+            *exitCode = failWith(
+                exitReaderError,
+                QCoreApplication::translate("cli", "模拟读卡器的库没有安装在本程序旁边：请重新安装 "
+                                                   "rfid-setup"));
             return false;
         }
     } else if (options.isSet(QStringLiteral("library"))) {
@@ -318,9 +357,11 @@ bool CliReader::open(const CommandParser& options, int* exitCode) {
     device_ = std::make_unique<LibraryDevice>(library);
     const QString unavailable = device_->unavailableReason();
     if (!unavailable.isEmpty()) {
-        *exitCode = failWith(exitReaderError,
-                             unavailable + QStringLiteral("：请检查 --library 给出的读卡器库，"
-                                                          "或重新安装 rfid-setup"));
+        *exitCode =
+            failWith(exitReaderError,
+                     QCoreApplication::translate("cli", "%1：请检查 --library 给出的读卡器库，"
+                                                        "或重新安装 rfid-setup")
+                         .arg(unavailable));
         return false;
     }
     // The ids added and the reader chosen in the window count here too.
@@ -337,9 +378,9 @@ int CliReader::noReply() {
     const QString problem = readerProblemText(*device_);
     if (!problem.isEmpty())
         return failWith(exitReaderError, problem);
-    return failWith(exitNoReply,
-                    QStringLiteral("通讯错误，没有接收到数据..：请检查读卡器的连接和地址"
-                                   "（--address），用 --debug 查看收发的数据帧"));
+    return failWith(exitNoReply, QCoreApplication::translate(
+                                     "cli", "通讯错误，没有接收到数据..：请检查读卡器的连接和地址"
+                                            "（--address），用 --debug 查看收发的数据帧"));
 }
 
 int CliReader::command(const QString& payload, QString* data) {
@@ -360,13 +401,16 @@ int CliReader::command(const QString& payload, QString* data) {
         const QString reason = falsereason(code);
         return failWith(
             exitReaderError,
-            QStringLiteral("读卡器报错 %1：%2：请检查命令和参数是否适合这台读卡器")
-                .arg(code, reason.isEmpty() ? QStringLiteral("未知的错误") : reason.trimmed()));
+            QCoreApplication::translate("cli",
+                                        "读卡器报错 %1：%2：请检查命令和参数是否适合这台读卡器")
+                .arg(code, reason.isEmpty() ? QCoreApplication::translate("cli", "未知的错误")
+                                            : reason.trimmed()));
     }
     case ReplyStatus::Garbled:
         return failWith(exitReaderError,
-                        QStringLiteral("数据丢包，流水校验出错：%1：请再试一次，多次出现时请检查"
-                                       "读卡器的连接")
+                        QCoreApplication::translate(
+                            "cli", "数据丢包，流水校验出错：%1：请再试一次，多次出现时请检查"
+                                   "读卡器的连接")
                             .arg(reply));
     }
     return exitReaderError;

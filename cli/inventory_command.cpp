@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QTextStream>
 
+#include <QCoreApplication>
 #include <csignal>
 #include <unistd.h>
 
@@ -229,7 +230,7 @@ int runHid(CliReader& reader, uhf::InventoryStatistics& statistics, const QStrin
     if (!mask.isEmpty())
         inventory.clearMask();
     if (outcome == HidInventory::Outcome::Done && statistics.errorResponses())
-        printError(QStringLiteral("模块报错：") + inventory.errorText());
+        printError(QCoreApplication::translate("cli", "模块报错：%1").arg(inventory.errorText()));
     if (outcome == HidInventory::Outcome::NoReply)
         return reader.noReply();
     if (outcome == HidInventory::Outcome::Refused)
@@ -262,7 +263,7 @@ int runSerial(ReaderLink& link, const QString& port, uhf::InventoryStatistics& s
     if (!inventory.inventory().errorText().isEmpty())
         printError(QStringLiteral("模块报错：") + inventory.inventory().errorText());
     if (!answered)
-        printError(QStringLiteral("模块没有回答停止盘点 (28)：它也许还在盘点"));
+        printError(QCoreApplication::translate("cli", "模块没有回答停止盘点 (28)：它也许还在盘点"));
     return exitOk;
 }
 
@@ -351,9 +352,8 @@ int inventoryCommand(const QStringList& arguments) {
     std::signal(SIGTERM, SIG_DFL);
     if (command.isSet(QStringLiteral("csv")) &&
         !writeCsv(command.value(QStringLiteral("csv")), statistics) && exitCode == exitOk)
-        exitCode = failWith(
-            exitUsage,
-            QStringLiteral("CSV 文件 %1 写不进去").arg(command.value(QStringLiteral("csv"))));
+        exitCode = failWith(exitUsage, QCoreApplication::translate("cli", "CSV 文件 %1 写不进去")
+                                           .arg(command.value(QStringLiteral("csv"))));
     if (json)
         printJson(summaryObject(statistics));
     else

@@ -7,6 +7,7 @@
 #include "uhf/epc_issuer.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -24,7 +25,7 @@ int stopPipe[2] = {-1, -1};
 // The first Ctrl-C stops after the current tag, and at once during a pause; a
 // second one ends the program.
 void requestStop(int signal) {
-    stopRequested = 1;
+    stopRequested = signal;
     std::signal(signal, SIG_DFL);
     const char wake = 1;
     [[maybe_unused]] const ssize_t written = ::write(stopPipe[1], &wake, 1);
@@ -58,6 +59,11 @@ class StopOnSignal {
                 ::close(std::exchange(end, -1));
     }
     bool stopped() const { return stopRequested; }
+    // Why the run stopped, for the summary.
+    static QString reason() {
+        return stopRequested == SIGINT ? QStringLiteral("stopped by Ctrl-C")
+                                       : QStringLiteral("stopped by signal %1").arg(stopRequested);
+    }
 
   private:
     std::unique_ptr<QSocketNotifier> notifier_;
@@ -134,21 +140,31 @@ class Report {
         return ms > 0 ? issued_ * 60000.0 / ms : 0.0;
     }
 
+    // Why the run ended before its count, when the operator or the reader
+    // stopped it.
+    void stopped(const QString& reason) { stopReason_ = reason; }
+
     void summary() {
         clearProgress();
-        const QString text = QStringLiteral("issued %1 of %2, failed %3, %4 tags per minute")
-                                 .arg(issued_)
-                                 .arg(count_)
-                                 .arg(failed_)
-                                 .arg(perMinute(), 0, 'f', 1);
-        if (json_)
-            printJson({{QStringLiteral("event"), QStringLiteral("summary")},
-                       {QStringLiteral("issued"), issued_},
-                       {QStringLiteral("count"), count_},
-                       {QStringLiteral("failed"), failed_},
-                       {QStringLiteral("tagsPerMinute"), perMinute()}});
-        else
+        QString text = QStringLiteral("issued %1 of %2, failed %3, %4 tags per minute")
+                           .arg(issued_)
+                           .arg(count_)
+                           .arg(failed_)
+                           .arg(perMinute(), 0, 'f', 1);
+        if (!stopReason_.isEmpty())
+            text += QStringLiteral(", ") + stopReason_;
+        if (json_) {
+            QJsonObject object{{QStringLiteral("event"), QStringLiteral("summary")},
+                               {QStringLiteral("issued"), issued_},
+                               {QStringLiteral("count"), count_},
+                               {QStringLiteral("failed"), failed_},
+                               {QStringLiteral("tagsPerMinute"), perMinute()}};
+            if (!stopReason_.isEmpty())
+                object.insert(QStringLiteral("stopped"), stopReason_);
+            printJson(object);
+        } else {
             QTextStream(stderr) << text << Qt::endl;
+        }
     }
 
     void showProgress() {
@@ -173,6 +189,7 @@ class Report {
     int issued_ = 0;
     int failed_ = 0;
     QElapsedTimer clock_;
+    QString stopReason_;
 };
 
 // What the operator asked for, read strictly.
@@ -377,8 +394,12 @@ int issueTags(EpcIssuer& issuer, CliReader& reader, Report& report, const IssueO
                             attempt.detail);
         case EpcIssuer::Event::NoReply:
             // Three missed replies: say why the reader is not answering.
-            if (noReplies >= noReplyLimit)
+            if (noReplies >= noReplyLimit) {
+                report.stopped(
+                    QStringLiteral("stopped: the reader did not answer %1 times in a row")
+                        .arg(noReplies));
                 return reader.noReply();
+            }
             [[fallthrough]];
         case EpcIssuer::Event::NoTag:
         case EpcIssuer::Event::SameTag:
@@ -393,6 +414,8 @@ int issueTags(EpcIssuer& issuer, CliReader& reader, Report& report, const IssueO
                                 .arg(issuer.refusal(), refusalAdvice(issuer.refusal())));
         reader.link().waitUntil(wait, [&stop] { return stop.stopped(); });
     }
+    if (stop.stopped())
+        report.stopped(StopOnSignal::reason());
     return report.issued() == options.count ? exitOk : exitIncomplete;
 }
 
@@ -419,6 +442,18 @@ int issueCommand(const QStringList& arguments) {
     if (exitCode >= 0)
         return exitCode;
 
+    // Without --start only a journal file that is there has a series to go on
+    // with: a run that cannot start creates no journal, nor its folder.
+    QString addressProblem;
+    const std::optional<IssuingJournal::Address> address = IssuingJournal::parseAddress(
+        IssuingJournal::configuredAddress(command.value(QStringLiteral("journal"))),
+        &addressProblem);
+    if (options.start.isEmpty() && address && !address->postgres &&
+        !QFileInfo::exists(address->file))
+        return usageError(QStringLiteral("issue"),
+                          QStringLiteral("issue: there is no journal at %1 yet, so no series to "
+                                         "continue: give --start to begin one")
+                              .arg(address->file));
     IssuingJournal journal;
     if (!openJournal(journal, command))
         return exitJournalError;

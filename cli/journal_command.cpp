@@ -6,6 +6,7 @@
 #include "uhf/gs1_epc.h"
 #include "uhf/issuing_journal.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -167,8 +168,9 @@ int journalCommand(const QStringList& arguments) {
         if (check.problems.isEmpty())
             return exitOk;
         return failWith(exitJournalConflict,
-                        QStringLiteral("发卡记录有 %1 个问题：请按上面各行查明原因，修正之前不要"
-                                       "再用这个号段发卡")
+                        QCoreApplication::translate(
+                            "cli", "发卡记录有 %1 个问题：请按上面各行查明原因，修正之前不要"
+                                   "再用这个号段发卡")
                             .arg(check.problems.size()));
     }
     if (action == QLatin1String("series")) {
@@ -196,8 +198,11 @@ int journalCommand(const QStringList& arguments) {
                                 .trimmed()) +
                     QLatin1Char('\n');
     }
-    return writeOutput(command.name(),
-                       action == QLatin1String("export") ? command.value(QStringLiteral("output"))
-                                                         : QString(),
-                       text.toUtf8());
+    QString output =
+        action == QLatin1String("export") ? command.value(QStringLiteral("output")) : QString();
+    // A CSV file named without an extension gets one; a device or pipe stays as named.
+    if (!json && !output.isEmpty() && QFileInfo(output).suffix().isEmpty() &&
+        !QFileInfo::exists(output))
+        output += QStringLiteral(".csv");
+    return writeOutput(command.name(), output, text.toUtf8());
 }

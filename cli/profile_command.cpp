@@ -6,17 +6,57 @@
 
 #include <QJsonObject>
 #include <QTextStream>
+#include <algorithm>
 
 using settings::Profile;
 using settings::SettingResult;
 
 namespace {
 
-const char kDescription[] =
-    "profile apply FILE: send a configuration profile's settings to the reader (or, with "
-    "--all-readers, to every reader found), read back what the reader reports, and record the "
-    "result in the journal's database; profile check FILE: validate a profile and print its "
-    "frames; profile template: a profile with every setting at the window's defaults.";
+const QList<CommandAction> kActions = {
+    {"apply", "FILE: send a profile's settings to the reader, read back, record the result"},
+    {"check", "FILE: validate a profile and print its frames"},
+    {"template", "print a profile with every setting at the window's defaults"},
+};
+
+const char* description(const QString& action) {
+    if (action == QLatin1String("apply"))
+        return "profile apply FILE: send a configuration profile's settings to the reader (or, "
+               "with --all-readers, to every reader found), read back what the reader reports, "
+               "and record the result in the journal's database.";
+    if (action == QLatin1String("check"))
+        return "profile check FILE: validate a profile and print the frames it would send.";
+    return "profile template: a profile with every setting at the window's defaults.";
+}
+
+// The options of an action; the options common to every command are taken by
+// the others too, without being described in their help.
+void addOptions(QCommandLineParser& parser, const QString& action) {
+    if (action == QLatin1String("apply")) {
+        CliReader::addOptions(parser);
+        addJournalOption(parser);
+        parser.addOptions({
+            {QStringLiteral("all-readers"), QStringLiteral("Set up every reader found, in turn.")},
+            {QStringLiteral("keep-going"),
+             QStringLiteral("Send the remaining settings after a failure.")},
+            {QStringLiteral("dry-run"),
+             QStringLiteral("Print the frames that would be sent; send nothing.")},
+        });
+        return;
+    }
+    if (action == QLatin1String("check"))
+        parser.addOption(
+            {QStringLiteral("address"),
+             QStringLiteral("Reader address in the frames, two hex digits (default 00)."),
+             QStringLiteral("hex"), QStringLiteral("00")});
+    for (const char* name : {"simulate", "library", "journal"}) {
+        QCommandLineOption common(QString::fromLatin1(name), QString());
+        if (qstrcmp(name, "simulate") != 0)
+            common.setValueName(QStringLiteral("value"));
+        common.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(common);
+    }
+}
 
 QString readerName(const ReaderInfo& reader) {
     return reader.id() + QLatin1Char(' ') + (reader.serial.isEmpty() ? reader.path : reader.serial);
@@ -171,27 +211,20 @@ int apply(CommandParser& command, const Profile& profile) {
 
 int profileCommand(const QStringList& arguments) {
     const QString action = arguments.value(1);
-    CommandParser command(QStringLiteral("profile ") + action, QString::fromLatin1(kDescription));
-    CliReader::addOptions(command.parser());
-    addJournalOption(command.parser());
-    command.parser().addOptions({
-        {QStringLiteral("all-readers"),
-         QStringLiteral("apply: set up every reader found, in turn.")},
-        {QStringLiteral("keep-going"),
-         QStringLiteral("apply: send the remaining settings after a failure.")},
-        {QStringLiteral("dry-run"),
-         QStringLiteral("apply: print the frames that would be sent; send nothing.")},
-    });
-    const bool takesFile = action == QLatin1String("apply") || action == QLatin1String("check");
+    if (std::none_of(kActions.begin(), kActions.end(),
+                     [&](const CommandAction& a) { return action == QLatin1String(a.name); }))
+        return actionHelp(QStringLiteral("profile"), kActions, action);
+    CommandParser command(QStringLiteral("profile ") + action,
+                          QString::fromLatin1(description(action)));
+    addOptions(command.parser(), action);
+    const bool takesFile = action != QLatin1String("template");
     const int parsed = command.parse(arguments.mid(1), takesFile ? 1 : 0, takesFile ? 1 : 0);
     if (parsed >= 0)
         return parsed;
-    if (action == QLatin1String("template")) {
+    if (!takesFile) {
         QTextStream(stdout) << Profile::templateText();
         return exitOk;
     }
-    if (!takesFile)
-        return failWith(exitUsage, QStringLiteral("profile: apply FILE, check FILE or template"));
     const std::optional<Profile> profile = loadProfile(command.positional().at(0));
     if (!profile)
         return exitUsage;

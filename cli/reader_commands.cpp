@@ -7,6 +7,7 @@
 #include "protocol/text_encoding.h"
 #include "uhf/epc_issuer.h"
 #include "uhf/epc_operations.h"
+#include <QCoreApplication>
 
 namespace {
 
@@ -58,8 +59,8 @@ int tagFailure(EpcOperations::Outcome outcome, const EpcOperations& operations, 
     case EpcOperations::Outcome::NoReply:
         return reader.noReply();
     case EpcOperations::Outcome::NoTag:
-        return failWith(exitNoReply,
-                        QStringLiteral("天线区域内没有标签：请把标签放到读卡器上再试"));
+        return failWith(exitNoReply, QCoreApplication::translate(
+                                         "cli", "天线区域内没有标签：请把标签放到读卡器上再试"));
     default:
         return failWith(exitReaderError, operations.errorText());
     }
@@ -206,20 +207,28 @@ int epcWrite(const QStringList& arguments) {
             return int(exitOk);
         }
         case EpcOperations::Carries::No:
+            // A password does not make a tag's memory longer.
+            if (writeError == uhfErrorText(QStringLiteral("B3")))
+                return failWith(exitReaderError,
+                                QCoreApplication::translate(
+                                    "cli", "没有写入：%1：EPC 号比标签的存储区长，请用较短的 EPC "
+                                           "号或存储区更大的标签")
+                                    .arg(writeError));
             return failWith(
                 exitReaderError,
-                QStringLiteral("没有写入：%1：请检查访问密码（--password）和标签是否锁定")
+                QCoreApplication::translate(
+                    "cli", "没有写入：%1：请检查访问密码（--password）和标签是否锁定")
                     .arg(written == EpcOperations::Outcome::Done
-                             ? QStringLiteral("标签读回的 EPC 号不同")
+                             ? QCoreApplication::translate("cli", "标签读回的 EPC 号不同")
                              : writeError));
         case EpcOperations::Carries::Unknown:
             break;
         }
-        return failWith(
-            exitNoReply,
-            QStringLiteral("标签无法读回：%1：请让标签留在读卡器上，用 epc read 查看它的 "
-                           "EPC 号")
-                .arg(operations.errorText()));
+        return failWith(exitNoReply,
+                        QCoreApplication::translate(
+                            "cli", "标签无法读回：%1：请让标签留在读卡器上，用 epc read 查看它的 "
+                                   "EPC 号")
+                            .arg(operations.errorText()));
     });
 }
 

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -78,9 +79,11 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
     auto* exportButton = new QPushButton(QStringLiteral("导出..."), this);
     exportButton->setObjectName(QStringLiteral("JournalExport"));
     connect(exportButton, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出发卡记录"),
-                                                          QStringLiteral("journal.csv"),
-                                                          QStringLiteral("CSV (*.csv)"));
+        QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出发卡记录"),
+                                                    QStringLiteral("journal.csv"),
+                                                    QStringLiteral("CSV (*.csv)"));
+        if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
+            file += QStringLiteral(".csv");
         if (!file.isEmpty())
             exportTo(file);
     });

@@ -34,6 +34,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -468,10 +469,12 @@ void TForm1::showJournal() {
 }
 
 void TForm1::saveProfile() {
-    const QString fileName = QFileDialog::getSaveFileName(
-        this, QStringLiteral("保存设置方案"), QString(), QStringLiteral("设置方案 (*.ini)"));
+    QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("保存设置方案"), QString(),
+                                                    QStringLiteral("设置方案 (*.ini)"));
     if (fileName.isEmpty())
         return;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".ini");
     const QMap<QString, QString> values = profileValuesOf(this);
     const QString text = settings::Profile::text(values);
     // What the controls hold must make a profile that can be applied.

@@ -2,12 +2,14 @@
 
 #include "conversion.h"
 #include "hex_text.h"
+#include <QCoreApplication>
 
 namespace parameter {
 
 namespace {
 InputError outOfRange(const QString& text, const QString& range) {
-    return InputError(QStringLiteral("'%1' 超出范围 %2，命令未发送").arg(text, range));
+    return InputError(
+        QCoreApplication::translate("parameter", "'%1' 超出范围 %2，命令未发送").arg(text, range));
 }
 } // namespace
 

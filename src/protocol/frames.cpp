@@ -1,6 +1,7 @@
 #include "frames.h"
 
 #include "hex_text.h"
+#include <QCoreApplication>
 
 namespace {
 
@@ -9,7 +10,8 @@ QString frame(const QString& address, const QString& prefix, const QString& payl
     const QString digits = hex::digitsOf(payload);
     if (digits.size() % 2) {
         if (error)
-            *error = QStringLiteral("十六进制数据有 %1 位，不是整字节，命令未发送   ")
+            *error = QCoreApplication::translate("frames",
+                                                 "十六进制数据有 %1 位，不是整字节，命令未发送   ")
                          .arg(digits.size());
         return QString();
     }

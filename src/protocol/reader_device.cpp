@@ -3,6 +3,7 @@
 #include "usbhid/known_readers.h"
 #include "usbhid/readerhid_api.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstring>
@@ -54,11 +55,14 @@ bool ruleCovers(const QString& id) {
 
 QString noPermissionText(const ReaderFailure& failure) {
     if (ruleCovers(failure.id))
-        return QStringLiteral("没有读写 %1 的权限：udev 规则 %2 只让在本机桌面登录的用户（uaccess）"
-                              "打开读卡器；请确认已安装 rfid-setup 软件包（手工安装后运行 %3），"
-                              "在桌面会话中使用，然后拔下读卡器再插上")
+        return QCoreApplication::translate(
+                   "LibraryDevice",
+                   "没有读写 %1 的权限：udev 规则 %2 只让在本机桌面登录的用户（uaccess）"
+                   "打开读卡器；请确认已安装 rfid-setup 软件包（手工安装后运行 %3），"
+                   "在桌面会话中使用，然后拔下读卡器再插上")
             .arg(failure.path, QLatin1String(rulesFile), QLatin1String(reloadRules));
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "LibraryDevice",
                "没有读写 %1 的权限：udev 规则 %2 不包括读卡器 %3；请以 root 把这一行写入 "
                "/etc/udev/rules.d/70-rfid-setup-local.rules：SUBSYSTEM==\"hidraw\", "
                "ATTRS{idVendor}==\"%4\", ATTRS{idProduct}==\"%5\", TAG+=\"uaccess\"，"
@@ -74,7 +78,8 @@ QString readerFailureText(const ReaderFailure& failure) {
     case ReaderFailure::NoPermission:
         return noPermissionText(failure);
     case ReaderFailure::DeviceGone:
-        return QStringLiteral("读卡器 %1 已断开：请重新插上读卡器").arg(failure.path);
+        return QCoreApplication::translate("LibraryDevice", "读卡器 %1 已断开：请重新插上读卡器")
+            .arg(failure.path);
     case ReaderFailure::None:
         break;
     }
@@ -83,16 +88,17 @@ QString readerFailureText(const ReaderFailure& failure) {
 
 QString readerInUseText(ReaderDevice& device) {
     if (device.simulated())
-        return QStringLiteral("模拟读卡器（没有连接真实设备）");
+        return QCoreApplication::translate("LibraryDevice", "模拟读卡器（没有连接真实设备）");
     if (!device.listsReaders())
         return QString();
     const QList<ReaderInfo> readers = device.readers();
     const auto inUse = std::find_if(readers.begin(), readers.end(),
                                     [](const ReaderInfo& reader) { return reader.inUse; });
     if (inUse == readers.end())
-        return QStringLiteral("未找到读卡器");
-    const QString product =
-        inUse->product.isEmpty() ? QStringLiteral("USB HID 读卡器") : inUse->product;
+        return QCoreApplication::translate("LibraryDevice", "未找到读卡器");
+    const QString product = inUse->product.isEmpty()
+                                ? QCoreApplication::translate("LibraryDevice", "USB HID 读卡器")
+                                : inUse->product;
     return QStringLiteral("%1 (%2)").arg(product, inUse->id());
 }
 
@@ -105,12 +111,13 @@ QString readerProblemText(ReaderDevice& device) {
                     [](const ReaderInfo& reader) { return reader.inUse; }))
         return QString();
     const QStringList ids = device.idsLookedFor();
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "LibraryDevice",
                "未找到读卡器%1：请插上读卡器，用 lsusb 查看它的 USB ID；别的 ID 可在窗口的"
                "“系统 → 选择读卡器...”中添加，或用环境变量 READERHID_DEVICE 指定")
-        .arg(ids.isEmpty()
-                 ? QString()
-                 : QStringLiteral("（查找的 USB ID：%1）").arg(ids.join(QLatin1Char(','))));
+        .arg(ids.isEmpty() ? QString()
+                           : QCoreApplication::translate("LibraryDevice", "（查找的 USB ID：%1）")
+                                 .arg(ids.join(QLatin1Char(','))));
 }
 
 QString simulatedLibraryPath(const QString& programDir) {
@@ -138,7 +145,7 @@ bool LibraryDevice::load() {
     if (!handle_)
         handle_ = dlopen(fileName_.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
-        error_ = QStringLiteral("无法加载读卡器库 %1：%2")
+        error_ = QCoreApplication::translate("LibraryDevice", "无法加载读卡器库 %1：%2")
                      .arg(fileName_, QString::fromLocal8Bit(dlerror()));
         return false;
     }
@@ -152,7 +159,7 @@ bool LibraryDevice::load() {
     lookedFor_ = lookUp<decltype(lookedFor_)>(handle_, "readerLookedFor");
     takeTagAway_ = lookUp<decltype(takeTagAway_)>(handle_, "readerTakeTagAway");
     if (!write_ || !read_) {
-        error_ = QStringLiteral("读卡器库 %1 缺少函数 %2")
+        error_ = QCoreApplication::translate("LibraryDevice", "读卡器库 %1 缺少函数 %2")
                      .arg(fileName_, QLatin1String(write_ ? "hidReadData" : "hidWriteData"));
         write_ = nullptr;
         read_ = nullptr;

@@ -4,6 +4,7 @@
 #include "read_thread.h"
 #include "write_thread.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <system_error>
 
@@ -15,6 +16,16 @@ TComm::~TComm() {
     ClosePort();
 }
 
+namespace {
+
+// The component's English message and the operator's hint in the program's language.
+ECommsError withHint(const char* message, const char* hint) {
+    return ECommsError(
+        (QString::fromLatin1(message) + QCoreApplication::translate("TComm", hint)).toStdString());
+}
+
+} // namespace
+
 void TComm::OpenPort() {
     if (port_)
         throw ECommsError("This serial port already opened");
@@ -22,12 +33,14 @@ void TComm::OpenPort() {
     case OpenResult::Missing:
         throw ECommsError("the com is not exist!...");
     case OpenResult::Denied:
-        throw ECommsError("the com is not allowed!... You have no permission to use it.\n"
-                          "没有使用该串口的权限：请把用户加入 dialout 组"
-                          "（sudo usermod -aG dialout 用户名），重新登录后再打开。");
+        throw withHint(
+            "the com is not allowed!... You have no permission to use it.\n",
+            QT_TRANSLATE_NOOP("TComm", "没有使用该串口的权限：请把用户加入 dialout 组"
+                                       "（sudo usermod -aG dialout 用户名），重新登录后再打开。"));
     case OpenResult::Busy:
-        throw ECommsError("the com is busy!... Another program is using it.\n"
-                          "该串口正被其他程序使用：请先关闭那个程序再打开。");
+        throw withHint(
+            "the com is busy!... Another program is using it.\n",
+            QT_TRANSLATE_NOOP("TComm", "该串口正被其他程序使用：请先关闭那个程序再打开。"));
     case OpenResult::NotTerminal:
         throw ECommsError("File handle is not a comm handle ");
     case OpenResult::NoSetup:

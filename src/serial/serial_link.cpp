@@ -2,6 +2,7 @@
 
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
+#include <QCoreApplication>
 
 SerialLink::SerialLink(ReaderLink& link, QObject* parent) : QObject(parent), link_(link) {
     comm1_.setCommName(QStringLiteral("COM1"));
@@ -25,7 +26,8 @@ void SerialLink::Comm1ReceiveData(TComm*, const char* buffer, quint16 length) {
 void SerialLink::Comm1RequestHangup(TComm*) {
     if (!comm1_.isOpen())
         return;
-    link_.log(QStringLiteral("串口 %1 的连接已断开（设备已拔出或已切换模式），串口已关闭   ")
+    link_.log(QCoreApplication::translate(
+                  "SerialLink", "串口 %1 的连接已断开（设备已拔出或已切换模式），串口已关闭   ")
                   .arg(comm1_.openedName()) +
               link_.time() + kCrLf);
     comm1_.ClosePort();
@@ -35,7 +37,8 @@ void SerialLink::Comm1RequestHangup(TComm*) {
 void SerialLink::Send232HEX(const QString& text) {
     const QByteArray bytes = hex::toBytes(text);
     if (bytes.size() > kTransmitCapacity) {
-        link_.log(QStringLiteral("发送数据有 %1 字节，超过 %2 字节的串口发送缓冲，未发送   ")
+        link_.log(QCoreApplication::translate(
+                      "SerialLink", "发送数据有 %1 字节，超过 %2 字节的串口发送缓冲，未发送   ")
                       .arg(bytes.size())
                       .arg(kTransmitCapacity) +
                   link_.time());
@@ -49,8 +52,9 @@ void SerialLink::Send232HEX(const QString& text) {
                       comm1_.transmitBacklog() + bytes.size() > TComm::kTransmitQueueLimit;
     if (full && !backlogReported_) {
         backlogReported_ = true;
-        link_.log(QStringLiteral("串口 %1 没有取走已发送的数据（发送队列已满 %2 字节），"
-                                 "数据未发送   ")
+        link_.log(QCoreApplication::translate(
+                      "SerialLink", "串口 %1 没有取走已发送的数据（发送队列已满 %2 字节），"
+                                    "数据未发送   ")
                       .arg(comm1_.openedName())
                       .arg(TComm::kTransmitQueueLimit) +
                   link_.time());

@@ -454,6 +454,15 @@ std::optional<Profile> Profile::parse(const QByteArray& content, const QString& 
         add("relay", relayPayload(relayOn), relayTexts(relayOn));
     }
     if (entries.anyIn("wifi")) {
+        // The module takes an open network or a WPA passphrase; the length only,
+        // never the password, goes into the message.
+        const qsizetype length = entries.value("wifi.password").size();
+        if (length != 0 && (length < 8 || length > 63)) {
+            problem(
+                entries.lines.value(QStringLiteral("wifi.password")),
+                QStringLiteral("wifi.password is empty or 8 to 63 characters, not %1").arg(length));
+            return std::nullopt;
+        }
         try {
             add("wifi", wifiJoinPayload(entries.value("wifi.name"), entries.value("wifi.password")),
                 wifiJoinTexts());

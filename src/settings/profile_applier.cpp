@@ -188,9 +188,9 @@ void ProfileApplier::applyModule(const ModuleProfile& module,
 }
 
 SettingResult ProfileApplier::readFormatBack(const OutputFormat& expected) {
-    ReplyTexts texts(QString(), QStringLiteral("读取输出格式失败   "));
+    ReplyTexts texts(QString(), QCoreApplication::translate("settings", "读取输出格式失败   "));
     texts.successLines = [this](const QString& reply, const QString& time) {
-        link_.log(QStringLiteral("读取输出格式成功   ") + time);
+        link_.log(QCoreApplication::translate("settings", "读取输出格式成功   ") + time);
         for (const QString& line : formatReadBackLines(reply))
             link_.log(line);
     };
@@ -209,11 +209,11 @@ SettingResult ProfileApplier::readFormatBack(const OutputFormat& expected) {
 
 SettingResult ProfileApplier::readVersionBack(const QString& expected) {
     QString version;
-    ReplyTexts texts(QString(), QStringLiteral("读取版本号失败   "));
+    ReplyTexts texts(QString(), QCoreApplication::translate("settings", "读取版本号失败   "));
     texts.successLines = [this, &version](const QString& reply, const QString& time) {
         version = versionText(reply);
-        link_.log(QStringLiteral("读取版本号成功   ") + time);
-        link_.log(QStringLiteral("版本号为：") + version + kCrLf);
+        link_.log(QCoreApplication::translate("settings", "读取版本号成功   ") + time);
+        link_.log(QCoreApplication::translate("settings", "版本号为：") + version + kCrLf);
     };
     SettingResult result = send(kVersionReadBack, kVersionPayload, texts);
     if (result.outcome == SettingResult::Outcome::Success && version != expected) {

@@ -8,7 +8,10 @@
 // The reader settings of the configuration pages, below the widgets: the
 // payload each setting sends and the texts its reply is judged with. The pages
 // bind them to their controls, profiles to their entries, so that every frame
-// is built in one place.
+// is built in one place. The tables' Chinese texts are marked for translation
+// in the context "settings": a page shows a caption or label of them as
+// QCoreApplication::translate("settings", text); the reply texts come
+// translated already.
 namespace settings {
 
 // Every setting command is answered at once.

@@ -3,6 +3,7 @@
 #include "protocol/conversion.h"
 #include "protocol/hex_text.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <vector>
 
@@ -53,10 +54,15 @@ QString epcNumberProblem(const QString& epc) {
     const bool wholeBytes = hex::digitsOf(epc) == epc && epc.size() % 2 == 0;
     if (wholeBytes && bytes % 2 == 0 && bytes >= 2 && bytes <= maxEpcBytes)
         return QString();
-    const QString problem =
-        QStringLiteral("EPC号长度须为 2 到 %1 之间的偶数个字节，").arg(maxEpcBytes);
-    return problem + (wholeBytes ? QStringLiteral("现为 %1 字节").arg(bytes)
-                                 : QStringLiteral("现为 %1 位十六进制数字").arg(epc.size()));
+    if (wholeBytes)
+        return QCoreApplication::translate("epcnumber",
+                                           "EPC号长度须为 2 到 %1 之间的偶数个字节，现为 %2 字节")
+            .arg(maxEpcBytes)
+            .arg(bytes);
+    return QCoreApplication::translate(
+               "epcnumber", "EPC号长度须为 2 到 %1 之间的偶数个字节，现为 %2 位十六进制数字")
+        .arg(maxEpcBytes)
+        .arg(epc.size());
 }
 
 QString stepValue(const QString& step) {

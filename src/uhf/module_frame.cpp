@@ -1,5 +1,6 @@
 #include "module_frame.h"
 
+#include <QCoreApplication>
 #include <utility>
 
 namespace uhf {
@@ -164,28 +165,33 @@ struct Named {
 
 // The module's own codes.
 constexpr Named moduleErrors[] = {
-    {0x09, "读取失败：没有标签或 CRC 错误"},
-    {0x10, "写入失败：没有标签或 CRC 错误"},
-    {0x12, "灭活失败"},
-    {0x13, "锁定失败"},
-    {0x14, "块永久锁定失败"},
-    {0x15, "盘点失败：没有标签应答或 CRC 错误"},
-    {0x16, "访问失败：访问密码错误"},
-    {0x17, "命令错误：未知命令、参数错误或命令帧校验和错误"},
-    {0x20, "跳频失败：所有信道都忙，信道搜索超时"},
-    {0xD0, "灭活失败：灭活密码为零，标签不能灭活"},
+    {0x09, QT_TRANSLATE_NOOP("uhf", "读取失败：没有标签或 CRC 错误")},
+    {0x10, QT_TRANSLATE_NOOP("uhf", "写入失败：没有标签或 CRC 错误")},
+    {0x12, QT_TRANSLATE_NOOP("uhf", "灭活失败")},
+    {0x13, QT_TRANSLATE_NOOP("uhf", "锁定失败")},
+    {0x14, QT_TRANSLATE_NOOP("uhf", "块永久锁定失败")},
+    {0x15, QT_TRANSLATE_NOOP("uhf", "盘点失败：没有标签应答或 CRC 错误")},
+    {0x16, QT_TRANSLATE_NOOP("uhf", "访问失败：访问密码错误")},
+    {0x17, QT_TRANSLATE_NOOP("uhf", "命令错误：未知命令、参数错误或命令帧校验和错误")},
+    {0x20, QT_TRANSLATE_NOOP("uhf", "跳频失败：所有信道都忙，信道搜索超时")},
+    {0xD0, QT_TRANSLATE_NOOP("uhf", "灭活失败：灭活密码为零，标签不能灭活")},
 };
 
 // The families whose low nibble is the tag's Gen2 error code.
 constexpr Named families[] = {
-    {0xA0, "读取失败："}, {0xB0, "写入失败："},       {0xC0, "锁定失败："},
-    {0xD0, "灭活失败："}, {0xE0, "块永久锁定失败："},
+    {0xA0, QT_TRANSLATE_NOOP("uhf", "读取失败：%1")},
+    {0xB0, QT_TRANSLATE_NOOP("uhf", "写入失败：%1")},
+    {0xC0, QT_TRANSLATE_NOOP("uhf", "锁定失败：%1")},
+    {0xD0, QT_TRANSLATE_NOOP("uhf", "灭活失败：%1")},
+    {0xE0, QT_TRANSLATE_NOOP("uhf", "块永久锁定失败：%1")},
 };
 
 constexpr Named gen2Errors[] = {
-    {0x0, "标签其他错误"},     {0x3, "超出标签存储区，或标签不支持该 EPC 长度"},
-    {0x4, "标签存储区已锁定"}, {0xB, "标签能量不足"},
-    {0xF, "标签非特定错误"},
+    {0x0, QT_TRANSLATE_NOOP("uhf", "标签其他错误")},
+    {0x3, QT_TRANSLATE_NOOP("uhf", "超出标签存储区，或标签不支持该 EPC 长度")},
+    {0x4, QT_TRANSLATE_NOOP("uhf", "标签存储区已锁定")},
+    {0xB, QT_TRANSLATE_NOOP("uhf", "标签能量不足")},
+    {0xF, QT_TRANSLATE_NOOP("uhf", "标签非特定错误")},
 };
 
 const char* find(const Named* begin, const Named* end, int code) {
@@ -204,14 +210,15 @@ QString codeText(int code) {
 QString errorText(int code) {
     const QString bracket = QStringLiteral(" (") + codeText(code) + ')';
     if (const char* text = find(std::begin(moduleErrors), std::end(moduleErrors), code))
-        return QString::fromUtf8(text) + bracket;
+        return QCoreApplication::translate("uhf", text) + bracket;
     if (const char* family = find(std::begin(families), std::end(families), code & 0xF0)) {
         const char* gen2 = find(std::begin(gen2Errors), std::end(gen2Errors), code & 0x0F);
-        const QString tagError = gen2 ? QString::fromUtf8(gen2)
-                                      : QStringLiteral("标签错误代码 %1").arg(code & 0x0F, 0, 16);
-        return QString::fromUtf8(family) + tagError + bracket;
+        const QString tagError =
+            gen2 ? QCoreApplication::translate("uhf", gen2)
+                 : QCoreApplication::translate("uhf", "标签错误代码 %1").arg(code & 0x0F, 0, 16);
+        return QCoreApplication::translate("uhf", family).arg(tagError) + bracket;
     }
-    return QStringLiteral("模块错误") + bracket;
+    return QCoreApplication::translate("uhf", "模块错误") + bracket;
 }
 
 QByteArray errorTagEpc(const ModuleFrame& frame) {

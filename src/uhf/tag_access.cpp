@@ -238,7 +238,7 @@ TagAccess::Outcome TagAccess::tagsInField(QList<QByteArray>* epcs) {
         if (!error_.isEmpty())
             return Outcome::Refused;
         if (reply.isEmpty()) {
-            error_ = noReplyText.trimmed();
+            error_ = noReplyText().trimmed();
             return Outcome::NoReply;
         }
         const QByteArray bytes = hex::toBytes(reply);
@@ -302,7 +302,7 @@ TagAccess::Outcome TagAccess::read(Bank bank, int wordAddress, int words, quint3
             return outcome;
         const QByteArray part = afterTagIdentity(answer);
         if (part.size() != 2 * count) {
-            error_ = garbledText.trimmed();
+            error_ = garbledText().trimmed();
             return Outcome::Garbled;
         }
         data->append(part);

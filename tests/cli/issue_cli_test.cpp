@@ -251,6 +251,8 @@ class IssueCliTest : public QObject {
             4);
         QCOMPARE(err.toUpper().count("发送...AA0008CEBB00220000227E03BB"), 3);
         QVERIFY(err.contains("rfid-setup-cli: 通讯错误，没有接收到数据.."));
+        QVERIFY2(err.endsWith(", stopped: the reader did not answer 3 times in a row\n"),
+                 err.constData());
     }
 
     // SIGINT or SIGTERM ends the pause after a tag at once, with the summary.
@@ -277,6 +279,10 @@ class IssueCliTest : public QObject {
         QCOMPARE(process.exitCode(), 1);
         const QByteArray err = process.readAllStandardError();
         QVERIFY2(err.contains("\nissued 1 of 5, failed 0"), err.constData());
+        // The summary says who stopped the run.
+        QVERIFY2(
+            err.endsWith(signal == SIGINT ? ", stopped by Ctrl-C\n" : ", stopped by signal 15\n"),
+            err.constData());
     }
 
     // Journal addresses: a mistyped one is refused, reading never creates one.

@@ -1,0 +1,183 @@
+#include "support/cli_run.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+namespace {
+
+const QMap<QString, QString> kEnglish = {{QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8")}};
+
+bool hasChinese(const QString& text) {
+    static const QRegularExpression han(QStringLiteral("[\\x{3000}-\\x{303F}\\x{4E00}-\\x{9FFF}"
+                                                       "\\x{FF00}-\\x{FFEF}]"));
+    return text.contains(han);
+}
+
+} // namespace
+
+// The tool's own lines follow the locale; its usage stays English. What a new
+// user ran into: profile actions and their help, file extensions, a journal
+// made for a run that cannot start, advice that does not fit, a silent stop,
+// and a mistyped option.
+class LanguageCliTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir home;
+
+    Run cli(QStringList arguments, const QMap<QString, QString>& env = {}) {
+        return runCli(arguments, home, env);
+    }
+
+  private slots:
+    // English mode: the reader, journal and profile lines carry no Chinese;
+    // Chinese mode (the default) prints them as ever.
+    void failureLinesFollowTheLocale_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("chinese");
+        QTest::addColumn<QString>("english");
+        QTest::newRow("odd EPC")
+            << QStringList{"epc", "write", "E20000", "--simulate"} << 2
+            << "epc write: EPC E20000: EPC号长度须为 2 到 62 之间的偶数个字节，"
+               "现为 3 字节 (see 'rfid-setup-cli epc write --help')"
+            << "epc write: EPC E20000: An EPC must be an even number of "
+               "bytes, 2 to 62; the number of bytes given is 3 (see "
+               "'rfid-setup-cli epc write --help')";
+        QTest::newRow("issue start")
+            << QStringList{"issue", "--start", "01", "--count", "1", "--simulate"} << 2
+            << "issue: --start '01': EPC号长度须为 2 到 62 之间的偶数个"
+               "字节，现为 1 字节 (see 'rfid-setup-cli issue --help')"
+            << "issue: --start '01': An EPC must be an even number of "
+               "bytes, 2 to 62; the number of bytes given is 1 (see "
+               "'rfid-setup-cli issue --help')";
+        QTest::newRow("EPC beyond the tag memory")
+            << QStringList{"epc", "write", QString(39, '0') + '1', "--simulate"} << 3
+            << "没有写入：写超出标签存储区.....：EPC 号比标签的存储区长，请用较短的 EPC 号或"
+               "存储区更大的标签"
+            << "Not written: The write goes beyond the tag memory.....: the EPC is longer than "
+               "the tag memory; use a shorter EPC or a tag with more memory";
+        QTest::newRow("serial port gone")
+            << QStringList{"inventory", "--serial", "/dev/no-such-port", "--seconds", "1"} << 3
+            << "串口 /dev/no-such-port 打不开：the com is not exist!..."
+            << "Cannot open serial port /dev/no-such-port: the com is not exist!...";
+        QTest::newRow("no library")
+            << QStringList{"epc", "read", "--library", "/nonexistent/libreaderhid.so"} << 3 << ""
+            << "";
+    }
+    void failureLinesFollowTheLocale() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, chinese);
+        QFETCH(QString, english);
+        const Run zh = cli(arguments);
+        const Run en = cli(arguments, kEnglish);
+        QCOMPARE(zh.code, exitCode);
+        QCOMPARE(en.code, exitCode);
+        QVERIFY2(hasChinese(zh.err), qPrintable(zh.err));
+        QVERIFY2(!hasChinese(en.err) && !en.err.isEmpty(), qPrintable(en.err));
+        if (!chinese.isEmpty()) {
+            QCOMPARE(zh.err, "rfid-setup-cli: " + chinese + '\n');
+            QCOMPARE(en.err, "rfid-setup-cli: " + english + '\n');
+        }
+    }
+
+    void profileActionsAndTheirOwnHelp() {
+        const Run actions = cli({"profile", "--help"});
+        QCOMPARE(actions.code, 0);
+        for (const char* action : {"apply", "check", "template"})
+            QVERIFY2(actions.out.contains(QStringLiteral("\n  %1 ").arg(action)),
+                     qPrintable(actions.out));
+        const Run check = cli({"profile", "check", "--help"});
+        QCOMPARE(check.code, 0);
+        QVERIFY(check.out.contains("--address"));
+        for (const char* other :
+             {"--all-readers", "--keep-going", "--dry-run", "--simulate", "--journal", "--debug"})
+            QVERIFY2(!check.out.contains(other), qPrintable(check.out));
+        const Run apply = cli({"profile", "apply", "--help"});
+        QVERIFY(apply.out.contains("--all-readers") && apply.out.contains("--journal"));
+        QCOMPARE(cli({"profile"}).code, 2);
+        // The options common to every command are still taken.
+        QCOMPARE(cli({"profile", "template", "--simulate"}).code, 0);
+    }
+
+    void profileCheckRefusesAWifiPasswordTheModuleCannotTake_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("7") << "1234567"
+                           << ":3: wifi.password is empty or 8 to 63 characters, not 7";
+        QTest::newRow("64") << QString(64, 'p')
+                            << ":3: wifi.password is empty or 8 to 63 characters, not 64";
+        QTest::newRow("8") << "12345678"
+                           << "";
+        QTest::newRow("63") << QString(63, 'p') << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void profileCheckRefusesAWifiPasswordTheModuleCannotTake() {
+        QFETCH(QString, password);
+        QFETCH(QString, problem);
+        const QString file = home.filePath(QStringLiteral("wifi.ini"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(("[wifi]\nname = Warehouse\npassword = \"" + password + "\"\n").toUtf8());
+        out.close();
+        const Run run = cli({"profile", "check", file});
+        QCOMPARE(run.code, problem.isEmpty() ? 0 : 2);
+        if (!problem.isEmpty())
+            QCOMPARE(run.err, "rfid-setup-cli: " + file + problem + '\n');
+        QVERIFY(password.isEmpty() || !run.err.contains(password));
+    }
+
+    void aRunThatCannotStartCreatesNoJournal() {
+        QTemporaryDir dir;
+        const QString journal = dir.filePath(QStringLiteral("new/journal.sqlite"));
+        const Run run = cli({"issue", "--simulate", "--count", "1", "--journal", journal});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains("give --start"), qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("new"))));
+    }
+
+    void anExportedJournalGetsItsExtension() {
+        QTemporaryDir dir;
+        const QString journal = dir.filePath(QStringLiteral("journal.sqlite"));
+        QCOMPARE(cli({"issue", "--simulate", "--start", "E2000001", "--count", "1", "--pause", "0",
+                      "--journal", journal})
+                     .code,
+                 0);
+        const QString records = dir.filePath(QStringLiteral("records"));
+        QCOMPARE(
+            cli({"journal", "export", "--csv", "--output", records, "--journal", journal}).code, 0);
+        QVERIFY(!QFileInfo::exists(records));
+        QFile csv(records + ".csv");
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readAll().startsWith("id,series,epc,tid,station,time,outcome,uri\n"));
+    }
+
+    void aMistypedOptionGetsTheNearestOne_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("suggestion");
+        QTest::newRow("adress") << QStringList{"epc", "read", "--adress", "01"}
+                                << " Did you mean --address?";
+        QTest::newRow("simulte") << QStringList{"version", "--simulte"}
+                                 << " Did you mean --simulate?";
+        QTest::newRow("far from all") << QStringList{"version", "--zzzzzzzz"} << "";
+    }
+    void aMistypedOptionGetsTheNearestOne() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, suggestion);
+        const Run run = cli(arguments);
+        QCOMPARE(run.code, 2);
+        const QString option = arguments.at(arguments.size() > 3 ? 2 : 1).mid(2);
+        QCOMPARE(run.err, QStringLiteral("rfid-setup-cli: %1: Unknown option '%2'.%3 (see "
+                                         "'rfid-setup-cli %1 --help')\n")
+                              .arg(arguments.first() == "epc" ? "epc read" : arguments.first(),
+                                   option, suggestion));
+    }
+};
+
+QTEST_GUILESS_MAIN(LanguageCliTest)
+#include "language_cli_test.moc"
