@@ -18,8 +18,12 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString startCaption = QStringLiteral("开始盘点");
-const QString stopCaption = QStringLiteral("停止盘点");
+QString startCaption() {
+    return InventoryPage::tr("开始盘点");
+}
+QString stopCaption() {
+    return InventoryPage::tr("停止盘点");
+}
 } // namespace
 
 InventoryPage::InventoryPage(PageContext& context, const Clock& clock, QWidget* parent)
@@ -28,29 +32,29 @@ InventoryPage::InventoryPage(PageContext& context, const Clock& clock, QWidget* 
     setObjectName(QStringLiteral("InventorySheet"));
     model_ = new TagTableModel(statistics_, this);
 
-    run_ = makeCheckBox(this, "InventoryRun", startCaption);
+    run_ = makeCheckBox(this, "InventoryRun", startCaption());
     context_.registerLoopBox(run_);
     connect(run_, &QCheckBox::clicked, this, &InventoryPage::InventoryRunClick);
     greyAfter_ = named(new QSpinBox(this), "GreyAfterSpin");
     greyAfter_->setRange(0, 3600);
     greyAfter_->setValue(5);
-    greyAfter_->setSuffix(QStringLiteral(" 秒"));
-    greyAfter_->setToolTip(QStringLiteral("超过这段时间没有读到的标签显示为灰色（0：不灰显）"));
+    greyAfter_->setSuffix(tr(" 秒"));
+    greyAfter_->setToolTip(tr("超过这段时间没有读到的标签显示为灰色（0：不灰显）"));
     model_->setGreyAfter(greyAfter_->value());
     connect(greyAfter_, &QSpinBox::valueChanged, this, [this](int seconds) {
         model_->setGreyAfter(seconds);
         shownRevision_ = ~quint64(0);
         repaintView();
     });
-    auto* copy = makeButton(this, "CopyButton", QStringLiteral("复制"));
+    auto* copy = makeButton(this, "CopyButton", tr("复制"));
     connect(copy, &QPushButton::clicked, this, &InventoryPage::CopyClick);
-    auto* csv = makeButton(this, "CsvButton", QStringLiteral("导出CSV"));
+    auto* csv = makeButton(this, "CsvButton", tr("导出CSV"));
     connect(csv, &QPushButton::clicked, this, &InventoryPage::CsvClick);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(run_);
     controls->addStretch();
-    controls->addWidget(makeLabel(this, QStringLiteral("未见灰显")));
+    controls->addWidget(makeLabel(this, tr("未见灰显")));
     controls->addWidget(greyAfter_);
     controls->addWidget(copy);
     controls->addWidget(csv);
@@ -114,7 +118,7 @@ void InventoryPage::pageOpened() {
 }
 
 void InventoryPage::InventoryRunClick() {
-    run_->setText(run_->isChecked() ? stopCaption : startCaption);
+    run_->setText(run_->isChecked() ? stopCaption() : startCaption());
     if (!run_->isChecked())
         return;
     // Changing a setting under a running inventory would answer one round's
@@ -130,8 +134,7 @@ void InventoryPage::InventoryRunClick() {
         if (inventory_.errorText() == lastError)
             return;
         lastError = inventory_.errorText();
-        context_.link.log(QStringLiteral("盘点：") + lastError + QStringLiteral("   ") +
-                          context_.link.time());
+        context_.link.log(tr("盘点：%1   ").arg(lastError) + context_.link.time());
     });
     if (!alive)
         return;
@@ -140,8 +143,8 @@ void InventoryPage::InventoryRunClick() {
     shownRevision_ = ~quint64(0);
     repaintView();
     settings_->setEnabled(true);
-    run_->setText(startCaption);
-    context_.link.log(QStringLiteral("盘点结束：%1 个标签，读到 %2 次，%3 轮   ")
+    run_->setText(startCaption());
+    context_.link.log(tr("盘点结束：%1 个标签，读到 %2 次，%3 轮   ")
                           .arg(statistics_.distinctTags())
                           .arg(statistics_.reads())
                           .arg(inventory_.rounds()) +
@@ -162,8 +165,8 @@ void InventoryPage::repaintView() {
 
 void InventoryPage::showTotals() {
     const qint64 seconds = statistics_.runMilliseconds() / 1000;
-    totals_->setText(QStringLiteral("标签 %1 个   读到 %2 次   现在 %3 次/秒   平均 %4 次/秒   "
-                                    "用时 %5:%6")
+    totals_->setText(tr("标签 %1 个   读到 %2 次   现在 %3 次/秒   平均 %4 次/秒   "
+                        "用时 %5:%6")
                          .arg(statistics_.distinctTags())
                          .arg(statistics_.reads())
                          .arg(statistics_.readsPerSecondNow())
@@ -181,7 +184,7 @@ void InventoryPage::showSelectedTag() {
 }
 
 void InventoryPage::showSession(const QueryParameters& query) {
-    session_->setText(QStringLiteral("%1：%2").arg(
+    session_->setText(tr("%1：%2").arg(
         query.text(), ModuleSettings::sessionMeaning(query.session, query.targetB)));
 }
 
@@ -194,8 +197,8 @@ void InventoryPage::CopyClick() {
 }
 
 void InventoryPage::CsvClick() {
-    const QString fileName = QFileDialog::getSaveFileName(
-        this, QStringLiteral("导出盘点结果"), QString(), QStringLiteral("CSV 文件 (*.csv)"));
+    const QString fileName =
+        QFileDialog::getSaveFileName(this, tr("导出盘点结果"), QString(), tr("CSV 文件 (*.csv)"));
     if (!fileName.isEmpty())
         saveCsv(fileName);
 }
