@@ -48,7 +48,7 @@
     </message>
     <message>
         <source>自动发卡  </source>
-        <translation>Issue automatically</translation>
+        <translation>Issue automatically </translation>
     </message>
     <message>
         <source>由 GTIN 和序列号生成起始EPC号</source>
@@ -56,19 +56,19 @@
     </message>
     <message>
         <source>每次累加      </source>
-        <translation>Step</translation>
+        <translation>Step </translation>
     </message>
     <message>
         <source>访问密码(16进制):   </source>
-        <translation>Access password (hex):</translation>
+        <translation>Access password (hex): </translation>
     </message>
     <message>
         <source>写卡等待时间:        </source>
-        <translation>Pause between tags:</translation>
+        <translation>Pause between tags: </translation>
     </message>
     <message>
         <source>毫秒   </source>
-        <translation>ms</translation>
+        <translation>ms </translation>
     </message>
     <message>
         <source>读EPC号</source>
@@ -342,7 +342,7 @@
     </message>
     <message>
         <source>连续读      </source>
-        <translation>Read continuously</translation>
+        <translation>Keep reading </translation>
     </message>
     <message>
         <source>卡请求</source>
@@ -354,7 +354,7 @@
     </message>
     <message>
         <source>请输入卡ID号码：         </source>
-        <translation>Card ID:</translation>
+        <translation>Card ID: </translation>
     </message>
     <message>
         <source>复位卡</source>
@@ -362,7 +362,7 @@
     </message>
     <message>
         <source>数据：    </source>
-        <translation>Data:</translation>
+        <translation>Data: </translation>
     </message>
     <message>
         <source>发送数据</source>
@@ -374,7 +374,7 @@
     </message>
     <message>
         <source>读身份证ID号：     </source>
-        <translation>Read identity card ID:</translation>
+        <translation>Read identity card ID: </translation>
     </message>
     <message>
         <source>读取</source>
@@ -382,7 +382,7 @@
     </message>
     <message>
         <source>读身份证文件ID号：   </source>
-        <translation>Read identity file ID:</translation>
+        <translation>Read identity file ID: </translation>
     </message>
     <message>
         <source>卡片复位数据的长度为:</source>
@@ -433,7 +433,7 @@
     </message>
     <message>
         <source>连续读   </source>
-        <translation>Read continuously</translation>
+        <translation>Keep reading </translation>
     </message>
     <message>
         <source>读卡失败   </source>
@@ -441,15 +441,15 @@
     </message>
     <message>
         <source>起始块  </source>
-        <translation>First block</translation>
+        <translation>First block </translation>
     </message>
     <message>
         <source>块数量  </source>
-        <translation>Blocks</translation>
+        <translation>Blocks </translation>
     </message>
     <message>
         <source>卡的uid信息    </source>
-        <translation>Card UID</translation>
+        <translation>Card UID </translation>
     </message>
     <message>
         <source>卡片读</source>
@@ -457,7 +457,7 @@
     </message>
     <message>
         <source>连续读     </source>
-        <translation>Read continuously</translation>
+        <translation>Keep reading </translation>
     </message>
     <message>
         <source>标志位为：</source>
@@ -469,11 +469,11 @@
     </message>
     <message>
         <source>卡uid  </source>
-        <translation>Card UID</translation>
+        <translation>Card UID </translation>
     </message>
     <message>
         <source>要写的数据    </source>
-        <translation>Data to write</translation>
+        <translation>Data to write </translation>
     </message>
     <message>
         <source>卡片写</source>
@@ -481,7 +481,7 @@
     </message>
     <message>
         <source>连续写   </source>
-        <translation>Write continuously</translation>
+        <translation>Keep writing </translation>
     </message>
     <message>
         <source>写卡操作成功   </source>
@@ -493,7 +493,7 @@
     </message>
     <message>
         <source>要锁的块号           </source>
-        <translation>Block to lock</translation>
+        <translation>Block to lock </translation>
     </message>
     <message>
         <source>锁定块</source>
@@ -509,7 +509,7 @@
     </message>
     <message>
         <source>卡的uid信息  </source>
-        <translation>Card UID</translation>
+        <translation>Card UID </translation>
     </message>
     <message>
         <source>选择卡</source>
@@ -601,11 +601,11 @@
     </message>
     <message>
         <source>起始块号  </source>
-        <translation>First block</translation>
+        <translation>First block </translation>
     </message>
     <message>
         <source>数据长度  </source>
-        <translation>Length</translation>
+        <translation>Length </translation>
     </message>
     <message>
         <source>块安全位</source>
@@ -621,7 +621,7 @@
     </message>
     <message>
         <source>标志位    </source>
-        <translation>Flags</translation>
+        <translation>Flags </translation>
     </message>
     <message>
         <source>域内的卡片数量为：</source>
@@ -715,7 +715,7 @@
     </message>
     <message>
         <source>跳频</source>
-        <translation>Frequency hopping</translation>
+        <translation>Hopping</translation>
     </message>
     <message>
         <source>读取</source>
@@ -802,11 +802,11 @@
     <name>OutputFormatPage</name>
     <message>
         <source>数据前面加 ; 号  </source>
-        <translation>; before the data</translation>
+        <translation>; before the data </translation>
     </message>
     <message>
         <source>数据后面加?号  </source>
-        <translation>? after the data</translation>
+        <translation>? after the data </translation>
     </message>
     <message>
         <source>中间加逗号</source>
@@ -830,7 +830,7 @@
     </message>
     <message>
         <source>当前机器ID号：  </source>
-        <translation>Reader address:</translation>
+        <translation>Reader address: </translation>
     </message>
     <message>
         <source>COM打开</source>
@@ -850,11 +850,11 @@
     </message>
     <message>
         <source>个字节       </source>
-        <translation>bytes</translation>
+        <translation>bytes </translation>
     </message>
     <message>
         <source>00 表示输出全部卡号        </source>
-        <translation>00: the whole card number</translation>
+        <translation>(00: the whole number) </translation>
     </message>
     <message>
         <source>数据后面加RSSI</source>
@@ -874,19 +874,19 @@
     </message>
     <message>
         <source>增加自定义字节    </source>
-        <translation>Add a custom byte</translation>
+        <translation>Add a custom byte </translation>
     </message>
     <message>
         <source>格式设置：   </source>
-        <translation>Format:</translation>
+        <translation>Format: </translation>
     </message>
     <message>
         <source>读卡器状态：      </source>
-        <translation>Reading mode:</translation>
+        <translation>Reading mode: </translation>
     </message>
     <message>
         <source>恢复出厂：   </source>
-        <translation>Factory reset:</translation>
+        <translation>Factory reset: </translation>
     </message>
     <message>
         <source>读版本号： </source>
@@ -988,19 +988,19 @@
     <name>PrefixSuffixPage</name>
     <message>
         <source>第一个字节      </source>
-        <translation>Byte 1</translation>
+        <translation>Byte 1 </translation>
     </message>
     <message>
         <source>第二个字节      </source>
-        <translation>Byte 2</translation>
+        <translation>Byte 2 </translation>
     </message>
     <message>
         <source>第三个字节      </source>
-        <translation>Byte 3</translation>
+        <translation>Byte 3 </translation>
     </message>
     <message>
         <source>第四个字节      </source>
-        <translation>Byte 4</translation>
+        <translation>Byte 4 </translation>
     </message>
     <message>
         <source>前后缀设置</source>
@@ -1016,15 +1016,15 @@
     </message>
     <message>
         <source>输出接口设置：  </source>
-        <translation>Output interfaces:</translation>
+        <translation>Output interfaces: </translation>
     </message>
     <message>
         <source>设置波特率:      </source>
-        <translation>Baud rate:</translation>
+        <translation>Baud rate: </translation>
     </message>
     <message>
         <source>（要设置的波特率）              </source>
-        <translation>(the baud rate to set)</translation>
+        <translation>(the baud rate to set) </translation>
     </message>
 </context>
 <context>
@@ -1239,15 +1239,15 @@
     </message>
     <message>
         <source>起始块       </source>
-        <translation>First block</translation>
+        <translation>First block </translation>
     </message>
     <message>
         <source>块的数量     </source>
-        <translation>Blocks</translation>
+        <translation>Blocks </translation>
     </message>
     <message>
         <source>密钥       </source>
-        <translation>Key</translation>
+        <translation>Key </translation>
     </message>
     <message>
         <source>读卡</source>
@@ -1255,19 +1255,19 @@
     </message>
     <message>
         <source>连续读      </source>
-        <translation>Read continuously</translation>
+        <translation>Keep reading </translation>
     </message>
     <message>
         <source>起始地址        </source>
-        <translation>First block</translation>
+        <translation>First block </translation>
     </message>
     <message>
         <source>块的数量      </source>
-        <translation>Blocks</translation>
+        <translation>Blocks </translation>
     </message>
     <message>
         <source>密钥     </source>
-        <translation>Key</translation>
+        <translation>Key </translation>
     </message>
     <message>
         <source>写卡</source>
@@ -1275,11 +1275,11 @@
     </message>
     <message>
         <source>连续写        </source>
-        <translation>Write continuously</translation>
+        <translation>Keep writing </translation>
     </message>
     <message>
         <source> 初始值  </source>
-        <translation> Initial value</translation>
+        <translation> Initial value </translation>
     </message>
     <message>
         <source>初始化</source>
@@ -1287,7 +1287,7 @@
     </message>
     <message>
         <source> 加值  </source>
-        <translation> Increment by</translation>
+        <translation> Increment by </translation>
     </message>
     <message>
         <source>加值</source>
@@ -1295,7 +1295,7 @@
     </message>
     <message>
         <source> 减值  </source>
-        <translation> Decrement by</translation>
+        <translation> Decrement by </translation>
     </message>
     <message>
         <source>减值</source>
@@ -1303,11 +1303,11 @@
     </message>
     <message>
         <source>Halt命令：     </source>
-        <translation>Halt command:</translation>
+        <translation>Halt command: </translation>
     </message>
     <message>
         <source>需要录入数据      </source>
-        <translation>Needs data</translation>
+        <translation>Needs data </translation>
     </message>
     <message>
         <source>读卡号</source>
@@ -1315,7 +1315,7 @@
     </message>
     <message>
         <source>连续读        </source>
-        <translation>Read continuously</translation>
+        <translation>Keep reading </translation>
     </message>
     <message>
         <source>HALT操作成功   </source>
@@ -1343,7 +1343,7 @@
     </message>
     <message>
         <source>扇区   </source>
-        <translation>Sector</translation>
+        <translation>Sector </translation>
     </message>
     <message>
         <source>返回卡ID号为:</source>
@@ -1370,7 +1370,7 @@
     </message>
     <message>
         <source>主动-寻单张卡EPC号                 </source>
-        <translation>Active: EPC of a single tag</translation>
+        <translation>Active: EPC of a single tag </translation>
     </message>
     <message>
         <source>主动寻单卡EPC号</source>
@@ -1378,7 +1378,7 @@
     </message>
     <message>
         <source>被动读写器模式                 </source>
-        <translation>Passive (command) mode</translation>
+        <translation>Passive (command) mode </translation>
     </message>
     <message>
         <source>被动读写器模式</source>
@@ -1386,7 +1386,7 @@
     </message>
     <message>
         <source>主动-寻多张卡EPC号        </source>
-        <translation>Active: EPCs of several tags</translation>
+        <translation>Active: EPCs of several tags </translation>
     </message>
     <message>
         <source>主动寻多张卡EPC号</source>
@@ -1402,7 +1402,7 @@
     </message>
     <message>
         <source>主动读取存储扇区</source>
-        <translation>active memory area</translation>
+        <translation>Active: memory area</translation>
     </message>
     <message>
         <source>通讯信息</source>
@@ -1430,7 +1430,7 @@
     </message>
     <message>
         <source>切换成USB_HID模式：       </source>
-        <translation>Switch to USB HID:</translation>
+        <translation>Switch to USB HID: </translation>
     </message>
     <message>
         <source>切换成USB键盘输出： </source>
@@ -1438,11 +1438,11 @@
     </message>
     <message>
         <source>USB键盘模式切换：  </source>
-        <translation>USB keyboard mode:</translation>
+        <translation>USB keyboard mode: </translation>
     </message>
     <message>
         <source>切换成USB虚拟串口：  </source>
-        <translation>Switch to USB virtual serial port:</translation>
+        <translation>Switch to USB virtual serial port: </translation>
     </message>
     <message>
         <source>扇区结构</source>
@@ -1450,19 +1450,19 @@
     </message>
     <message>
         <source>扇区   </source>
-        <translation>Sector</translation>
+        <translation>Bank</translation>
     </message>
     <message>
         <source>密码   </source>
-        <translation>Password</translation>
+        <translation>Password </translation>
     </message>
     <message>
         <source>地址   </source>
-        <translation>Address</translation>
+        <translation>Address </translation>
     </message>
     <message>
         <source>长度     </source>
-        <translation>Length</translation>
+        <translation>Length </translation>
     </message>
     <message>
         <source>发送信息</source>
@@ -1486,7 +1486,7 @@
     </message>
     <message>
         <source>毫秒      </source>
-        <translation>ms</translation>
+        <translation>ms </translation>
     </message>
     <message>
         <source>自动发送</source>
@@ -1588,6 +1588,11 @@
         <source>串口 %1 已不存在（读卡器或串口线已拔下）：请重新插上，再在“通讯COM口”中选择串口   </source>
         <translation>Serial port %1 is gone (reader or cable unplugged): plug it in again, then choose the port under &quot;COM port&quot;   </translation>
     </message>
+    <message>
+        <source>主动读取存储扇区</source>
+        <comment>read mode in a log line</comment>
+        <translation>active memory area</translation>
+    </message>
 </context>
 <context>
     <name>SystemCommandsPage</name>
@@ -1609,15 +1614,15 @@
     </message>
     <message>
         <source>设置波特率:      </source>
-        <translation>Baud rate:</translation>
+        <translation>Baud rate: </translation>
     </message>
     <message>
         <source>（要设置的波特率）              </source>
-        <translation>(the baud rate to set)</translation>
+        <translation>(the baud rate to set) </translation>
     </message>
     <message>
         <source>读取机器ID号:         </source>
-        <translation>Read reader address:</translation>
+        <translation>Read reader address: </translation>
     </message>
     <message>
         <source>要设置的新地址 ,十六进制表示。</source>
@@ -1625,23 +1630,23 @@
     </message>
     <message>
         <source>重设置机器ID号：    </source>
-        <translation>Set reader address:</translation>
+        <translation>Set reader address: </translation>
     </message>
     <message>
         <source>（范围0~FF）  </source>
-        <translation>(00 to FF)</translation>
+        <translation>(00 to FF) </translation>
     </message>
     <message>
         <source>读取机器的序列号：    </source>
-        <translation>Read serial number:</translation>
+        <translation>Read serial number: </translation>
     </message>
     <message>
         <source>重设置机器序列号：     </source>
-        <translation>Set serial number:</translation>
+        <translation>Set serial number: </translation>
     </message>
     <message>
         <source>8个字节     </source>
-        <translation>8 bytes</translation>
+        <translation>8 bytes </translation>
     </message>
     <message>
         <source>led的控制：</source>
@@ -1649,7 +1654,7 @@
     </message>
     <message>
         <source>  周期      </source>
-        <translation>  Period</translation>
+        <translation>  Period </translation>
     </message>
     <message>
         <source>led-R 的控制：</source>
@@ -1661,11 +1666,11 @@
     </message>
     <message>
         <source>  周期        </source>
-        <translation>  Period</translation>
+        <translation>  Period </translation>
     </message>
     <message>
         <source>次数     </source>
-        <translation>Count</translation>
+        <translation>Count </translation>
     </message>
     <message>
         <source>设置%1操作成功   </source>
@@ -1729,7 +1734,7 @@
     </message>
     <message>
         <source>读卡器硬件状态切换：      </source>
-        <translation>Reader mode:</translation>
+        <translation>Reader mode: </translation>
     </message>
     <message>
         <source>主动读卡</source>
@@ -1741,7 +1746,7 @@
     </message>
     <message>
         <source>程序等待时间：   </source>
-        <translation>Wait time:</translation>
+        <translation>Wait time: </translation>
     </message>
     <message>
         <source>毫秒（ms）</source>
@@ -2040,7 +2045,7 @@
     <name>UltralightPage</name>
     <message>
         <source>连续读      </source>
-        <translation>Read continuously</translation>
+        <translation>Keep reading </translation>
     </message>
     <message>
         <source>Ultralight 卡读写</source>
@@ -2064,7 +2069,7 @@
     </message>
     <message>
         <source>连续写      </source>
-        <translation>Write continuously</translation>
+        <translation>Keep writing </translation>
     </message>
     <message>
         <source>卡号为:</source>
@@ -2131,11 +2136,11 @@
     </message>
     <message>
         <source>Wifi名称   </source>
-        <translation>Network name</translation>
+        <translation>Network name </translation>
     </message>
     <message>
         <source>Wifi密码    </source>
-        <translation>Password</translation>
+        <translation>Password </translation>
     </message>
     <message>
         <source>设置</source>
@@ -2163,11 +2168,11 @@
     </message>
     <message>
         <source>获取WIFI设备本机IP地址:      </source>
-        <translation>IP address of the WiFi module:</translation>
+        <translation>IP address of the WiFi module: </translation>
     </message>
     <message>
         <source>WIFI端口号固定为 9100        </source>
-        <translation>The WiFi port is always 9100</translation>
+        <translation>The WiFi port is always 9100 </translation>
     </message>
     <message>
         <source>读取WIFI列表</source>
@@ -2175,7 +2180,7 @@
     </message>
     <message>
         <source>读取Wifi列表：  </source>
-        <translation>List WiFi networks:</translation>
+        <translation>List WiFi networks: </translation>
     </message>
     <message>
         <source>读Wifi列表</source>

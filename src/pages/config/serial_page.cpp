@@ -437,7 +437,9 @@ QString SerialPage::readModeSuccessName(int code) const {
     if (code == kReadModes[kTidRadio].code) {
         if (readModes_[kTidRadio]->isChecked())
             return tr(kReadModes[kTidRadio].name);
-        return readModes_[kMemoryAreaRadio]->isChecked() ? tr("主动读取存储扇区") : QString();
+        return readModes_[kMemoryAreaRadio]->isChecked()
+                   ? tr("主动读取存储扇区", "read mode in a log line")
+                   : QString();
     }
     for (const ReadMode& mode : kReadModes)
         if (mode.code == code)
