@@ -1935,6 +1935,10 @@
         <source>当前设置已保存为设置方案 %1   </source>
         <translation>Current settings saved as the profile %1   </translation>
     </message>
+    <message>
+        <source>%1 序列号 %2</source>
+        <translation>%1, serial number %2</translation>
+    </message>
 </context>
 <context>
     <name>TForm2</name>

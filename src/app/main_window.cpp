@@ -291,10 +291,18 @@ void TForm1::createStatusBar() {
     bar->addPermanentWidget(station);
 }
 
-// Panel 2 names the reader: the simulated one, the one in use, or none found.
+// Panel 2 names the reader: the simulated one (with its serial when there are
+// several), the one in use, or none found.
 // A library that cannot list its readers leaves the panel as it was.
 void TForm1::showReader() {
-    const QString reader = readerInUseText(device_);
+    QString reader = readerInUseText(device_);
+    // Several simulated readers look alike: the serial says which one answers.
+    if (device_.simulated() && device_.listsReaders()) {
+        const QList<ReaderInfo> readers = device_.readers();
+        for (const ReaderInfo& one : readers)
+            if (one.inUse && readers.size() > 1)
+                reader = tr("%1 序列号 %2").arg(reader, one.serial);
+    }
     if (!reader.isEmpty())
         panels_[2]->setText(QStringLiteral("RFID   ") + reader);
 }
