@@ -8,6 +8,7 @@
 #include "module_command.h"
 #include "profile_command.h"
 #include "reader_commands.h"
+#include "settings/language.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -95,6 +96,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rfid-setup-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RFID_SETUP_VERSION));
+    language::install(language::choose(), {QString::fromLatin1(language::kCoreCatalog)});
     const QStringList arguments = QCoreApplication::arguments();
     globaloptions::setJson(jsonAsked(arguments));
     return finishCommand(runCommand(arguments));

@@ -2,6 +2,7 @@
 #include "main_window.h"
 #include "protocol/reader_device.h"
 #include "qt_translation.h"
+#include "settings/language.h"
 #include "styles.h"
 
 #include <QApplication>
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bool simulate = parseCommandLine(app);
     QApplication::setApplicationName(QStringLiteral("RFID"));
+    language::install(language::choose(), {QString::fromLatin1(language::kCoreCatalog),
+                                           QString::fromLatin1(language::kWindowCatalog)});
     installQtTranslation();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/rfid-setup.svg")));
     QGuiApplication::setDesktopFileName(QStringLiteral("rfid-setup"));

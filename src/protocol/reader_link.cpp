@@ -45,10 +45,10 @@ void ReaderLink::sendFrame(const QString& frame, const QString& error) {
 void ReaderLink::SendHex(const QString& frame) {
     const QString digits = hex::digitsOf(frame);
     if (debug_())
-        log(QStringLiteral("发送...") + shownFrameBytes(digits).join(QString()));
+        log(QCoreApplication::translate("ReaderLink", "发送...") + shownFrameBytes(digits).join(QString()));
     const QByteArray bytes = hex::toBytes(digits);
     if (bytes.size() > transmitCapacity) {
-        log(QStringLiteral("命令帧有 %1 字节，超过 %2 字节的发送缓冲，未发送   ")
+        log(QCoreApplication::translate("ReaderLink", "命令帧有 %1 字节，超过 %2 字节的发送缓冲，未发送   ")
                 .arg(bytes.size())
                 .arg(transmitCapacity) +
             time());
@@ -62,7 +62,7 @@ void ReaderLink::SendHex(const QString& frame) {
         return;
     }
     if (device_.write(bytes) != bytes.size()) {
-        log(QStringLiteral("无有效数据，请检查设备是否联接...."));
+        log(QCoreApplication::translate("ReaderLink", "无有效数据，请检查设备是否联接...."));
         const QString reason = readerFailureText(device_.lastFailure());
         if (!reason.isEmpty())
             log(reason);
@@ -80,7 +80,7 @@ void ReaderLink::SendHex(const QString& frame) {
     const int count = qMin(int(buffer[2]) + 5, receiveCapacity);
     setReplyText(hex::fromBytes(QByteArray(reinterpret_cast<const char*>(buffer), count)));
     if (debug_())
-        log(QStringLiteral("接收...") + replyText_);
+        log(QCoreApplication::translate("ReaderLink", "接收...") + replyText_);
 }
 
 void ReaderLink::waitUntil(int ms, const std::function<bool()>& done) {
@@ -126,7 +126,7 @@ void ReaderLink::report(ReplyStatus status, const ReplyTexts& texts, const QStri
     const QString now = time();
     switch (status) {
     case ReplyStatus::NoReply:
-        log(noReplyText + now + kCrLf);
+        log(noReplyText() + now + kCrLf);
         break;
     case ReplyStatus::Success:
         if (texts.successLines)
@@ -140,7 +140,7 @@ void ReaderLink::report(ReplyStatus status, const ReplyTexts& texts, const QStri
         log(falsereason(errorCode) + kCrLf);
         break;
     case ReplyStatus::Garbled:
-        log(garbledText + now + kCrLf);
+        log(garbledText() + now + kCrLf);
         break;
     }
 }

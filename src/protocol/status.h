@@ -14,5 +14,5 @@ ReplyStatus replyStatus(bool replied, const QString& statusByte);
 ReplyStatus replyStatus(const QString& reply);
 
 // The lines of the common reply check for no reply and a garbled one.
-inline const QString noReplyText = QStringLiteral("通讯错误，没有接收到数据..   ");
-inline const QString garbledText = QStringLiteral("数据丢包，流水校验出错   ");
+QString noReplyText();
+QString garbledText();

@@ -6,6 +6,7 @@
 #include "protocol/status.h"
 
 #include <algorithm>
+#include <QCoreApplication>
 
 namespace {
 
@@ -61,7 +62,7 @@ QString EpcOperations::exchange(const QString& frame) {
     if (status == ReplyStatus::Failure)
         error_ = falsereason(reply::byte(reply, 5));
     else if (status == ReplyStatus::Garbled)
-        error_ = garbledText.trimmed();
+        error_ = garbledText().trimmed();
     link_.setReplyText(reply::body(reply));
     return link_.ReplyText();
 }
@@ -70,11 +71,11 @@ EpcOperations::Outcome EpcOperations::judge(const QString& reply, bool errorMean
     if (!error_.isEmpty())
         return Outcome::Refused;
     if (reply.isEmpty()) {
-        error_ = noReplyText.trimmed();
+        error_ = noReplyText().trimmed();
         return Outcome::NoReply;
     }
     if (!reply.startsWith(QLatin1String("BB")) || !reply.endsWith(QLatin1String("7E"))) {
-        error_ = garbledText.trimmed();
+        error_ = garbledText().trimmed();
         return Outcome::Garbled;
     }
     if (uhfReply::command(reply) == QLatin1String("FF")) {
@@ -93,7 +94,7 @@ EpcOperations::Outcome EpcOperations::inventory(QString* epc, QString* storedCrc
     // RSSI, PC and StoredCRC at least, and the EPC the length says.
     if (uhfReply::command(reply) != QLatin1String("22") ||
         reply.size() < 24 + 2 * uhfReply::epcBytes(reply)) {
-        error_ = garbledText.trimmed();
+        error_ = garbledText().trimmed();
         return Outcome::Garbled;
     }
     *epc = uhfReply::epc(reply);
@@ -117,7 +118,7 @@ EpcOperations::Outcome EpcOperations::read(const QString& password, int bank, in
         return outcome;
     *data = uhfReply::readData(reply);
     if (uhfReply::command(reply) != QLatin1String("39") || data->size() != 4 * words) {
-        error_ = garbledText.trimmed();
+        error_ = garbledText().trimmed();
         return Outcome::Garbled;
     }
     return Outcome::Done;
@@ -177,13 +178,13 @@ QString uhfErrorText(const QString& code) {
         const char* code;
         const char* message;
     } table[] = {
-        {"09", "读标签失败....."},       {"10", "写标签失败....."},
-        {"15", "没有标签应答....."},     {"16", "访问密码错误....."},
-        {"17", "命令格式错误....."},     {"A3", "读超出标签存储区....."},
-        {"B3", "写超出标签存储区....."},
+        {"09", QT_TRANSLATE_NOOP("EpcOperations", "读标签失败.....")},       {"10", QT_TRANSLATE_NOOP("EpcOperations", "写标签失败.....")},
+        {"15", QT_TRANSLATE_NOOP("EpcOperations", "没有标签应答.....")},     {"16", QT_TRANSLATE_NOOP("EpcOperations", "访问密码错误.....")},
+        {"17", QT_TRANSLATE_NOOP("EpcOperations", "命令格式错误.....")},     {"A3", QT_TRANSLATE_NOOP("EpcOperations", "读超出标签存储区.....")},
+        {"B3", QT_TRANSLATE_NOOP("EpcOperations", "写超出标签存储区.....")},
     };
     for (const auto& entry : table)
         if (code == QLatin1String(entry.code))
-            return QString::fromUtf8(entry.message);
-    return QStringLiteral("UHF模块错误代码 ") + code;
+            return QCoreApplication::translate("EpcOperations", entry.message);
+    return QCoreApplication::translate("EpcOperations", "UHF模块错误代码 %1").arg(code);
 }

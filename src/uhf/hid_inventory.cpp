@@ -21,7 +21,7 @@ HidInventory::Outcome HidInventory::command(const QString& frame) {
     const QByteArray bytes = hex::toBytes(reply);
     const QList<uhf::ModuleFrame> frames = uhf::framesOf(bytes);
     if (frames.isEmpty()) {
-        error_ = reply.isEmpty() ? noReplyText.trimmed() : garbledText.trimmed();
+        error_ = reply.isEmpty() ? noReplyText().trimmed() : garbledText().trimmed();
         return reply.isEmpty() ? Outcome::NoReply : Outcome::Refused;
     }
     if (frames.first().kind == uhf::FrameKind::Error) {
@@ -52,7 +52,7 @@ HidInventory::Outcome HidInventory::round() {
         return Outcome::Refused;
     }
     if (reply.isEmpty()) {
-        error_ = noReplyText.trimmed();
+        error_ = noReplyText().trimmed();
         return Outcome::NoReply;
     }
     int damaged = 0;

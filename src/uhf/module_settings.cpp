@@ -5,6 +5,7 @@
 #include "uhf/module_frame.h"
 
 #include <QRegularExpression>
+#include <QCoreApplication>
 
 namespace {
 
@@ -58,11 +59,11 @@ struct Band {
 };
 
 const Band bands[] = {
-    {china900, "中国 900 MHz", 920125, 250, 20},
-    {china800, "中国 800 MHz", 840125, 250, 20},
-    {us, "美国", 902250, 500, 52},
-    {europe, "欧洲", 865100, 200, 15},
-    {korea, "韩国", 917100, 200, 32},
+    {china900, QT_TRANSLATE_NOOP("ModuleSettings", "中国 900 MHz"), 920125, 250, 20},
+    {china800, QT_TRANSLATE_NOOP("ModuleSettings", "中国 800 MHz"), 840125, 250, 20},
+    {us, QT_TRANSLATE_NOOP("ModuleSettings", "美国"), 902250, 500, 52},
+    {europe, QT_TRANSLATE_NOOP("ModuleSettings", "欧洲"), 865100, 200, 15},
+    {korea, QT_TRANSLATE_NOOP("ModuleSettings", "韩国"), 917100, 200, 32},
 };
 
 const Band* band(int region) {
@@ -76,7 +77,7 @@ const Band* band(int region) {
 
 QString name(int region) {
     const Band* b = band(region);
-    return b ? QString::fromUtf8(b->name) : QStringLiteral("区域 %1").arg(hex::byte(region));
+    return b ? QCoreApplication::translate("ModuleSettings", b->name) : QCoreApplication::translate("ModuleSettings", "区域 %1").arg(hex::byte(region));
 }
 
 int channelCount(int region) {
@@ -101,10 +102,10 @@ struct ModuleSetting {
 };
 
 namespace {
-const ModuleSetting powerSetting{0xB7, 0xB6, 2, "发射功率", ModuleSettings::powerText};
-const ModuleSetting regionSetting{0x08, 0x07, 1, "工作区域", regionText};
-const ModuleSetting channelSetting{0xAA, 0xAB, 1, "信道", channelText};
-const ModuleSetting querySetting{0x0D, 0x0E, 2, "Query 参数", queryText};
+const ModuleSetting powerSetting{0xB7, 0xB6, 2, QT_TRANSLATE_NOOP("ModuleSettings", "发射功率"), ModuleSettings::powerText};
+const ModuleSetting regionSetting{0x08, 0x07, 1, QT_TRANSLATE_NOOP("ModuleSettings", "工作区域"), regionText};
+const ModuleSetting channelSetting{0xAA, 0xAB, 1, QT_TRANSLATE_NOOP("ModuleSettings", "信道"), channelText};
+const ModuleSetting querySetting{0x0D, 0x0E, 2, QT_TRANSLATE_NOOP("ModuleSettings", "Query 参数"), queryText};
 } // namespace
 
 ModuleSettings::Outcome ModuleSettings::exchange(int command, const QString& parameters,
@@ -114,7 +115,7 @@ ModuleSettings::Outcome ModuleSettings::exchange(int command, const QString& par
     if (!error_.isEmpty())
         return Outcome::Refused;
     if (reply.isEmpty()) {
-        error_ = noReplyText.trimmed();
+        error_ = noReplyText().trimmed();
         return Outcome::NoReply;
     }
     // One whole, sound frame: the response to this command or an error response.
@@ -125,7 +126,7 @@ ModuleSettings::Outcome ModuleSettings::exchange(int command, const QString& par
         (frames[0].kind == uhf::FrameKind::Error && frames[0].errorCode() < 0) ||
         (frames[0].kind != uhf::FrameKind::Error &&
          (frames[0].kind != uhf::FrameKind::Response || frames[0].command != command))) {
-        error_ = garbledText.trimmed();
+        error_ = garbledText().trimmed();
         return Outcome::Garbled;
     }
     if (frames[0].kind == uhf::FrameKind::Error) {
@@ -143,7 +144,7 @@ ModuleSettings::Outcome ModuleSettings::readInfo(Info which, QString* text) {
         return outcome;
     // The module repeats what was asked, then the text.
     if (hex::mid(answer, 1, 2) != hex::byte(int(which))) {
-        error_ = garbledText.trimmed();
+        error_ = garbledText().trimmed();
         return Outcome::Garbled;
     }
     *text = QString::fromLatin1(hex::toBytes(hex::mid(answer, 3))).trimmed();
@@ -156,7 +157,7 @@ ModuleSettings::Outcome ModuleSettings::read(const ModuleSetting& setting, int* 
     if (outcome != Outcome::Done)
         return outcome;
     if (answer.size() != 2 * setting.bytes) {
-        error_ = garbledText.trimmed();
+        error_ = garbledText().trimmed();
         return Outcome::Garbled;
     }
     *value = answer.toInt(nullptr, 16);
@@ -176,8 +177,8 @@ ModuleSettings::Outcome ModuleSettings::write(const ModuleSetting& setting, int 
         return outcome;
     if (readBack != value) {
         error_ =
-            QStringLiteral("%1回读为 %2，与设置的 %3 不符")
-                .arg(QString::fromUtf8(setting.name), setting.text(readBack), setting.text(value));
+            QCoreApplication::translate("ModuleSettings", "%1回读为 %2，与设置的 %3 不符")
+                .arg(QCoreApplication::translate("ModuleSettings", setting.name), setting.text(readBack), setting.text(value));
         return Outcome::Mismatch;
     }
     return Outcome::Done;
@@ -238,13 +239,13 @@ QString ModuleSettings::powerText(int centiDbm) {
 
 QString ModuleSettings::sessionMeaning(int session, bool targetB) {
     if (session == 0)
-        return QStringLiteral("S0：标签每一轮都应答，读到的次数最多");
+        return QCoreApplication::translate("ModuleSettings", "S0：标签每一轮都应答，读到的次数最多");
     const QString target =
-        targetB ? QStringLiteral("目标 B：只有已被盘点过、标志已翻转的标签应答")
-                : QStringLiteral("目标 A：标签被读到一次后标志翻转，在标志恢复前不再应答，"
+        targetB ? QCoreApplication::translate("ModuleSettings", "目标 B：只有已被盘点过、标志已翻转的标签应答")
+                : QCoreApplication::translate("ModuleSettings", "目标 A：标签被读到一次后标志翻转，在标志恢复前不再应答，"
                                  "看起来像“每张标签只报一次”");
     const QString lasting =
-        session == 1 ? QStringLiteral("S1：标志约 0.5–5 秒后恢复，标签每隔几秒应答一次")
-                     : QStringLiteral("S%1：标志保持数秒或更久，标签离开电场后仍保持").arg(session);
-    return lasting + QStringLiteral("；") + target;
+        session == 1 ? QCoreApplication::translate("ModuleSettings", "S1：标志约 0.5–5 秒后恢复，标签每隔几秒应答一次")
+                     : QCoreApplication::translate("ModuleSettings", "S%1：标志保持数秒或更久，标签离开电场后仍保持").arg(session);
+    return lasting + QCoreApplication::translate("ModuleSettings", "；") + target;
 }

@@ -25,7 +25,9 @@ share/doc/rfid-setup/changelog.gz
 share/doc/rfid-setup/copyright
 share/icons/hicolor/scalable/apps/rfid-setup.svg
 share/man/man1/rfid-setup.1.gz
-share/metainfo/io.github.rfid_setup.RfidSetup.metainfo.xml"
+share/metainfo/io.github.rfid_setup.RfidSetup.metainfo.xml
+share/rfid-setup/translations/rfid-setup-core_en.qm
+share/rfid-setup/translations/rfid-setup_en.qm"
 actual=$(find . -type f -o -type l | sed 's|^\./||' | grep -v -e '^bin/rfid-setup-cli$' \
   -e '^share/man/man1/rfid-setup-cli\.1\.gz$' | sort)
 [ "$actual" = "$expected" ] || fail "installed files differ:

@@ -17,7 +17,9 @@ for file in ./usr/bin/rfid-setup ./usr/lib/rfid-setup/libreaderhid.so \
   ./usr/lib/rfid-setup/sim/libreaderhid.so ./usr/lib/rfid-setup/sim/reader-sim-serial \
   ./usr/lib/udev/rules.d/70-rfid-setup.rules \
   ./usr/share/applications/rfid-setup.desktop ./usr/share/icons/hicolor/scalable/apps/rfid-setup.svg \
-  ./usr/share/man/man1/rfid-setup.1.gz ./usr/share/doc/rfid-setup/copyright; do
+  ./usr/share/man/man1/rfid-setup.1.gz ./usr/share/doc/rfid-setup/copyright \
+  ./usr/share/rfid-setup/translations/rfid-setup-core_en.qm \
+  ./usr/share/rfid-setup/translations/rfid-setup_en.qm; do
   grep -qx -- "$file" <<<"$files" || fail "package lacks $file"
 done
 

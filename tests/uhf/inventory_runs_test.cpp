@@ -73,7 +73,7 @@ class InventoryRunsTest : public QObject {
         HidRig rig;
         rig.device.reply(carrying(notice(1, 0xC9)));
         QCOMPARE(rig.inventory.run(0, [] { return true; }), HidInventory::Outcome::NoReply);
-        QCOMPARE(rig.inventory.errorText(), noReplyText.trimmed());
+        QCOMPARE(rig.inventory.errorText(), noReplyText().trimmed());
         QCOMPARE(rig.statistics.reads(), 1u);
 
         HidRig counted;
