@@ -25,6 +25,7 @@
 #include "pages/uhf/epc_group.h"
 #include "pages/uhf/inventory_page.h"
 #include "protocol/reader_settings.h"
+#include "settings/language.h"
 #include "uhf/issuing_journal.h"
 
 #include <QActionGroup>
@@ -229,18 +230,21 @@ void TForm1::createMenus() {
     // operator who reads only one finds the way back.
     QMenu* languageMenu = bar->addMenu(QStringLiteral("语言 / Language"));
     languageMenu->setObjectName(QStringLiteral("LanguageMenu"));
-    const struct {
-        const char* item;
-        const char* code;
+    struct Choice {
+        QByteArray item;
+        QString code;
         QString caption;
-    } languageItems[] = {{"LanguageChinese", "zh", QStringLiteral("中文")},
-                         {"LanguageEnglish", "en", QStringLiteral("English")},
-                         {"LanguageSystem", "", tr("跟随系统")}};
+    };
+    QList<Choice> choices;
+    for (const language::Language& known : language::languages())
+        choices << Choice{"Language_" + QByteArray(known.code), QLatin1String(known.code),
+                          QString::fromUtf8(known.name)};
+    choices << Choice{"LanguageSystem", QString(), tr("跟随系统")};
     auto* languages = new QActionGroup(languageMenu);
     const QString saved = savedLanguage();
-    for (const auto& choice : languageItems) {
-        const QString code = QLatin1String(choice.code);
-        addItem(languageMenu, choice.item, choice.caption,
+    for (const Choice& choice : choices) {
+        const QString code = choice.code;
+        addItem(languageMenu, choice.item.constData(), choice.caption,
                 [this, code, caption = choice.caption] { chooseLanguage(code, caption); });
         QAction* item = languageMenu->actions().constLast();
         item->setCheckable(true);
@@ -458,7 +462,10 @@ QString TForm1::savedLanguage() {
     const QString code = QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
                              .value(QStringLiteral("language"))
                              .toString();
-    return code == QLatin1String("zh") || code == QLatin1String("en") ? code : QString();
+    for (const language::Language& known : language::languages())
+        if (code == QLatin1String(known.code))
+            return code;
+    return QString();
 }
 
 void TForm1::chooseLanguage(const QString& code, const QString& caption) {
