@@ -339,7 +339,7 @@
     </message>
     <message>
         <source>00+8位10进制（id后3字节转换）</source>
-        <translation>00 + 8 decimal digits (last 3 bytes of the ID)</translation>
+        <translation>00 + 8 decimal (last 3 ID bytes)</translation>
     </message>
     <message>
         <source>8位16进制反向输出</source>
@@ -347,11 +347,11 @@
     </message>
     <message>
         <source>8位10进制（id后3字节转换）</source>
-        <translation>8 decimal digits (last 3 bytes of the ID)</translation>
+        <translation>8 decimal (last 3 ID bytes)</translation>
     </message>
     <message>
         <source>18位10进制（卡上全部数字）</source>
-        <translation>18 decimal digits (all digits on the card)</translation>
+        <translation>18 decimal (all card digits)</translation>
     </message>
     <message>
         <source>8位10进制（卡上后8位）</source>
@@ -363,15 +363,15 @@
     </message>
     <message>
         <source>8位10进制（id后4字节转换）</source>
-        <translation>8 decimal digits (last 4 bytes of the ID)</translation>
+        <translation>8 decimal (last 4 ID bytes)</translation>
     </message>
     <message>
         <source>10位10进制反向输出（id后4字节转换）</source>
-        <translation>10 decimal digits, reversed (last 4 bytes of the ID)</translation>
+        <translation>10 decimal reversed (last 4 ID bytes)</translation>
     </message>
     <message>
         <source>13位10进制（id5字节转10进制）</source>
-        <translation>13 decimal digits (5-byte ID in decimal)</translation>
+        <translation>13 decimal (5-byte ID)</translation>
     </message>
     <message>
         <source>13位10进制（id5字节转换）</source>
@@ -379,7 +379,7 @@
     </message>
     <message>
         <source>10位10进制（id后4字节转换）</source>
-        <translation>10 decimal digits (last 4 bytes of the ID)</translation>
+        <translation>10 decimal (last 4 ID bytes)</translation>
     </message>
     <message>
         <source>正向所有卡号 12-7-4 BYTE</source>
@@ -391,7 +391,7 @@
     </message>
     <message>
         <source>反向所有卡号 12-7-4 BYTE</source>
-        <translation>Whole card number reversed 12-7-4 BYTE</translation>
+        <translation>Whole number reversed 12-7-4 BYTE</translation>
     </message>
     <message>
         <source>反向 7字节 AND 4字节 16进制</source>
@@ -507,7 +507,7 @@
     </message>
     <message>
         <source>00 无, 01表示 0D,  02表示 0D0A      </source>
-        <translation>00 none, 01 means 0D, 02 means 0D0A      </translation>
+        <translation>00 none, 01 0D, 02 0D0A      </translation>
     </message>
     <message>
         <source>输出结束符设置成功   </source>
@@ -535,15 +535,15 @@
     </message>
     <message>
         <source>12字节卡号，取值的第几位              </source>
-        <translation>position of the value in the 12-byte card number              </translation>
+        <translation>value position in the 12 bytes              </translation>
     </message>
     <message>
         <source>维根低电平脉宽范围(0x01~0xFF) 单位10US              </source>
-        <translation>Wiegand low pulse width (0x01~0xFF), in units of 10 µs              </translation>
+        <translation>Wiegand low pulse, 01~FF x 10 µs              </translation>
     </message>
     <message>
         <source>维根空闲电平脉宽(0x01~0xFF) 单位100US        </source>
-        <translation>Wiegand idle pulse width (0x01~0xFF), in units of 100 µs        </translation>
+        <translation>Wiegand idle, 01~FF x 100 µs        </translation>
     </message>
     <message>
         <source>维根空闲电平脉宽设置  成功   </source>

@@ -35,7 +35,7 @@ TForm3::TForm3(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("卡片存储器结构"));
+    setWindowTitle(tr("卡片存储器结构"));
     registerAssets();
 
     auto* image = new QLabel(this);
@@ -52,7 +52,7 @@ TForm3::TForm3(QWidget* parent)
     const QImage picture = loadPicture(&error);
     if (picture.isNull()) {
         image->setWordWrap(true);
-        image->setText(QStringLiteral("无法显示卡片存储器结构图：%1").arg(error));
+        image->setText(tr("无法显示卡片存储器结构图：%1").arg(error));
     } else {
         image->setPixmap(QPixmap::fromImage(picture));
     }

@@ -25,7 +25,7 @@ EpcisExportDialog::EpcisExportDialog(IssuingJournal& journal, const QString& wri
     : QDialog(parent), journal_(journal), writeAddress_(writeAddress),
       showError_(std::move(showError)) {
     setObjectName(QStringLiteral("EpcisExportDialog"));
-    setWindowTitle(QStringLiteral("导出 EPCIS 事件"));
+    setWindowTitle(tr("导出 EPCIS 事件"));
     auto combo = [this](const char* name, const QStringList& items) {
         auto* box = new QComboBox(this);
         box->setObjectName(QLatin1String(name));
@@ -33,21 +33,20 @@ EpcisExportDialog::EpcisExportDialog(IssuingJournal& journal, const QString& wri
         return box;
     };
     format_ = combo("EpcisFormat", {QStringLiteral("JSON-LD"), QStringLiteral("XML")});
-    since_ = combo("EpcisSince", {QStringLiteral("全部记录"), QStringLiteral("上次导出之后的记录"),
-                                  QStringLiteral("从以下时间起的记录")});
+    since_ =
+        combo("EpcisSince", {tr("全部记录"), tr("上次导出之后的记录"), tr("从以下时间起的记录")});
     sinceTime_ = new QDateTimeEdit(QDateTime::currentDateTime().addDays(-1), this);
     sinceTime_->setObjectName(QStringLiteral("EpcisSinceTime"));
     sinceTime_->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     sinceTime_->setEnabled(false);
     connect(since_, &QComboBox::currentIndexChanged, this,
             [this](int index) { sinceTime_->setEnabled(index == FromTime); });
-    series_ = combo("EpcisSeries", {QStringLiteral("全部号段")});
-    station_ = combo("EpcisStation", {QStringLiteral("全部工位")});
+    series_ = combo("EpcisSeries", {tr("全部号段")});
+    station_ = combo("EpcisStation", {tr("全部工位")});
     QStringList stations;
     for (const IssuingJournal::SeriesSummary& summary : journal_.seriesSummaries()) {
-        series_->addItem(
-            QStringLiteral("号段 %1：%2").arg(summary.series.id).arg(summary.series.start),
-            summary.series.id);
+        series_->addItem(tr("号段 %1：%2").arg(summary.series.id).arg(summary.series.start),
+                         summary.series.id);
         for (const QString& name : summary.stations)
             if (!stations.contains(name))
                 stations << name;
@@ -69,26 +68,26 @@ EpcisExportDialog::EpcisExportDialog(IssuingJournal& journal, const QString& wri
     result_->setObjectName(QStringLiteral("EpcisResult"));
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("格式："), format_);
-    form->addRow(QStringLiteral("记录："), since_);
+    form->addRow(tr("格式："), format_);
+    form->addRow(tr("记录："), since_);
     form->addRow(QString(), sinceTime_);
-    form->addRow(QStringLiteral("号段："), series_);
-    form->addRow(QStringLiteral("工位："), station_);
-    form->addRow(QStringLiteral("读取点 (readPoint)："), readPoint_);
-    form->addRow(QStringLiteral("业务地点 (bizLocation)："), bizLocation_);
-    auto* save = new QPushButton(QStringLiteral("导出..."), this);
+    form->addRow(tr("号段："), series_);
+    form->addRow(tr("工位："), station_);
+    form->addRow(tr("读取点 (readPoint)："), readPoint_);
+    form->addRow(tr("业务地点 (bizLocation)："), bizLocation_);
+    auto* save = new QPushButton(tr("导出..."), this);
     save->setObjectName(QStringLiteral("EpcisSave"));
     connect(save, &QPushButton::clicked, this, [this] {
         const bool xml = format_->currentIndex() == 1;
         const QString file = QFileDialog::getSaveFileName(
-            this, QStringLiteral("导出 EPCIS 事件"),
+            this, tr("导出 EPCIS 事件"),
             xml ? QStringLiteral("epcis.xml") : QStringLiteral("epcis.jsonld"),
             xml ? QStringLiteral("EPCIS XML (*.xml)")
                 : QStringLiteral("EPCIS JSON-LD (*.jsonld *.json)"));
         if (!file.isEmpty())
             exportTo(file);
     });
-    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    auto* close = new QPushButton(tr("关闭"), this);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(result_, 1);
@@ -152,7 +151,7 @@ bool EpcisExportDialog::exportTo(const QString& fileName) {
     }
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(done->document) < 0 || !file.commit()) {
-        showError_(fileName + QStringLiteral("：") + file.errorString());
+        showError_(tr("%1：%2").arg(fileName, file.errorString()));
         return false;
     }
     if (epcis::writes(request) && !epcis::keep(stations, request, *done)) {
@@ -161,7 +160,7 @@ bool EpcisExportDialog::exportTo(const QString& fileName) {
     }
     if (epcis::writes(request))
         locations_ = stations.locations().value_or(locations_);
-    result_->setText(QStringLiteral("已导出 %1 个事件").arg(done->events) +
-                     (done->leftOut.isEmpty() ? QString() : QStringLiteral("；") + done->leftOut));
+    result_->setText(tr("已导出 %1 个事件").arg(done->events) +
+                     (done->leftOut.isEmpty() ? QString() : tr("；%1").arg(done->leftOut)));
     return true;
 }

@@ -19,7 +19,9 @@ namespace {
 
 constexpr int shownRecords = 200;
 
-const char* const outcomeTexts[] = {"待定", "已写", "不明", "未写"};
+const char* const outcomeTexts[] = {
+    QT_TRANSLATE_NOOP("JournalWindow", "待定"), QT_TRANSLATE_NOOP("JournalWindow", "已写"),
+    QT_TRANSLATE_NOOP("JournalWindow", "不明"), QT_TRANSLATE_NOOP("JournalWindow", "未写")};
 
 // Records keep UTC; the operator reads the time of the desk. A time that
 // does not parse is shown as stored.
@@ -48,13 +50,12 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
                              QWidget* parent)
     : QDialog(parent), journal_(journal), showError_(std::move(showError)) {
     setObjectName(QStringLiteral("JournalWindow"));
-    setWindowTitle(QStringLiteral("发卡记录"));
+    setWindowTitle(tr("发卡记录"));
     table_ = new QTableWidget(this);
     table_->setObjectName(QStringLiteral("JournalTable"));
     table_->setColumnCount(7);
-    table_->setHorizontalHeaderLabels(
-        {QStringLiteral("EPC号"), QStringLiteral("TID"), QStringLiteral("工位"),
-         QStringLiteral("时间"), QStringLiteral("结果"), QStringLiteral("GS1编码"), tr("锁定")});
+    table_->setHorizontalHeaderLabels({tr("EPC号"), QStringLiteral("TID"), tr("工位"), tr("时间"),
+                                       tr("结果"), tr("GS1编码"), tr("锁定")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     const QList<IssuingJournal::Record> records = journal_.records(shownRecords);
@@ -65,7 +66,7 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
                                  r.tid,
                                  r.station,
                                  localTime(r.time),
-                                 QString::fromUtf8(outcomeTexts[int(r.outcome)]),
+                                 tr(outcomeTexts[int(r.outcome)]),
                                  gs1::tagUriOf(r.epc),
                                  lockState(r.lock)};
         for (int column = 0; column < 7; ++column)
@@ -76,25 +77,22 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->scrollToBottom();
 
-    auto* exportButton = new QPushButton(QStringLiteral("导出..."), this);
+    auto* exportButton = new QPushButton(tr("导出..."), this);
     exportButton->setObjectName(QStringLiteral("JournalExport"));
     connect(exportButton, &QPushButton::clicked, this, [this] {
-        QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出发卡记录"),
-                                                    QStringLiteral("journal.csv"),
-                                                    QStringLiteral("CSV (*.csv)"));
-        if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
-            file += QStringLiteral(".csv");
+        const QString file = QFileDialog::getSaveFileName(
+            this, tr("导出发卡记录"), QStringLiteral("journal.csv"), QStringLiteral("CSV (*.csv)"));
         if (!file.isEmpty())
-            exportTo(file);
+            exportTo(QFileInfo(file).suffix().isEmpty() ? file + QStringLiteral(".csv") : file);
     });
-    auto* epcisButton = new QPushButton(QStringLiteral("EPCIS导出..."), this);
+    auto* epcisButton = new QPushButton(tr("EPCIS导出..."), this);
     epcisButton->setObjectName(QStringLiteral("JournalEpcisExport"));
     connect(epcisButton, &QPushButton::clicked, this, [this] {
         EpcisExportDialog dialog(journal_, IssuingJournal::configuredAddress(QString()), showError_,
                                  this);
         dialog.exec();
     });
-    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    auto* close = new QPushButton(tr("关闭"), this);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -109,10 +107,13 @@ JournalWindow::JournalWindow(IssuingJournal& journal, std::function<void(const Q
 
 bool JournalWindow::exportTo(const QString& fileName) {
     QFile file(fileName);
+    const QList<IssuingJournal::Record> records = journal_.records();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(IssuingJournal::csv(journal_.records()).toUtf8()) < 0 || !file.flush()) {
-        showError_(fileName + QStringLiteral("：") + file.errorString());
+        file.write(IssuingJournal::csv(records).toUtf8()) < 0 || !file.flush()) {
+        showError_(tr("%1：%2").arg(fileName, file.errorString()));
         return false;
     }
+    if (log_)
+        log_(tr("已导出 %1 条发卡记录到 %2   ").arg(records.size()).arg(fileName));
     return true;
 }

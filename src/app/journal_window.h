@@ -15,10 +15,13 @@ class JournalWindow : public QDialog {
                   QWidget* parent = nullptr);
 
     // Writes every record to the file; false (and the error box) on failure.
+    // A done export is said in a log line, when a log is given.
     bool exportTo(const QString& fileName);
+    void setLog(std::function<void(const QString&)> log) { log_ = std::move(log); }
 
   private:
     IssuingJournal& journal_;
     std::function<void(const QString&)> showError_;
+    std::function<void(const QString&)> log_;
     QTableWidget* table_;
 };

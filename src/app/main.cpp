@@ -87,8 +87,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bool simulate = parseCommandLine(app);
     QApplication::setApplicationName(QStringLiteral("RFID"));
-    language::install(language::choose(), {QString::fromLatin1(language::kCoreCatalog),
-                                           QString::fromLatin1(language::kWindowCatalog)});
+    language::install(language::choose(TForm1::savedLanguage()),
+                      {QString::fromLatin1(language::kCoreCatalog),
+                       QString::fromLatin1(language::kWindowCatalog)});
     installQtTranslation();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/rfid-setup.svg")));
     QGuiApplication::setDesktopFileName(QStringLiteral("rfid-setup"));

@@ -25,6 +25,7 @@
 #include "pages/uhf/epc_group.h"
 #include "pages/uhf/inventory_page.h"
 #include "protocol/reader_settings.h"
+#include "settings/language.h"
 #include "uhf/issuing_journal.h"
 
 #include <QActionGroup>
@@ -64,7 +65,7 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
                                    [this] { return systemCommands_->interval(); }},
       pages_(new PageControl) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("设置输出格式软件 V2.9"));
+    setWindowTitle(tr("设置输出格式软件 V2.9"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(857, 647);
@@ -89,8 +90,8 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
     outputFormat_ = new OutputFormatPage(context_);
     systemCommands_ = new SystemCommandsPage(context_);
     serial_ = new SerialPage(context_, serialLink_);
-    addPage(outputFormat_, QStringLiteral("读卡器状态 输出格式"), true);
-    addPage(systemCommands_, QStringLiteral("系统命令"), false);
+    addPage(outputFormat_, tr("读卡器状态 输出格式"), true);
+    addPage(systemCommands_, tr("系统命令"), false);
     auto* s50 = new S50S70Page(context_);
     connect(s50, &S50S70Page::addressSelected, this,
             [this](int item) { outputFormat_->setadd()->setCurrentIndex(item); });
@@ -98,15 +99,15 @@ TForm1::TForm1(ReaderDevice& device, const Clock& clock, QWidget* parent)
     addPage(new UltralightPage(context_), QStringLiteral("Ultralight"), false);
     addPage(new Iso14443bPage(context_), QStringLiteral("ISO14443B"), false);
     addPage(new Iso15693Page(context_), QStringLiteral("ISO15693"), false);
-    addPage(new PrefixSuffixPage(context_), QStringLiteral("前后缀数据输入"), true);
+    addPage(new PrefixSuffixPage(context_), tr("前后缀数据输入"), true);
     auto* readMode = new ReadModePage(context_);
     epcGroup_ = new EpcGroup(context_);
     readMode->addEpcGroup(epcGroup_);
-    addPage(readMode, QStringLiteral("配置读卡模式"), true);
-    addPage(serial_, QStringLiteral("串口功能"), true);
-    addPage(new WifiPage(context_), QStringLiteral("Wifi功能"), true);
+    addPage(readMode, tr("配置读卡模式"), true);
+    addPage(serial_, tr("串口功能"), true);
+    addPage(new WifiPage(context_), tr("Wifi功能"), true);
     inventory_ = new InventoryPage(context_, clock_, serialLink_.Comm1());
-    addPage(inventory_, QStringLiteral("标签盘点"), true);
+    addPage(inventory_, tr("标签盘点"), true);
 
     context_.clearLog = [this] { MenuItem1Click(); };
     link_.setAddressSource([this] { return outputFormat_->address(); });
@@ -160,29 +161,27 @@ void TForm1::createMenus() {
         connect(item, &QAction::triggered, this, std::move(action));
     };
 
-    QMenu* system = bar->addMenu(QStringLiteral("系统"));
-    addItem(system, "ChooseReader", QStringLiteral("选择读卡器..."),
-            [this] { chooseReaderClick(); });
-    addItem(system, "JournalOptIn", QStringLiteral("自动发卡使用发卡记录"), [] {});
+    QMenu* system = bar->addMenu(tr("系统"));
+    addItem(system, "ChooseReader", tr("选择读卡器..."), [this] { chooseReaderClick(); });
+    addItem(system, "JournalOptIn", tr("自动发卡使用发卡记录"), [] {});
     QAction* optIn = system->actions().constLast();
     optIn->setCheckable(true);
     connect(optIn, &QAction::toggled, this, &TForm1::useJournal);
-    addItem(system, "JournalView", QStringLiteral("发卡记录..."), [this] { showJournal(); });
-    QMenu* profiles = system->addMenu(QStringLiteral("设置方案"));
+    addItem(system, "JournalView", tr("发卡记录..."), [this] { showJournal(); });
+    QMenu* profiles = system->addMenu(tr("设置方案"));
     profiles->setObjectName(QStringLiteral("ProfileMenu"));
-    addItem(profiles, "ProfileSave", QStringLiteral("保存当前设置…"), [this] { saveProfile(); });
-    addItem(profiles, "ProfileApply", QStringLiteral("应用设置方案…"), [this] { applyProfile(); });
-    addItem(system, "JournalStation", QStringLiteral("发卡工位名称..."), [this] {
+    addItem(profiles, "ProfileSave", tr("保存当前设置…"), [this] { saveProfile(); });
+    addItem(profiles, "ProfileApply", tr("应用设置方案…"), [this] { applyProfile(); });
+    addItem(system, "JournalStation", tr("发卡工位名称..."), [this] {
         bool ok = false;
-        const QString name =
-            QInputDialog::getText(this, QStringLiteral("发卡工位"),
-                                  QStringLiteral("本工位在发卡记录中的名称（1 到 64 个字符）："),
-                                  QLineEdit::Normal, journalStation(), &ok);
+        const QString name = QInputDialog::getText(
+            this, tr("发卡工位"), tr("本工位在发卡记录中的名称（1 到 64 个字符）："),
+            QLineEdit::Normal, journalStation(), &ok);
         if (ok)
             setJournalStation(name);
     });
     // Off at start; the choice is kept from one run to the next.
-    addItem(system, "ShowGs1", QStringLiteral("显示 GS1 编码"), [] {});
+    addItem(system, "ShowGs1", tr("显示 GS1 编码"), [] {});
     QAction* gs1 = system->actions().constLast();
     gs1->setCheckable(true);
     connect(gs1, &QAction::toggled, this, [this](bool on) {
@@ -195,17 +194,16 @@ void TForm1::createMenus() {
                         .value(QStringLiteral("showGs1"), false)
                         .toBool());
     system->addSeparator();
-    addItem(system, "N4", QStringLiteral("退出"), [this] { N4Click(); });
+    addItem(system, "N4", tr("退出"), [this] { N4Click(); });
 
-    QMenu* looks = bar->addMenu(QStringLiteral("风格选择"));
+    QMenu* looks = bar->addMenu(tr("风格选择"));
     const char* lookItems[] = {"N11", "N12", "N13", "N14", "N51", "N61"};
     for (int i = 0; i < 6; ++i)
-        addItem(looks, lookItems[i], QStringLiteral("风格%1").arg(i + 1),
-                [i] { styles::applyStored(i); });
+        addItem(looks, lookItems[i], tr("风格%1").arg(i + 1), [i] { styles::applyStored(i); });
 
     // The HF pages have no tab: this menu makes any page current, and sets the
     // working state of the serial page's three radio buttons.
-    QMenu* pageMenu = bar->addMenu(QStringLiteral("页面选择"));
+    QMenu* pageMenu = bar->addMenu(tr("页面选择"));
     pageMenu->setObjectName(QStringLiteral("PageMenu"));
     const char* pageItems[] = {"COM1", "N10", "S50S701", "Ultralight1", "ISO14443B1", "ISO156931"};
     for (int index = 0; index < 6; ++index)
@@ -228,20 +226,46 @@ void TForm1::createMenus() {
                 [item, radio] { item->setChecked(radio->isChecked()); });
     }
 
-    QMenu* about = bar->addMenu(QStringLiteral("关于"));
-    addItem(about, "N5", QStringLiteral("版本更新记录"), [this] { N5Click(); });
+    // Named in both languages, and each language in its own, so that an
+    // operator who reads only one finds the way back.
+    QMenu* languageMenu = bar->addMenu(QStringLiteral("语言 / Language"));
+    languageMenu->setObjectName(QStringLiteral("LanguageMenu"));
+    struct Choice {
+        QByteArray item;
+        QString code;
+        QString caption;
+    };
+    QList<Choice> choices;
+    for (const language::Language& known : language::languages())
+        choices << Choice{"Language_" + QByteArray(known.code), QLatin1String(known.code),
+                          QString::fromUtf8(known.name)};
+    choices << Choice{"LanguageSystem", QString(), tr("跟随系统")};
+    auto* languages = new QActionGroup(languageMenu);
+    const QString saved = savedLanguage();
+    for (const Choice& choice : choices) {
+        const QString code = choice.code;
+        addItem(languageMenu, choice.item.constData(), choice.caption,
+                [this, code, caption = choice.caption] { chooseLanguage(code, caption); });
+        QAction* item = languageMenu->actions().constLast();
+        item->setCheckable(true);
+        item->setChecked(code == saved);
+        languages->addAction(item);
+    }
+
+    QMenu* about = bar->addMenu(tr("关于"));
+    addItem(about, "N5", tr("版本更新记录"), [this] { N5Click(); });
 
     popup_ = new QMenu(log_);
     popup_->setObjectName(QStringLiteral("PopupMenu1"));
-    addItem(popup_, "MenuItem1", QStringLiteral("清空"), [this] { MenuItem1Click(); });
-    addItem(popup_, "MenuItem2", QStringLiteral("保存"), [this] { MenuItem2Click(); });
+    addItem(popup_, "MenuItem1", tr("清空"), [this] { MenuItem1Click(); });
+    addItem(popup_, "MenuItem2", tr("保存"), [this] { MenuItem2Click(); });
     popup_->addSeparator();
-    addItem(popup_, "N15", QStringLiteral("撤消"), [this] { log_->undo(); });
-    addItem(popup_, "N20", QStringLiteral("全选"), [this] { log_->selectAll(); });
+    addItem(popup_, "N15", tr("撤消"), [this] { log_->undo(); });
+    addItem(popup_, "N20", tr("全选"), [this] { log_->selectAll(); });
     popup_->addSeparator();
-    addItem(popup_, "N17", QStringLiteral("剪切"), [this] { log_->cut(); });
-    addItem(popup_, "N18", QStringLiteral("复制"), [this] { log_->copy(); });
-    addItem(popup_, "N19", QStringLiteral("粘贴..."), [this] { log_->paste(); });
+    addItem(popup_, "N17", tr("剪切"), [this] { log_->cut(); });
+    addItem(popup_, "N18", tr("复制"), [this] { log_->copy(); });
+    addItem(popup_, "N19", tr("粘贴..."), [this] { log_->paste(); });
     log_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(log_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popup_->popup(log_->mapToGlobal(at)); });
@@ -271,10 +295,18 @@ void TForm1::createStatusBar() {
     bar->addPermanentWidget(station);
 }
 
-// Panel 2 names the reader: the simulated one, the one in use, or none found.
+// Panel 2 names the reader: the simulated one (with its serial when there are
+// several), the one in use, or none found.
 // A library that cannot list its readers leaves the panel as it was.
 void TForm1::showReader() {
-    const QString reader = readerInUseText(device_);
+    QString reader = readerInUseText(device_);
+    // Several simulated readers look alike: the serial says which one answers.
+    if (device_.simulated() && device_.listsReaders()) {
+        const QList<ReaderInfo> readers = device_.readers();
+        for (const ReaderInfo& one : readers)
+            if (one.inUse && readers.size() > 1)
+                reader = tr("%1 序列号 %2").arg(reader, one.serial);
+    }
     if (!reader.isEmpty())
         panels_[2]->setText(QStringLiteral("RFID   ") + reader);
 }
@@ -383,9 +415,8 @@ void TForm1::MenuItem1Click() {
 }
 
 void TForm1::MenuItem2Click() {
-    const QString fileName =
-        QFileDialog::getSaveFileName(this, QStringLiteral("保存接收数据！"), QString(),
-                                     QStringLiteral("文本文件(.txt) (*.txt)"));
+    const QString fileName = QFileDialog::getSaveFileName(this, tr("保存接收数据！"), QString(),
+                                                          tr("文本文件(.txt) (*.txt)"));
     if (!fileName.isEmpty())
         saveLog(fileName);
 }
@@ -400,7 +431,7 @@ void TForm1::useJournal(bool on) {
     if (epcGroup_->issuing()) {
         const QSignalBlocker blocker(optIn);
         optIn->setChecked(!on);
-        context_.showError(QStringLiteral("自动发卡进行中，请先停止发卡"));
+        context_.showError(tr("自动发卡进行中，请先停止发卡"));
         return;
     }
     auto* stationLabel = findChild<QLabel*>(QStringLiteral("JournalStationLabel"));
@@ -421,8 +452,29 @@ void TForm1::useJournal(bool on) {
     }
     journal_ = std::move(journal);
     epcGroup_->useJournal(journal_.get());
-    stationLabel->setText(QStringLiteral("发卡工位：") + journal_->station());
+    link_.log(tr("自动发卡使用发卡记录 %1，工位 %2   ")
+                  .arg(journal_->displayAddress(), journal_->station()) +
+              link_.time());
+    stationLabel->setText(tr("发卡工位：%1").arg(journal_->station()));
     stationLabel->show();
+}
+
+QString TForm1::savedLanguage() {
+    const QString code = QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
+                             .value(QStringLiteral("language"))
+                             .toString();
+    for (const language::Language& known : language::languages())
+        if (code == QLatin1String(known.code))
+            return code;
+    return QString();
+}
+
+void TForm1::chooseLanguage(const QString& code, const QString& caption) {
+    QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
+        .setValue(QStringLiteral("language"), code);
+    // Every caption is made once, when the window is built: the new language
+    // comes with the next start, and this line says so in the current one.
+    link_.log(tr("界面语言改为“%1”，重新启动程序后生效   ").arg(caption) + link_.time());
 }
 
 QString TForm1::journalStation() const {
@@ -437,7 +489,7 @@ bool TForm1::setJournalStation(const QString& name) {
         return false;
     }
     if (epcGroup_->issuing()) {
-        context_.showError(QStringLiteral("自动发卡进行中，请先停止发卡"));
+        context_.showError(tr("自动发卡进行中，请先停止发卡"));
         return false;
     }
     QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
@@ -464,13 +516,14 @@ void TForm1::showJournal() {
     IssuingJournal own;
     if (IssuingJournal* journal = journalOrOwn(own, true)) {
         JournalWindow window(*journal, context_.showError, this);
+        window.setLog([this](const QString& line) { link_.log(line + link_.time()); });
         window.exec();
     }
 }
 
 void TForm1::saveProfile() {
-    QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("保存设置方案"), QString(),
-                                                    QStringLiteral("设置方案 (*.ini)"));
+    QString fileName =
+        QFileDialog::getSaveFileName(this, tr("保存设置方案"), QString(), tr("设置方案 (*.ini)"));
     if (fileName.isEmpty())
         return;
     if (QFileInfo(fileName).suffix().isEmpty())
@@ -479,20 +532,22 @@ void TForm1::saveProfile() {
     const QString text = settings::Profile::text(values);
     // What the controls hold must make a profile that can be applied.
     QStringList problems;
-    if (!settings::Profile::parse(text.toUtf8(), QStringLiteral("当前设置"), &problems)) {
+    if (!settings::Profile::parse(text.toUtf8(), tr("当前设置"), &problems)) {
         context_.showError(problems.join(QLatin1Char('\n')));
         return;
     }
     QString error;
-    if (!settings::Profile::save(fileName, text,
-                                 !values.value(QStringLiteral("wifi.password")).isEmpty(), &error))
+    if (!settings::Profile::save(
+            fileName, text, !values.value(QStringLiteral("wifi.password")).isEmpty(), &error)) {
         context_.showError(error);
+        return;
+    }
+    link_.log(tr("当前设置已保存为设置方案 %1   ").arg(fileName) + link_.time());
 }
 
 void TForm1::applyProfile() {
-    const QString fileName =
-        QFileDialog::getOpenFileName(this, QStringLiteral("应用设置方案"), QString(),
-                                     QStringLiteral("设置方案 (*.ini);;所有文件 (*)"));
+    const QString fileName = QFileDialog::getOpenFileName(this, tr("应用设置方案"), QString(),
+                                                          tr("设置方案 (*.ini);;所有文件 (*)"));
     if (!fileName.isEmpty())
         applyProfileFile(fileName);
 }

@@ -78,6 +78,10 @@ class TForm1 : public QMainWindow {
     QString journalStation() const;
     bool setJournalStation(const QString& name);
     void showJournal();
+    // 语言 / Language: "zh", "en", or empty to follow the locale; kept in the
+    // settings and taken at the next start.
+    static QString savedLanguage();
+    void chooseLanguage(const QString& code, const QString& caption);
     // 系统 → 设置方案: the pages' current values to a profile file; a profile
     // file applied to the reader (or every reader).
     void saveProfile();

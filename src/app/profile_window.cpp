@@ -26,19 +26,19 @@ namespace {
 QString outcomeCaption(SettingResult::Outcome outcome) {
     switch (outcome) {
     case SettingResult::Outcome::Success:
-        return QStringLiteral("成功");
+        return ProfileWindow::tr("成功");
     case SettingResult::Outcome::Refused:
-        return QStringLiteral("失败");
+        return ProfileWindow::tr("失败");
     case SettingResult::Outcome::NoReply:
-        return QStringLiteral("没有应答");
+        return ProfileWindow::tr("没有应答");
     case SettingResult::Outcome::Garbled:
-        return QStringLiteral("数据出错");
+        return ProfileWindow::tr("数据出错");
     case SettingResult::Outcome::Mismatch:
-        return QStringLiteral("读回不符");
+        return ProfileWindow::tr("读回不符");
     case SettingResult::Outcome::NotSent:
         break;
     }
-    return QStringLiteral("未发送");
+    return ProfileWindow::tr("未发送");
 }
 
 QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& headers) {
@@ -62,7 +62,7 @@ void addRow(QTableWidget* table, const QStringList& cells) {
 
 QString readerName(const ReaderInfo& reader) {
     if (reader.vendorId == 0)
-        return QStringLiteral("当前读卡器");
+        return ProfileWindow::tr("当前读卡器");
     return reader.id() + QLatin1Char(' ') + (reader.serial.isEmpty() ? reader.path : reader.serial);
 }
 
@@ -120,14 +120,13 @@ ProfileWindow::ProfileWindow(ReaderLink& link, IssuingJournal* journal,
                              const settings::Profile& profile, QWidget* parent)
     : QDialog(parent), link_(link), journal_(journal), profile_(profile) {
     setObjectName(QStringLiteral("ProfileWindow"));
-    setWindowTitle(QStringLiteral("应用设置方案 ") + profile.name());
+    setWindowTitle(tr("应用设置方案 %1").arg(profile.name()));
     resize(640, 560);
     auto* layout = new QVBoxLayout(this);
 
     layout->addWidget(
-        new QLabel(QStringLiteral("设置方案 %1 中的设置（按页面顺序发送）：").arg(profile.name())));
-    auto* frames =
-        makeTable(this, "ProfileSettings", {QStringLiteral("设置"), QStringLiteral("命令")});
+        new QLabel(tr("设置方案 %1 中的设置（按页面顺序发送）：").arg(profile.name())));
+    auto* frames = makeTable(this, "ProfileSettings", {tr("设置"), tr("命令")});
     for (const settings::ProfileSetting& setting : profile.settings())
         addRow(frames, {setting.name, settings::displayedFrame(link.address(), setting)});
     if (const QString module = settings::moduleSettingsText(profile.module()); !module.isEmpty())
@@ -137,7 +136,7 @@ ProfileWindow::ProfileWindow(ReaderLink& link, IssuingJournal* journal,
     frames->resizeColumnsToContents();
     layout->addWidget(frames, 2);
 
-    allReaders_ = new QCheckBox(QStringLiteral("设置所有已连接的读卡器"), this);
+    allReaders_ = new QCheckBox(tr("设置所有已连接的读卡器"), this);
     allReaders_->setObjectName(QStringLiteral("AllReaders"));
     allReaders_->setEnabled(link.device().listsReaders());
     layout->addWidget(allReaders_);
@@ -145,9 +144,8 @@ ProfileWindow::ProfileWindow(ReaderLink& link, IssuingJournal* journal,
     progress_->setObjectName(QStringLiteral("ProfileProgress"));
     progress_->setValue(0);
     layout->addWidget(progress_);
-    results_ = makeTable(this, "ProfileResults",
-                         {QStringLiteral("读卡器"), QStringLiteral("设置"), QStringLiteral("结果"),
-                          QStringLiteral("说明")});
+    results_ =
+        makeTable(this, "ProfileResults", {tr("读卡器"), tr("设置"), tr("结果"), tr("说明")});
     results_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(results_, 3);
     summary_ = new QLabel(this);
@@ -156,11 +154,11 @@ ProfileWindow::ProfileWindow(ReaderLink& link, IssuingJournal* journal,
     layout->addWidget(summary_);
 
     auto* buttons = new QDialogButtonBox(this);
-    applyButton_ = buttons->addButton(QStringLiteral("应用"), QDialogButtonBox::ActionRole);
+    applyButton_ = buttons->addButton(tr("应用"), QDialogButtonBox::ActionRole);
     applyButton_->setObjectName(QStringLiteral("ProfileApply"));
-    auto* copy = buttons->addButton(QStringLiteral("复制结果"), QDialogButtonBox::ActionRole);
+    auto* copy = buttons->addButton(tr("复制结果"), QDialogButtonBox::ActionRole);
     copy->setObjectName(QStringLiteral("ProfileCopy"));
-    buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("关闭"), QDialogButtonBox::RejectRole);
     connect(applyButton_, &QPushButton::clicked, this, &ProfileWindow::apply);
     connect(copy, &QPushButton::clicked, this,
             [this] { QApplication::clipboard()->setText(resultText()); });
@@ -184,7 +182,7 @@ void ProfileWindow::apply() {
     const bool everyReader = allReaders_->isChecked();
     const QList<ReaderInfo> readers = settings::EveryReader::targets(link_.device(), everyReader);
     if (readers.isEmpty()) {
-        summary_->setText(QStringLiteral("未找到读卡器"));
+        summary_->setText(tr("未找到读卡器"));
         return;
     }
 
@@ -209,20 +207,19 @@ void ProfileWindow::apply() {
     every.finished = [&](const settings::EveryReader::Application& a) {
         if (a.gone) {
             addResult(a.name, {QStringLiteral("reader"), SettingResult::Outcome::NoReply,
-                               QStringLiteral("读卡器已断开")});
-            summary << a.name + QStringLiteral("：已断开");
+                               tr("读卡器已断开")});
+            summary << tr("%1：已断开").arg(a.name);
             return;
         }
-        QString line = a.name + QStringLiteral("：设置完成");
+        QString line = tr("%1：设置完成").arg(a.name);
         for (const SettingResult& r : a.results)
             if (r.outcome != SettingResult::Outcome::Success) {
                 line =
-                    a.name +
-                    QStringLiteral("：设置失败（%1 %2）").arg(r.setting, outcomeCaption(r.outcome));
+                    tr("%1：设置失败（%2 %3）").arg(a.name, r.setting, outcomeCaption(r.outcome));
                 break;
             }
         if (!a.recordError.isEmpty())
-            line += QStringLiteral("（记录失败：%1）").arg(a.recordError);
+            line += tr("（记录失败：%1）").arg(a.recordError);
         summary << line;
         link_.log(line + QStringLiteral("   ") + link_.time() + kCrLf);
     };

@@ -7,22 +7,24 @@
 
 namespace {
 
-const QStringList kHistory = {
-    QStringLiteral(" 版本更新记录："),
-    QStringLiteral("1.6版本  增加GS1格式的读卡功能"),
-    QStringLiteral("1.7版本  增加TID 和 多卡识读功能"),
-    QStringLiteral("1.8版本  增加USB透传 和 USB调试功能，支持USB数据发送和接收"),
-    QStringLiteral("1.9版本  增加不同长度的EPC号码的读卡"),
-    QStringLiteral("2.0版本  增加不同长度的EPC号码的写卡"),
-    QStringLiteral("2.1版本  测试调试版本"),
-    QStringLiteral("2.2版本  增加存储扇区的读卡，可以指定任意扇区"),
-    QStringLiteral("2.3版本  增加虚拟串口切换"),
-    QStringLiteral("2.4版本  增加显示RSSI功能"),
-    QStringLiteral("2.5版本  增加自动累加，自动写卡功能"),
-    QStringLiteral("2.6版本  增加串口接收显示，增加USB_COM切换成USB_HID"),
-    QStringLiteral("2.7版本  增加WIFI功能，增加WIFI列表显示"),
-    QStringLiteral("2.8版本  增加继电器的控制功能"),
-};
+QStringList history() {
+    return {
+        TForm2::tr(" 版本更新记录："),
+        TForm2::tr("1.6版本  增加GS1格式的读卡功能"),
+        TForm2::tr("1.7版本  增加TID 和 多卡识读功能"),
+        TForm2::tr("1.8版本  增加USB透传 和 USB调试功能，支持USB数据发送和接收"),
+        TForm2::tr("1.9版本  增加不同长度的EPC号码的读卡"),
+        TForm2::tr("2.0版本  增加不同长度的EPC号码的写卡"),
+        TForm2::tr("2.1版本  测试调试版本"),
+        TForm2::tr("2.2版本  增加存储扇区的读卡，可以指定任意扇区"),
+        TForm2::tr("2.3版本  增加虚拟串口切换"),
+        TForm2::tr("2.4版本  增加显示RSSI功能"),
+        TForm2::tr("2.5版本  增加自动累加，自动写卡功能"),
+        TForm2::tr("2.6版本  增加串口接收显示，增加USB_COM切换成USB_HID"),
+        TForm2::tr("2.7版本  增加WIFI功能，增加WIFI列表显示"),
+        TForm2::tr("2.8版本  增加继电器的控制功能"),
+    };
+}
 
 } // namespace
 
@@ -43,7 +45,7 @@ TForm2::TForm2(QWidget* parent)
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(13);
     text->setFont(font);
-    text->setPlainText(kHistory.join(QLatin1Char('\n')));
+    text->setPlainText(history().join(QLatin1Char('\n')));
     // The box only shows text; disabling it must not grey the text out.
     QPalette palette = text->palette();
     for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base})

@@ -3,8 +3,13 @@
 #include "protocol/conversion.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QPointer>
 #include <QSaveFile>
+
+QString settingsText(const char* text) {
+    return QCoreApplication::translate("settings", text);
+}
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
     return named(new QPushButton(caption, parent), name);
@@ -94,7 +99,8 @@ bool saveFile(const PageContext& context, const QString& fileName, const QByteAr
         done += n;
     }
     if (!written || !file.commit()) {
-        context.showError(QStringLiteral("无法保存文件 %1：%2").arg(fileName, file.errorString()));
+        context.showError(QCoreApplication::translate("PageSupport", "无法保存文件 %1：%2")
+                              .arg(fileName, file.errorString()));
         return false;
     }
     return true;

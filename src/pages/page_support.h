@@ -17,6 +17,10 @@ template <class Widget> Widget* named(Widget* widget, const char* name) {
     return widget;
 }
 
+// A caption from the settings' tables (shared with the command-line tool,
+// whose catalog translates them under the context "settings").
+QString settingsText(const char* text);
+
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption);
 QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text);
 QLabel* makeLabel(QWidget* parent, const QString& caption);

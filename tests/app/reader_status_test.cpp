@@ -45,6 +45,18 @@ class ReaderStatusTest : public QObject {
         device.listing = true;
     }
 
+    void panelNamesTheSimulatedReaderInUseAmongSeveral() {
+        device.simulating = true;
+        device.found = {{0x0483, 0x5750, "", "SIM0001", "sim:1", false},
+                        {0x0483, 0x5750, "", "SIM0002", "sim:2", true}};
+        FormFixture f(device);
+        QCOMPARE(f.form.panelText(2),
+                 QString::fromUtf8("RFID   模拟读卡器（没有连接真实设备） 序列号 SIM0002"));
+        device.found.removeFirst();
+        f.form.readersChanged();
+        QCOMPARE(f.form.panelText(2), QString::fromUtf8("RFID   模拟读卡器（没有连接真实设备）"));
+    }
+
     void panelFollowsPluggingAndUnplugging() {
         FormFixture f(device);
         QCOMPARE(f.form.panelText(2), QString::fromUtf8("RFID   未找到读卡器"));

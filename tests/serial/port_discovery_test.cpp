@@ -116,7 +116,7 @@ class PortDiscoveryTest : public QObject {
         QCOMPARE(f.form.serialLink().Comm1().CommName(), com1.path());
     }
 
-    void theOpenPortStaysOpenAndUnlisted() {
+    void theOpenPortStaysOpenAndShown() {
         PseudoTerminal com1, com3;
         const PortsVariable ports({com1.path(), com3.path()});
         FormFixture f(device);
@@ -126,8 +126,10 @@ class PortDiscoveryTest : public QObject {
         QVERIFY(comm.isOpen());
 
         switchPages(f);
-        QCOMPARE(items(f.find<QComboBox>("ComboBox21")), QStringList({com1.path()}));
-        QCOMPARE(comm.CommName(), com1.path());
+        auto* list = f.find<QComboBox>("ComboBox21");
+        QCOMPARE(items(list), QStringList({com1.path(), com3.path()}));
+        QCOMPARE(list->currentText(), com3.path());
+        QCOMPARE(comm.CommName(), com3.path());
         QVERIFY(comm.isOpen());
         QVERIFY(comm.WritePortData("\x42", 1));
         QCOMPARE(com3.read(1), QByteArray("\x42"));
@@ -135,6 +137,31 @@ class PortDiscoveryTest : public QObject {
         f.click("Button74");
         QVERIFY(!comm.isOpen());
         QVERIFY(serialplatform::canOpenExclusively(com3.path().toLocal8Bit()));
+    }
+
+    // A chosen port that has been unplugged: opening it or sending to it says
+    // so in one line with what to do, and the list is made again.
+    void aPortThatHasGoneIsSaidAndTheListMadeAgain_data() {
+        QTest::addColumn<QByteArray>("button");
+        QTest::newRow("open") << QByteArray("Button73");
+        QTest::newRow("send") << QByteArray("Button3");
+    }
+    void aPortThatHasGoneIsSaidAndTheListMadeAgain() {
+        QFETCH(QByteArray, button);
+        PseudoTerminal com1;
+        const PortsVariable ports({com1.path()});
+        FormFixture f(device);
+        f.form.serialLink().Comm1().setCommName("/dev/ttyUSB-unplugged");
+        f.find<QComboBox>("ComboBox21")->addItem("/dev/ttyUSB-unplugged");
+        f.click(button.constData());
+        QCOMPARE(f.lines(),
+                 QStringList{QString::fromUtf8(
+                                 "串口 /dev/ttyUSB-unplugged 已不存在（读卡器或串口线已拔下）："
+                                 "请重新插上，再在“通讯COM口”中选择串口   ") +
+                             FormFixture::time()});
+        QCOMPARE(f.errors, QStringList());
+        QCOMPARE(items(f.find<QComboBox>("ComboBox21")), QStringList({com1.path()}));
+        QCOMPARE(f.form.serialLink().Comm1().CommName(), com1.path());
     }
 
     void withoutAFreePortTheListSaysSo() {
@@ -160,7 +187,7 @@ class PortDiscoveryTest : public QObject {
     // Ports that are there but cannot be opened stay off the list; each page
     // change says why, once per port: held by another program (named), not
     // permitted (with the command that permits it). The port open here is
-    // left unsaid.
+    // left unsaid, and listed.
     void aPageChangeSaysWhyAPortIsNotListed() {
         PseudoTerminal free, held, denied, own;
         QProcess holder;
@@ -189,6 +216,7 @@ class PortDiscoveryTest : public QObject {
         QStringList listed{free.path()};
         if (root)
             listed << denied.path();
+        listed << own.path();
         QCOMPARE(items(f.find<QComboBox>("ComboBox21")), listed);
         holder.kill();
         holder.waitForFinished();

@@ -20,12 +20,13 @@ class ScriptedDevice : public ReaderDevice {
     QList<ReaderInfo> chosen; // every chooseReader call
     QStringList addedIds;
     ReaderFailure failure;
+    bool simulating = false;
 
     void reply(const QString& hexText);
     QString unavailableReason() override { return unavailable; }
     int write(const QByteArray& frame) override;
     int read(unsigned char* buffer, int capacity) override;
-    bool simulated() override { return false; }
+    bool simulated() override { return simulating; }
     bool listsReaders() override { return listing; }
     QList<ReaderInfo> readers() override { return found; }
     bool chooseReader(const ReaderInfo& reader) override;

@@ -19,10 +19,10 @@ struct Option {
     bool checked;
 };
 const Option kOptions[] = {
-    {"CheckBox16", "数据前面加 ; 号  ", false},
-    {"CheckBox17", "数据后面加?号  ", false},
-    {"CheckBox18", "中间加逗号", false},
-    {"CheckBox15", "数据后面加回车", true},
+    {"CheckBox16", QT_TRANSLATE_NOOP("OutputFormatPage", "数据前面加 ; 号  "), false},
+    {"CheckBox17", QT_TRANSLATE_NOOP("OutputFormatPage", "数据后面加?号  "), false},
+    {"CheckBox18", QT_TRANSLATE_NOOP("OutputFormatPage", "中间加逗号"), false},
+    {"CheckBox15", QT_TRANSLATE_NOOP("OutputFormatPage", "数据后面加回车"), true},
 };
 
 } // namespace
@@ -32,22 +32,22 @@ OutputFormatPage::OutputFormatPage(PageContext& context, QWidget* parent)
     setObjectName(QStringLiteral("TabSheet1"));
 
     // Never shown: only the address selector in it has a role.
-    auto* group = makeGroup(this, "GroupBox1", QStringLiteral("通讯信息"));
+    auto* group = makeGroup(this, "GroupBox1", tr("通讯信息"));
     auto* grid = new QGridLayout(group);
-    grid->addWidget(makeLabel(group, QStringLiteral("通讯COM口：")), 0, 0);
+    grid->addWidget(makeLabel(group, tr("通讯COM口：")), 0, 0);
     grid->addWidget(makeCombo(group, "ComboBox1", {}), 0, 1);
-    grid->addWidget(makeLabel(group, QStringLiteral("波特率选择：")), 1, 0);
+    grid->addWidget(makeLabel(group, tr("波特率选择：")), 1, 0);
     grid->addWidget(makeCombo(group, "ComboBox2", kBaudRates), 1, 1);
-    grid->addWidget(makeLabel(group, QStringLiteral("当前机器ID号：  ")), 2, 0);
+    grid->addWidget(makeLabel(group, tr("当前机器ID号：  ")), 2, 0);
     QStringList addresses;
     for (int a = 0; a <= 0x20; ++a)
         addresses << hex::byte(a).toLower();
     setadd_ = makeCombo(group, "setadd", addresses);
     grid->addWidget(setadd_, 2, 1);
-    auto* open = makeButton(group, "Button1", QStringLiteral("COM打开"));
+    auto* open = makeButton(group, "Button1", tr("COM打开"));
     open->setEnabled(false);
     grid->addWidget(open, 3, 0);
-    grid->addWidget(makeButton(group, "Button2", QStringLiteral("COM关闭")), 3, 1);
+    grid->addWidget(makeButton(group, "Button2", tr("COM关闭")), 3, 1);
     group->hide();
 
     auto* page = new QVBoxLayout(this);
@@ -61,7 +61,7 @@ OutputFormatPage::OutputFormatPage(PageContext& context, QWidget* parent)
 }
 
 QWidget* OutputFormatPage::makeFormatGroup() {
-    auto* group = makeGroup(this, "GroupBox27", QStringLiteral(" 输出格式设置 "));
+    auto* group = makeGroup(this, "GroupBox27", tr(" 输出格式设置 "));
     auto* column = new QVBoxLayout(group);
     column->setContentsMargins(6, 2, 6, 4);
     column->setSpacing(2);
@@ -71,7 +71,7 @@ QWidget* OutputFormatPage::makeFormatGroup() {
     const int rows = int(std::size(settings::kFormats) + 1) / 2;
     int index = 0;
     for (const settings::FormatChoice& format : settings::kFormats) {
-        auto* radio = makeRadio(group, format.radio, QString::fromUtf8(format.caption),
+        auto* radio = makeRadio(group, format.radio, settingsText(format.caption),
                                 qstrcmp(format.radio, "RadioButton16") == 0);
         radios->addWidget(radio, index % rows, index / rows);
         ++index;
@@ -79,13 +79,12 @@ QWidget* OutputFormatPage::makeFormatGroup() {
     column->addLayout(radios);
 
     auto* custom = new QHBoxLayout;
-    custom->addWidget(
-        makeRadio(group, settings::kCustomFormatRadio, QStringLiteral("卡号16进制输出")));
+    custom->addWidget(makeRadio(group, settings::kCustomFormatRadio, tr("卡号16进制输出")));
     edit64_ = makeEdit(group, "Edit64", QStringLiteral("10"));
     edit64_->setFixedWidth(40);
     custom->addWidget(edit64_);
-    custom->addWidget(makeLabel(group, QStringLiteral("个字节       ")));
-    custom->addWidget(makeLabel(group, QStringLiteral("00 表示输出全部卡号        ")));
+    custom->addWidget(makeLabel(group, tr("个字节       ")));
+    custom->addWidget(makeLabel(group, tr("00 表示输出全部卡号        ")));
     custom->addStretch();
     column->addLayout(custom);
 
@@ -93,25 +92,24 @@ QWidget* OutputFormatPage::makeFormatGroup() {
     options->setVerticalSpacing(2);
     index = 0;
     for (const Option& option : kOptions) {
-        options->addWidget(
-            makeCheckBox(group, option.box, QString::fromUtf8(option.caption), option.checked),
-            index / 3, index % 3);
+        options->addWidget(makeCheckBox(group, option.box, tr(option.caption), option.checked),
+                           index / 3, index % 3);
         ++index;
     }
-    options->addWidget(makeCheckBox(group, "CheckBox21", QStringLiteral("数据后面加RSSI")),
-                       index / 3, index % 3);
+    options->addWidget(makeCheckBox(group, "CheckBox21", tr("数据后面加RSSI")), index / 3,
+                       index % 3);
     column->addLayout(options);
     return group;
 }
 
 QWidget* OutputFormatPage::makeBuzzerGroup() {
     // Never shown; only the large-buzzer choice goes into the set-format command.
-    auto* group = makeGroup(this, "GroupBox28", QStringLiteral("蜂鸣器 "));
+    auto* group = makeGroup(this, "GroupBox28", tr("蜂鸣器 "));
     auto* row = new QHBoxLayout(group);
-    row->addWidget(makeRadio(group, "RadioButton18", QStringLiteral("大蜂鸣器"), true));
-    row->addWidget(makeRadio(group, "RadioButton20", QStringLiteral("小蜂鸣器")));
+    row->addWidget(makeRadio(group, "RadioButton18", tr("大蜂鸣器"), true));
+    row->addWidget(makeRadio(group, "RadioButton20", tr("小蜂鸣器")));
     row->addWidget(makeEdit(group, "Edit23", QStringLiteral("2B")));
-    row->addWidget(makeCheckBox(group, "CheckBox19", QStringLiteral("增加自定义字节    ")));
+    row->addWidget(makeCheckBox(group, "CheckBox19", tr("增加自定义字节    ")));
     group->hide();
     return group;
 }
@@ -125,21 +123,20 @@ QWidget* OutputFormatPage::makeButtonGroup() {
         const char* caption;
         int row;
         int column;
-    } labels[] = {{"格式设置：   ", 0, 0},
-                  {"读卡器状态：      ", 1, 0},
-                  {"恢复出厂：   ", 0, 3},
-                  {"读版本号： ", 1, 3}};
+    } labels[] = {{QT_TRANSLATE_NOOP("OutputFormatPage", "格式设置：   "), 0, 0},
+                  {QT_TRANSLATE_NOOP("OutputFormatPage", "读卡器状态：      "), 1, 0},
+                  {QT_TRANSLATE_NOOP("OutputFormatPage", "恢复出厂：   "), 0, 3},
+                  {QT_TRANSLATE_NOOP("OutputFormatPage", "读版本号： "), 1, 3}};
     for (const auto& label : labels)
-        grid->addWidget(makeLabel(group, QString::fromUtf8(label.caption)), label.row,
-                        label.column);
+        grid->addWidget(makeLabel(group, tr(label.caption)), label.row, label.column);
 
     auto texts = [](const char* success, const char* failure, bool lineBreak) {
-        return ReplyTexts(QString::fromUtf8(success), QString::fromUtf8(failure), lineBreak);
+        return ReplyTexts(tr(success), tr(failure), lineBreak);
     };
     // Read-back buttons write their success lines themselves.
     using Lines = void (OutputFormatPage::*)(const QString&, const QString&);
     auto readBack = [this](const char* failure, Lines lines) {
-        return [this, failure = QString::fromUtf8(failure), lines] {
+        return [this, failure = tr(failure), lines] {
             ReplyTexts replyTexts(QString(), failure);
             replyTexts.successLines = [this, lines](const QString& reply, const QString& time) {
                 (this->*lines)(reply, time);
@@ -155,28 +152,33 @@ QWidget* OutputFormatPage::makeButtonGroup() {
         int row;
         int column;
     } buttons[] = {
-        {{"Button24", QStringLiteral("设置格式"), [this] { return setFormatPayload(); },
-          settings::kSettingWait, settings::outputFormatTexts()},
+        {{"Button24", tr("设置格式"), [this] { return setFormatPayload(); }, settings::kSettingWait,
+          settings::outputFormatTexts()},
          0,
          1},
-        {{"Button25", QStringLiteral("读取格式"), [] { return settings::kReadFormatPayload; }, 300,
-          readBack("读取输出格式失败   ", &OutputFormatPage::logFormat)},
+        {{"Button25", tr("读取格式"), [] { return settings::kReadFormatPayload; }, 300,
+          readBack(QT_TRANSLATE_NOOP("OutputFormatPage", "读取输出格式失败   "),
+                   &OutputFormatPage::logFormat)},
          0,
          2},
-        {{"Button27", QStringLiteral("主动读卡"), constant("0f01"), 300,
-          texts("设置主动读卡成功   ", "设置主动读卡失败   ", false)},
+        {{"Button27", tr("主动读卡"), constant("0f01"), 300,
+          texts(QT_TRANSLATE_NOOP("OutputFormatPage", "设置主动读卡成功   "),
+                QT_TRANSLATE_NOOP("OutputFormatPage", "设置主动读卡失败   "), false)},
          1,
          1},
-        {{"Button28", QStringLiteral("被动读卡"), constant("0f02"), 300,
-          texts("设置被动读卡成功   ", "设置被动读卡失败   ", false)},
+        {{"Button28", tr("被动读卡"), constant("0f02"), 300,
+          texts(QT_TRANSLATE_NOOP("OutputFormatPage", "设置被动读卡成功   "),
+                QT_TRANSLATE_NOOP("OutputFormatPage", "设置被动读卡失败   "), false)},
          1,
          2},
-        {{"Button57", QStringLiteral("恢复出厂"), constant("cf"), 300,
-          texts("恢复出厂设置成功   ", "恢复出厂设置失败   ", true)},
+        {{"Button57", tr("恢复出厂"), constant("cf"), 300,
+          texts(QT_TRANSLATE_NOOP("OutputFormatPage", "恢复出厂设置成功   "),
+                QT_TRANSLATE_NOOP("OutputFormatPage", "恢复出厂设置失败   "), true)},
          0,
          4},
-        {{"Button63", QStringLiteral("版本号"), [] { return settings::kVersionPayload; }, 300,
-          readBack("读取版本号失败   ", &OutputFormatPage::logVersion)},
+        {{"Button63", tr("版本号"), [] { return settings::kVersionPayload; }, 300,
+          readBack(QT_TRANSLATE_NOOP("OutputFormatPage", "读取版本号失败   "),
+                   &OutputFormatPage::logVersion)},
          1,
          4},
     };
@@ -184,7 +186,7 @@ QWidget* OutputFormatPage::makeButtonGroup() {
         grid->addWidget(makeCommandButton(group, context_, button.command), button.row,
                         button.column);
 
-    button64_ = makeButton(group, "Button64", QStringLiteral("关闭声音"));
+    button64_ = makeButton(group, "Button64", tr("关闭声音"));
     connect(button64_, &QPushButton::clicked, this, &OutputFormatPage::Button64Click);
     grid->addWidget(button64_, 2, 4);
     return group;
@@ -219,25 +221,25 @@ QString OutputFormatPage::setFormatPayload() const {
 }
 
 void OutputFormatPage::logFormat(const QString& reply, const QString& time) {
-    context_.link.log(QStringLiteral("读取输出格式成功   ") + time);
+    context_.link.log(tr("读取输出格式成功   ") + time);
     for (const QString& line : settings::formatReadBackLines(reply))
         context_.link.log(line);
 }
 
 void OutputFormatPage::logVersion(const QString& reply, const QString& time) {
-    context_.link.log(QStringLiteral("读取版本号成功   ") + time);
-    context_.link.log(QStringLiteral("版本号为：") + settings::versionText(reply) + kCrLf);
+    context_.link.log(tr("读取版本号成功   ") + time);
+    context_.link.log(tr("版本号为：") + settings::versionText(reply) + kCrLf);
 }
 
 void OutputFormatPage::Button64Click() {
     // Fixed frames at address 00; the reply is not looked at.
-    if (button64_->text() == QStringLiteral("关闭声音")) {
+    if (button64_->text() == tr("关闭声音")) {
         context_.link.SendHex(QStringLiteral("AA 00 02 CD 00 CF BB "));
-        button64_->setText(QStringLiteral("打开声音"));
-        context_.link.log(QStringLiteral("发送蜂鸣器打开指令"));
+        button64_->setText(tr("打开声音"));
+        context_.link.log(tr("发送蜂鸣器打开指令"));
     } else {
         context_.link.SendHex(QStringLiteral("AA 00 02 CD 01 CE BB "));
-        button64_->setText(QStringLiteral("关闭声音"));
-        context_.link.log(QStringLiteral("发送蜂鸣器关闭指令"));
+        button64_->setText(tr("关闭声音"));
+        context_.link.log(tr("发送蜂鸣器关闭指令"));
     }
 }

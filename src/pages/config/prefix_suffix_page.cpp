@@ -12,8 +12,10 @@
 
 namespace {
 
-const char* const kByteLabels[] = {"第一个字节      ", "第二个字节      ", "第三个字节      ",
-                                   "第四个字节      "};
+const char* const kByteLabels[] = {QT_TRANSLATE_NOOP("PrefixSuffixPage", "第一个字节      "),
+                                   QT_TRANSLATE_NOOP("PrefixSuffixPage", "第二个字节      "),
+                                   QT_TRANSLATE_NOOP("PrefixSuffixPage", "第三个字节      "),
+                                   QT_TRANSLATE_NOOP("PrefixSuffixPage", "第四个字节      ")};
 
 } // namespace
 
@@ -37,21 +39,21 @@ bool PrefixSuffixPage::checked(const char* name) const {
 }
 
 QWidget* PrefixSuffixPage::makeAffixGroup() {
-    auto* group = makeGroup(this, "GroupBox29", QStringLiteral("前后缀设置"));
+    auto* group = makeGroup(this, "GroupBox29", tr("前后缀设置"));
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(6, 2, 6, 4);
     grid->setVerticalSpacing(2);
     for (int i = 0; i < 4; ++i)
-        grid->addWidget(makeLabel(group, QString::fromUtf8(kByteLabels[i])), 0, i + 1);
+        grid->addWidget(makeLabel(group, tr(kByteLabels[i])), 0, i + 1);
     int row = 1;
     for (const settings::Affix& affix : settings::kAffixes) {
-        grid->addWidget(makeLabel(group, QString::fromUtf8(affix.label)), row, 0);
+        grid->addWidget(makeLabel(group, settingsText(affix.label)), row, 0);
         for (int i = 0; i < 4; ++i) {
             auto* edit = makeEdit(group, affix.edits[i], QLatin1String(affix.texts[i]));
             edit->setFixedWidth(48);
             grid->addWidget(edit, row, i + 1);
         }
-        const CommandButton command{affix.button, QString::fromUtf8(affix.caption),
+        const CommandButton command{affix.button, settingsText(affix.caption),
                                     [this, &affix] {
                                         QStringList texts;
                                         for (const char* edit : affix.edits)
@@ -73,7 +75,7 @@ QPushButton* PrefixSuffixPage::setButton(QWidget* group, const CommandButton& co
 }
 
 QWidget* PrefixSuffixPage::makeMachineGroup() {
-    auto* group = makeGroup(this, "GroupBox30", QStringLiteral("915M机器信息"));
+    auto* group = makeGroup(this, "GroupBox30", tr("915M机器信息"));
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(6, 2, 6, 4);
     grid->setVerticalSpacing(2);
@@ -83,13 +85,13 @@ QWidget* PrefixSuffixPage::makeMachineGroup() {
     auto addEditRows = [&](int first, int end) {
         for (int i = first; i < end; ++i) {
             const settings::MachineParameter& parameter = settings::kMachineParameters[i];
-            grid->addWidget(makeLabel(group, QString::fromUtf8(parameter.label)), row, 0);
+            grid->addWidget(makeLabel(group, settingsText(parameter.label)), row, 0);
             auto* edit = makeEdit(group, parameter.edit, QLatin1String(parameter.text));
             edit->setFixedWidth(48);
             grid->addWidget(edit, row, 1);
-            grid->addWidget(makeLabel(group, QString::fromUtf8(parameter.range)), row, 2);
+            grid->addWidget(makeLabel(group, settingsText(parameter.range)), row, 2);
             const CommandButton command{
-                parameter.button, QStringLiteral("设置"),
+                parameter.button, tr("设置"),
                 [this, &parameter] {
                     return settings::machineParameterPayload(parameter, editText(parameter.edit));
                 },
@@ -100,15 +102,15 @@ QWidget* PrefixSuffixPage::makeMachineGroup() {
     };
     addEditRows(0, settings::kParametersBeforeInterfaces);
 
-    grid->addWidget(makeLabel(group, QStringLiteral("输出接口设置：  ")), row, 0);
+    grid->addWidget(makeLabel(group, tr("输出接口设置：  ")), row, 0);
     // Each pair is a column: the on buttons above, the off buttons below.
     auto* pairs = new QGridLayout;
     pairs->setVerticalSpacing(0);
     int column = 0;
     for (const settings::InterfacePair& pair : settings::kInterfaces) {
         auto* buttons = new QButtonGroup(group);
-        auto* on = makeRadio(group, pair.on, QString::fromUtf8(pair.onCaption), true);
-        auto* off = makeRadio(group, pair.off, QString::fromUtf8(pair.offCaption));
+        auto* on = makeRadio(group, pair.on, settingsText(pair.onCaption), true);
+        auto* off = makeRadio(group, pair.off, settingsText(pair.offCaption));
         buttons->addButton(on);
         buttons->addButton(off);
         pairs->addWidget(on, 0, column);
@@ -116,7 +118,7 @@ QWidget* PrefixSuffixPage::makeMachineGroup() {
     }
     pairs->setColumnStretch(column, 1);
     grid->addLayout(pairs, row, 1, 1, 2);
-    const CommandButton interfaces{"Button41", QStringLiteral("设置"),
+    const CommandButton interfaces{"Button41", tr("设置"),
                                    [this] {
                                        bool on[3];
                                        for (int i = 0; i < 3; ++i)
@@ -126,14 +128,14 @@ QWidget* PrefixSuffixPage::makeMachineGroup() {
                                    settings::kSettingWait, settings::interfacesTexts()};
     grid->addWidget(setButton(group, interfaces), row++, 3);
 
-    grid->addWidget(makeLabel(group, QStringLiteral("设置波特率:      ")), row, 0);
+    grid->addWidget(makeLabel(group, tr("设置波特率:      ")), row, 0);
     auto* baud = makeCombo(group, "ComboBox20", kBaudRates, true);
     auto* baudRow = new QHBoxLayout;
     baudRow->addWidget(baud);
-    baudRow->addWidget(makeLabel(group, QStringLiteral("（要设置的波特率）              ")));
+    baudRow->addWidget(makeLabel(group, tr("（要设置的波特率）              ")));
     baudRow->addStretch();
     grid->addLayout(baudRow, row, 1, 1, 2);
-    const CommandButton baudRate{"Button51", QStringLiteral("设置"),
+    const CommandButton baudRate{"Button51", tr("设置"),
                                  [baud] { return settings::baudRatePayload(baud->currentText()); },
                                  settings::kSettingWait, settings::baudRateTexts()};
     grid->addWidget(setButton(group, baudRate), row++, 3);

@@ -29,22 +29,22 @@ void ReadModePage::addEpcGroup(QWidget* group) {
 }
 
 QWidget* ReadModePage::makeReadModeGroup() {
-    auto* group = makeGroup(this, "GroupBox36", QStringLiteral("读卡模式切换"));
+    auto* group = makeGroup(this, "GroupBox36", tr("读卡模式切换"));
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(6, 2, 6, 4);
     grid->setVerticalSpacing(2);
     using settings::kReadModes;
     for (int i = 0; i < settings::kMemoryAreaMode; ++i)
         grid->addWidget(
-            makeRadio(group, kReadModes[i].radio, QString::fromUtf8(kReadModes[i].caption), i == 0),
+            makeRadio(group, kReadModes[i].radio, settingsText(kReadModes[i].caption), i == 0),
             i / 2, i % 2);
 
     const settings::ReadMode& area = kReadModes[settings::kMemoryAreaMode];
-    grid->addWidget(makeRadio(group, area.radio, QString::fromUtf8(area.caption)), 2, 0);
+    grid->addWidget(makeRadio(group, area.radio, settingsText(area.caption)), 2, 0);
 
     // The mode's name is the one checked when the reply is judged.
     const CommandButton set{
-        "Button69", QStringLiteral("设置"),
+        "Button69", tr("设置"),
         [this] {
             QStringList area;
             for (const settings::AreaField& field : settings::kAreaFields)
@@ -54,7 +54,7 @@ QWidget* ReadModePage::makeReadModeGroup() {
         settings::kSettingWait, [this] { return settings::readModeTexts(checkedMode()); }};
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(makeCommandButton(group, context_, set));
-    auto* structure = makeButton(group, "Button72", QStringLiteral("扇区结构"));
+    auto* structure = makeButton(group, "Button72", tr("扇区结构"));
     connect(structure, &QPushButton::clicked, this, [this] { context_.showCardMemory(); });
     buttons->addWidget(structure);
     buttons->addStretch();
@@ -63,7 +63,7 @@ QWidget* ReadModePage::makeReadModeGroup() {
     auto* areaRow = new QHBoxLayout;
     areaRow->setSpacing(2);
     for (const settings::AreaField& field : settings::kAreaFields) {
-        areaRow->addWidget(makeLabel(group, QString::fromUtf8(field.label)));
+        areaRow->addWidget(makeLabel(group, settingsText(field.label)));
         auto* edit = makeEdit(group, field.edit, QString::fromUtf8(field.text));
         edit->setFixedWidth(field.width);
         areaRow->addWidget(edit);
@@ -74,13 +74,13 @@ QWidget* ReadModePage::makeReadModeGroup() {
 }
 
 QWidget* ReadModePage::makeRelayGroup() {
-    auto* group = makeGroup(this, "GroupBox43", QStringLiteral("继电器信号控制"));
+    auto* group = makeGroup(this, "GroupBox43", tr("继电器信号控制"));
     auto* column = new QVBoxLayout(group);
     column->setContentsMargins(6, 2, 6, 4);
     const CommandButton relay[] = {
-        {"Button81", QStringLiteral("继电器开"), [] { return settings::relayPayload(true); },
+        {"Button81", tr("继电器开"), [] { return settings::relayPayload(true); },
          settings::kSettingWait, settings::relayTexts(true)},
-        {"Button82", QStringLiteral("继电器关"), [] { return settings::relayPayload(false); },
+        {"Button82", tr("继电器关"), [] { return settings::relayPayload(false); },
          settings::kSettingWait, settings::relayTexts(false)},
     };
     for (const CommandButton& command : relay)

@@ -27,7 +27,9 @@
 
 namespace {
 
-const QString noPort = QStringLiteral("没有可用串口");
+QString noPort() {
+    return SerialPage::tr("没有可用串口");
+}
 constexpr int kReplyWaitMs = 300;
 
 // The read modes of Button75, in the order of their radio buttons. code is
@@ -40,14 +42,15 @@ const struct ReadMode {
     int code;
     const char* name;
 } kReadModes[] = {
-    {"RadioButton39", "主动-寻单张卡EPC号                 ", "BB 00 C1 00 01 01 C3 7E", 0x01,
-     "主动寻单卡EPC号"},
-    {"RadioButton40", "被动读写器模式                 ", "BB 00 C1 00 01 00 C2 7E", 0x00,
-     "被动读写器模式"},
-    {"RadioButton41", "主动-寻多张卡EPC号        ", "BB 00 C1 00 01 02 C4 7E", 0x02,
-     "主动寻多张卡EPC号"},
-    {"RadioButton42", "主动-读TID号 ", "BB 00 C1 00 01 03 C5 7E", 0x03, "主动读TID号"},
-    {"RadioButton43", "主动读取存储扇区", nullptr, -1, ""},
+    {"RadioButton39", QT_TRANSLATE_NOOP("SerialPage", "主动-寻单张卡EPC号                 "),
+     "BB 00 C1 00 01 01 C3 7E", 0x01, QT_TRANSLATE_NOOP("SerialPage", "主动寻单卡EPC号")},
+    {"RadioButton40", QT_TRANSLATE_NOOP("SerialPage", "被动读写器模式                 "),
+     "BB 00 C1 00 01 00 C2 7E", 0x00, QT_TRANSLATE_NOOP("SerialPage", "被动读写器模式")},
+    {"RadioButton41", QT_TRANSLATE_NOOP("SerialPage", "主动-寻多张卡EPC号        "),
+     "BB 00 C1 00 01 02 C4 7E", 0x02, QT_TRANSLATE_NOOP("SerialPage", "主动寻多张卡EPC号")},
+    {"RadioButton42", QT_TRANSLATE_NOOP("SerialPage", "主动-读TID号 "), "BB 00 C1 00 01 03 C5 7E",
+     0x03, QT_TRANSLATE_NOOP("SerialPage", "主动读TID号")},
+    {"RadioButton43", QT_TRANSLATE_NOOP("SerialPage", "主动读取存储扇区"), nullptr, -1, ""},
 };
 constexpr int kTidRadio = 3;
 constexpr int kMemoryAreaRadio = 4;
@@ -125,18 +128,18 @@ void SerialPage::portLost() {
 }
 
 QGroupBox* SerialPage::createPortGroup() {
-    auto* group = makeGroup(this, "GroupBox38", QStringLiteral("通讯信息"));
+    auto* group = makeGroup(this, "GroupBox38", tr("通讯信息"));
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(6, 2, 6, 4);
     grid->setVerticalSpacing(2);
     ports_ = makeCombo(group, "ComboBox21", {});
     baudRates_ = makeCombo(group, "ComboBox22", kBaudRates);
-    open_ = makeButton(group, "Button73", QStringLiteral("COM打开"));
-    close_ = makeButton(group, "Button74", QStringLiteral("COM关闭"));
-    grid->addWidget(makeLabel(group, QStringLiteral("通讯COM口：")), 0, 0);
+    open_ = makeButton(group, "Button73", tr("COM打开"));
+    close_ = makeButton(group, "Button74", tr("COM关闭"));
+    grid->addWidget(makeLabel(group, tr("通讯COM口：")), 0, 0);
     grid->addWidget(ports_, 0, 1);
     grid->addWidget(open_, 0, 2);
-    grid->addWidget(makeLabel(group, QStringLiteral("波特率选择：")), 1, 0);
+    grid->addWidget(makeLabel(group, tr("波特率选择：")), 1, 0);
     grid->addWidget(baudRates_, 1, 1);
     grid->addWidget(close_, 1, 2);
     grid->setColumnStretch(1, 1);
@@ -156,13 +159,13 @@ QGroupBox* SerialPage::createLinkModeGroup() {
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setVerticalSpacing(2);
 
-    auto* toHid = makeButton(group, "Button76", QStringLiteral("设置"));
-    auto* toSerial = makeButton(group, "Button71", QStringLiteral("设置"));
-    grid->addWidget(makeLabel(group, QStringLiteral("切换成USB_HID模式：       ")), 0, 0, 1, 2);
-    grid->addWidget(makeLabel(group, QStringLiteral("切换成USB键盘输出： ")), 0, 2, 1, 2);
+    auto* toHid = makeButton(group, "Button76", tr("设置"));
+    auto* toSerial = makeButton(group, "Button71", tr("设置"));
+    grid->addWidget(makeLabel(group, tr("切换成USB_HID模式：       ")), 0, 0, 1, 2);
+    grid->addWidget(makeLabel(group, tr("切换成USB键盘输出： ")), 0, 2, 1, 2);
     grid->addWidget(toHid, 0, 4);
-    grid->addWidget(makeLabel(group, QStringLiteral("USB键盘模式切换：  ")), 1, 0, 1, 2);
-    grid->addWidget(makeLabel(group, QStringLiteral("切换成USB虚拟串口：  ")), 1, 2, 1, 2);
+    grid->addWidget(makeLabel(group, tr("USB键盘模式切换：  ")), 1, 0, 1, 2);
+    grid->addWidget(makeLabel(group, tr("切换成USB虚拟串口：  ")), 1, 2, 1, 2);
     grid->addWidget(toSerial, 1, 4);
     connect(toHid, &QPushButton::clicked, this, &SerialPage::Button76Click);
     connect(toSerial, &QPushButton::clicked, this, &SerialPage::Button71Click);
@@ -170,12 +173,12 @@ QGroupBox* SerialPage::createLinkModeGroup() {
     auto* modes = new QButtonGroup(group);
     for (const ReadMode& mode : kReadModes) {
         const int index = readModes_.size();
-        auto* radio = makeRadio(group, mode.radio, QString::fromUtf8(mode.caption), index == 0);
+        auto* radio = makeRadio(group, mode.radio, tr(mode.caption), index == 0);
         modes->addButton(radio);
         readModes_ << radio;
         grid->addWidget(radio, 2 + index / 2, (index % 2) * 2, 1, 2);
     }
-    auto* cardMemory = makeButton(group, "Button77", QStringLiteral("扇区结构"));
+    auto* cardMemory = makeButton(group, "Button77", tr("扇区结构"));
     grid->addWidget(cardMemory, 4, 2, 1, 2, Qt::AlignLeft);
     connect(cardMemory, &QPushButton::clicked, this, [this] { context_.showCardMemory(); });
 
@@ -188,16 +191,16 @@ QGroupBox* SerialPage::createLinkModeGroup() {
         const char* label;
         QLineEdit* edit;
         int width;
-    } fields[] = {{"扇区   ", bank_, 36},
-                  {"密码   ", password_, 96},
-                  {"地址   ", address_, 36},
-                  {"长度     ", length_, 36}};
+    } fields[] = {{QT_TRANSLATE_NOOP("SerialPage", "扇区   "), bank_, 36},
+                  {QT_TRANSLATE_NOOP("SerialPage", "密码   "), password_, 96},
+                  {QT_TRANSLATE_NOOP("SerialPage", "地址   "), address_, 36},
+                  {QT_TRANSLATE_NOOP("SerialPage", "长度     "), length_, 36}};
     for (const auto& field : fields) {
         field.edit->setFixedWidth(field.width);
-        area->addWidget(makeLabel(group, QString::fromUtf8(field.label)));
+        area->addWidget(makeLabel(group, tr(field.label)));
         area->addWidget(field.edit);
     }
-    auto* setMode = makeButton(group, "Button75", QStringLiteral("设置"));
+    auto* setMode = makeButton(group, "Button75", tr("设置"));
     area->addStretch();
     area->addWidget(setMode);
     grid->addLayout(area, 5, 0, 1, 5);
@@ -206,14 +209,14 @@ QGroupBox* SerialPage::createLinkModeGroup() {
 }
 
 QGroupBox* SerialPage::createTerminalGroup() {
-    auto* group = makeGroup(this, "GroupBox5", QStringLiteral("发送信息"));
+    auto* group = makeGroup(this, "GroupBox5", tr("发送信息"));
     auto* layout = new QVBoxLayout(group);
     layout->setContentsMargins(6, 2, 6, 4);
     layout->setSpacing(3);
     memo_ =
         named(new TerminalMemo(kLoadLimit, QStringLiteral("BB 00 C3 00 00 C3 7E"), group), "Memo1");
     connect(memo_, &TerminalMemo::insertionCut, this, [this](qsizetype dropped) {
-        log(QStringLiteral("发送框最多容纳 %1 个字符，粘贴的数据多出的 %2 个字符未放入   ")
+        log(tr("发送框最多容纳 %1 个字符，粘贴的数据多出的 %2 个字符未放入   ")
                 .arg(kLoadLimit)
                 .arg(dropped) +
             context_.link.time());
@@ -225,16 +228,16 @@ QGroupBox* SerialPage::createTerminalGroup() {
     auto* transports = makeGroup(group, "GroupBox40", QString());
     auto* transportRow = new QHBoxLayout(transports);
     transportRow->setContentsMargins(4, 0, 4, 0);
-    serialTransport_ = makeRadio(transports, "RadioButton37", QStringLiteral("串口发送"), true);
+    serialTransport_ = makeRadio(transports, "RadioButton37", tr("串口发送"), true);
     transportRow->addWidget(serialTransport_);
-    transportRow->addWidget(makeRadio(transports, "RadioButton38", QStringLiteral("USB发送")));
+    transportRow->addWidget(makeRadio(transports, "RadioButton38", tr("USB发送")));
     settings->addWidget(transports);
     period_ = makeEdit(group, "Edit6", QStringLiteral("1000"));
     period_->setFixedWidth(56);
-    settings->addWidget(makeLabel(group, QStringLiteral("周期：")));
+    settings->addWidget(makeLabel(group, tr("周期：")));
     settings->addWidget(period_);
-    settings->addWidget(makeLabel(group, QStringLiteral("毫秒      ")));
-    autoSend_ = makeCheckBox(group, "CheckBox3", QStringLiteral("自动发送"));
+    settings->addWidget(makeLabel(group, tr("毫秒      ")));
+    autoSend_ = makeCheckBox(group, "CheckBox3", tr("自动发送"));
     context_.registerLoopBox(autoSend_);
     settings->addWidget(autoSend_);
     settings->addStretch();
@@ -245,12 +248,13 @@ QGroupBox* SerialPage::createTerminalGroup() {
         const char* name;
         const char* caption;
         void (SerialPage::*handler)();
-    } actions[] = {{"Button3", "发送数据", &SerialPage::Button3Click},
-                   {"Button6", "载入数据", &SerialPage::Button6Click},
-                   {"Button5", "另存为", &SerialPage::Button5Click},
-                   {"Button7", "清空发送框", &SerialPage::Button7Click}};
+    } actions[] = {
+        {"Button3", QT_TRANSLATE_NOOP("SerialPage", "发送数据"), &SerialPage::Button3Click},
+        {"Button6", QT_TRANSLATE_NOOP("SerialPage", "载入数据"), &SerialPage::Button6Click},
+        {"Button5", QT_TRANSLATE_NOOP("SerialPage", "另存为"), &SerialPage::Button5Click},
+        {"Button7", QT_TRANSLATE_NOOP("SerialPage", "清空发送框"), &SerialPage::Button7Click}};
     for (const auto& action : actions) {
-        auto* button = makeButton(group, action.name, QString::fromUtf8(action.caption));
+        auto* button = makeButton(group, action.name, tr(action.caption));
         buttons->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, handler = action.handler] {
             guarded(context_, [this, handler] { (this->*handler)(); });
@@ -264,10 +268,10 @@ QGroupBox* SerialPage::createTerminalGroup() {
 QGroupBox* SerialPage::createStateGroup() {
     auto* states = makeGroup(this, "GroupBox39", QString());
     auto* row = new QHBoxLayout(states);
-    row->addWidget(makeRadio(states, "RadioButton3", QStringLiteral("读写状态"), true));
-    debug_ = makeRadio(states, "RadioButton4", QStringLiteral("串口调试状态状态"));
+    row->addWidget(makeRadio(states, "RadioButton3", tr("读写状态"), true));
+    debug_ = makeRadio(states, "RadioButton4", tr("串口调试状态状态"));
     row->addWidget(debug_);
-    row->addWidget(makeRadio(states, "RadioButton19", QStringLiteral("自动检测卡状态")));
+    row->addWidget(makeRadio(states, "RadioButton19", tr("自动检测卡状态")));
     return states;
 }
 
@@ -289,7 +293,13 @@ void SerialPage::GetCom() {
 
 void SerialPage::refreshPorts() {
     GetCom();
-    selectFirstPort();
+    // The open port stays the one shown, as sending goes to it.
+    if (listOpenPort()) {
+        serial_.Comm1().setCommName(serial_.Comm1().openedName());
+        ports_->setCurrentIndex(ports_->findText(serial_.Comm1().openedName()));
+    } else {
+        selectFirstPort();
+    }
     serial_.Comm1().setBaudRate(9600);
     logSkippedPorts();
 }
@@ -304,14 +314,14 @@ void SerialPage::logSkippedPorts() {
             continue;
         QString why;
         if (port.denied)
-            why = QStringLiteral("没有使用权限，请把用户加入 dialout 组（sudo usermod -aG dialout "
-                                 "%1），重新登录后生效")
+            why = tr("没有使用权限，请把用户加入 dialout 组（sudo usermod -aG dialout "
+                     "%1），重新登录后生效")
                       .arg(userName());
         else if (port.holderPid)
-            why = QStringLiteral("正被进程 %1（%2）使用").arg(port.holderPid).arg(port.holderName);
+            why = tr("正被进程 %1（%2）使用").arg(port.holderPid).arg(port.holderName);
         else
-            why = QStringLiteral("正被其他程序使用");
-        log(QStringLiteral("串口 %1 未列出：%2   ").arg(port.path, why) + context_.link.time());
+            why = tr("正被其他程序使用");
+        log(tr("串口 %1 未列出：%2   ").arg(port.path, why) + context_.link.time());
     }
 }
 
@@ -319,25 +329,32 @@ void SerialPage::selectFirstPort() {
     serial_.Comm1().setCommName(portName_);
     ports_->setCurrentIndex(ports_->findText(portName_));
     if (portName_ == QLatin1String("none")) {
-        ports_->addItem(noPort);
+        ports_->addItem(noPort());
         ports_->setCurrentIndex(ports_->count() - 1);
     }
+}
+
+// The port open here is not listed by discovery, which cannot open it a
+// second time, but it is still there: it keeps its place in the list.
+bool SerialPage::listOpenPort() {
+    const TComm& comm = serial_.Comm1();
+    const QString open = comm.openedName();
+    if (!comm.isOpen() || !QFileInfo::exists(open))
+        return false;
+    if (ports_->findText(open) >= 0)
+        return true;
+    const QStringList order = serialPortCandidates();
+    int at = 0;
+    while (at < ports_->count() && order.indexOf(ports_->itemText(at)) < order.indexOf(open))
+        ++at;
+    ports_->insertItem(at, open);
+    return true;
 }
 
 void SerialPage::portsChanged() {
     const QString current = ports_->currentText();
     GetCom();
-    // The port open here is not listed by discovery, which cannot open it a
-    // second time, but it is still there: it keeps its place in the list.
-    const TComm& comm = serial_.Comm1();
-    if (ports_->findText(current) < 0 && comm.isOpen() && comm.CommName() == current &&
-        QFileInfo::exists(current)) {
-        const QStringList order = serialPortCandidates();
-        int at = 0;
-        while (at < ports_->count() && order.indexOf(ports_->itemText(at)) < order.indexOf(current))
-            ++at;
-        ports_->insertItem(at, current);
-    }
+    listOpenPort();
     const int kept = ports_->findText(current);
     if (kept >= 0)
         ports_->setCurrentIndex(kept);
@@ -361,7 +378,8 @@ void SerialPage::Button73Click() {
     try {
         serial_.Comm1().OpenPort();
     } catch (const ECommsError& error) {
-        context_.showError(error.message());
+        if (!portGone(serial_.Comm1().CommName()))
+            context_.showError(error.message());
         return;
     }
     open_->setEnabled(false);
@@ -387,8 +405,7 @@ void SerialPage::Button76Click() {
     const QString reply = serialExchange(QStringLiteral("BB 00 C2 00 01 00 C3 7E"), false);
     const ReplyStatus status = replyStatus(!reply.isEmpty(), resultByte(reply));
     context_.link.report(status,
-                         ReplyTexts(QStringLiteral("USB_HID模式设置成功   "),
-                                    QStringLiteral("USB_HID模式设置失败   ")),
+                         ReplyTexts(tr("USB_HID模式设置成功   "), tr("USB_HID模式设置失败   ")),
                          reply, switchFailureCode(reply));
     // The reader leaves its virtual serial port for USB HID.
     if (status == ReplyStatus::Success)
@@ -399,8 +416,7 @@ void SerialPage::Button71Click() {
     // Always reader 00, whatever the address selector shows.
     context_.link.SendHex(QStringLiteral("AA 00 01 B8 B9 BB"));
     context_.link.Delay(kReplyWaitMs);
-    context_.link.judge(ReplyTexts(QStringLiteral("USB虚拟串口设置成功   "),
-                                   QStringLiteral("USB虚拟串口设置失败   ")));
+    context_.link.judge(ReplyTexts(tr("USB虚拟串口设置成功   "), tr("USB虚拟串口设置失败   ")));
 }
 
 int SerialPage::checkedReadMode() const {
@@ -420,13 +436,14 @@ QString SerialPage::readModeSuccessName(int code) const {
     // The reader answers both the TID mode and the memory-area mode with 03.
     if (code == kReadModes[kTidRadio].code) {
         if (readModes_[kTidRadio]->isChecked())
-            return QString::fromUtf8(kReadModes[kTidRadio].name);
-        return readModes_[kMemoryAreaRadio]->isChecked() ? QStringLiteral("主动读取存储扇区")
-                                                         : QString();
+            return tr(kReadModes[kTidRadio].name);
+        return readModes_[kMemoryAreaRadio]->isChecked()
+                   ? tr("主动读取存储扇区", "read mode in a log line")
+                   : QString();
     }
     for (const ReadMode& mode : kReadModes)
         if (mode.code == code)
-            return QString::fromUtf8(mode.name);
+            return tr(mode.name);
     return QString();
 }
 
@@ -443,17 +460,31 @@ void SerialPage::Button75Click() {
                                : result.isEmpty() ? ReplyStatus::Garbled
                                : code < 8         ? ReplyStatus::Success
                                                   : ReplyStatus::Failure;
-    context_.link.report(
-        status,
-        ReplyTexts(QStringLiteral("设置 ") + readModeSuccessName(code) + QStringLiteral(" 成功   "),
-                   QStringLiteral("设置") + QString::fromUtf8(mode.name) +
-                       QStringLiteral("失败   "),
-                   false),
-        reply, result);
+    context_.link.report(status,
+                         ReplyTexts(tr("设置 %1 成功   ").arg(readModeSuccessName(code)),
+                                    tr("设置%1失败   ").arg(tr(mode.name)), false),
+                         reply, result);
+}
+
+// A port (a device path, not "none" or the no-port entry) whose device has
+// gone (unplugged): said in a line with what to do, and the list is made
+// again from what is there now.
+bool SerialPage::portGone(const QString& port) {
+    if (!port.startsWith(QLatin1Char('/')) || QFileInfo::exists(port))
+        return false;
+    log(tr("串口 %1 已不存在（读卡器或串口线已拔下）：请重新插上，再在“通讯COM口”中选择串口   ")
+            .arg(port) +
+        context_.link.time());
+    if (serial_.Comm1().isOpen() && serial_.Comm1().openedName() == port)
+        Button74Click();
+    refreshPorts();
+    return true;
 }
 
 void SerialPage::Button3Click() {
     const QString text = memo_->toPlainText();
+    if (serialTransport_->isChecked() && portGone(serial_.Comm1().CommName()))
+        return;
     if (serialTransport_->isChecked())
         serial_.Send232HEX(text);
     else
@@ -477,15 +508,14 @@ void SerialPage::CheckBox3Click() {
 }
 
 void SerialPage::Button6Click() {
-    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("载入数据！"));
+    const QString fileName = QFileDialog::getOpenFileName(this, tr("载入数据！"));
     if (!fileName.isEmpty())
         loadTerminalText(fileName);
 }
 
 void SerialPage::Button5Click() {
-    const QString fileName =
-        QFileDialog::getSaveFileName(this, QStringLiteral("保存接收数据！"), QString(),
-                                     QStringLiteral("文本文件(.txt) (*.txt)"));
+    const QString fileName = QFileDialog::getSaveFileName(this, tr("保存接收数据！"), QString(),
+                                                          tr("文本文件(.txt) (*.txt)"));
     if (!fileName.isEmpty())
         saveTerminalText(fileName);
 }
@@ -496,7 +526,7 @@ void SerialPage::Button7Click() {
 
 bool SerialPage::loadTerminalText(const QString& fileName) {
     const auto notText = [&] {
-        context_.showError(QStringLiteral("文件 %1 不是文本文件，未载入").arg(fileName));
+        context_.showError(tr("文件 %1 不是文本文件，未载入").arg(fileName));
         return false;
     };
     // Regular files only, looked at before opening: opening a FIFO waits for
@@ -508,8 +538,7 @@ bool SerialPage::loadTerminalText(const QString& fileName) {
         return notText();
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        context_.showError(
-            QStringLiteral("无法打开文件 %1：%2").arg(fileName, qt_error_string(errno)));
+        context_.showError(tr("无法打开文件 %1：%2").arg(fileName, qt_error_string(errno)));
         return false;
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -522,7 +551,7 @@ bool SerialPage::loadTerminalText(const QString& fileName) {
     // change meanwhile.
     const QByteArray bytes = file.read(kLoadLimit + 1);
     if (bytes.size() > kLoadLimit) {
-        context_.showError(QStringLiteral("文件 %1 大于 1 MB，未载入").arg(fileName));
+        context_.showError(tr("文件 %1 大于 1 MB，未载入").arg(fileName));
         return false;
     }
     if (!isText(bytes))

@@ -60,6 +60,9 @@ class SerialPage : public QWidget {
     QGroupBox* createPortGroup();
     // Points Comm1 and the list at the first port found, or at none.
     void selectFirstPort();
+    // True when the open port is in the list (added where discovery left it out).
+    bool listOpenPort();
+    bool portGone(const QString& port);
     void logSkippedPorts();
     void portLost();
     QGroupBox* createLinkModeGroup();

@@ -2,6 +2,7 @@
 
 #include "pages/page_support.h"
 #include "pages/reader_command.h"
+#include "protocol/conversion.h"
 #include "protocol/reply.h"
 #include "settings/setting_frames.h"
 
@@ -17,7 +18,9 @@ constexpr int kColumns = 4;
 // The grid's rows at the start of every list read: the header and ten empty rows.
 constexpr int kGridRows = 11;
 const int kColumnWidths[kColumns] = {0, 64, 320, 84};
-const char* const kHeaders[kColumns] = {"", "序号", "WIFI名称", "信号强度"};
+const char* const kHeaders[kColumns] = {"", QT_TRANSLATE_NOOP("WifiPage", "序号"),
+                                        QT_TRANSLATE_NOOP("WifiPage", "WIFI名称"),
+                                        QT_TRANSLATE_NOOP("WifiPage", "信号强度")};
 
 } // namespace
 
@@ -32,46 +35,56 @@ WifiPage::WifiPage(PageContext& context, QWidget* parent) : QWidget(parent), con
 }
 
 QWidget* WifiPage::makeSettingsGroup() {
-    auto* group = makeGroup(this, "GroupBox41", QStringLiteral("Wifi设置"));
+    auto* group = makeGroup(this, "GroupBox41", tr("Wifi设置"));
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(6, 2, 6, 4);
     grid->setVerticalSpacing(3);
     grid->setColumnStretch(1, 1);
     name_ = makeEdit(group, "Edit73", QString());
     password_ = makeEdit(group, "Edit74", QString());
-    grid->addWidget(makeLabel(group, QStringLiteral("Wifi名称   ")), 0, 0);
+    password_->setEchoMode(QLineEdit::Password);
+    grid->addWidget(makeLabel(group, tr("Wifi名称   ")), 0, 0);
     grid->addWidget(name_, 0, 1);
-    grid->addWidget(makeLabel(group, QStringLiteral("Wifi密码    ")), 1, 0);
+    grid->addWidget(makeLabel(group, tr("Wifi密码    ")), 1, 0);
     grid->addWidget(password_, 1, 1);
 
-    const CommandButton join{
-        "Button78", QStringLiteral("设置"),
-        [this] { return settings::wifiJoinPayload(name_->text(), password_->text()); },
-        settings::kSettingWait, settings::wifiJoinTexts()};
-    grid->addWidget(makeLabel(group, QStringLiteral("连接配置: ")), 2, 0);
+    const CommandButton join{"Button78", tr("设置"),
+                             [this] {
+                                 const QString payload =
+                                     settings::wifiJoinPayload(name_->text(), password_->text());
+                                 // The module takes no other length (WPA): refused here rather than
+                                 // by the reader after the send.
+                                 const qsizetype length = password_->text().size();
+                                 if (length != 0 && (length < 8 || length > 63))
+                                     throw InputError(tr("Wifi密码须为空或 8 到 63 个字符（现有 %1 "
+                                                         "个），命令未发送：请改正密码后再设置")
+                                                          .arg(length));
+                                 return payload;
+                             },
+                             settings::kSettingWait, settings::wifiJoinTexts()};
+    grid->addWidget(makeLabel(group, tr("连接配置: ")), 2, 0);
     grid->addWidget(makeCommandButton(group, context_, join), 2, 1, Qt::AlignLeft);
 
-    ReplyTexts ipTexts(QString(), QStringLiteral("读取IP地址失败   "));
+    ReplyTexts ipTexts(QString(), tr("读取IP地址失败   "));
     ipTexts.successLines = [this](const QString& reply, const QString& time) {
-        context_.link.log(QStringLiteral("读取IP地址成功   ") + time);
-        context_.link.log(QStringLiteral("IP地址为：") + reply::text(reply::body(reply)) + kCrLf);
+        context_.link.log(tr("读取IP地址成功   ") + time);
+        context_.link.log(tr("IP地址为：") + reply::text(reply::body(reply)) + kCrLf);
     };
-    const CommandButton readIp{"Button79", QStringLiteral("读IP地址"),
-                               [] { return QStringLiteral("8b"); }, 300,
+    const CommandButton readIp{"Button79", tr("读IP地址"), [] { return QStringLiteral("8b"); }, 300,
                                [ipTexts] { return ipTexts; }};
-    grid->addWidget(makeLabel(group, QStringLiteral("获取WIFI设备本机IP地址:      ")), 3, 0);
+    grid->addWidget(makeLabel(group, tr("获取WIFI设备本机IP地址:      ")), 3, 0);
     grid->addWidget(makeCommandButton(group, context_, readIp), 3, 1, Qt::AlignLeft);
-    grid->addWidget(makeLabel(group, QStringLiteral("WIFI端口号固定为 9100        ")), 4, 0, 1, 2);
+    grid->addWidget(makeLabel(group, tr("WIFI端口号固定为 9100        ")), 4, 0, 1, 2);
     return group;
 }
 
 QWidget* WifiPage::makeListGroup() {
-    auto* group = makeGroup(this, "GroupBox42", QStringLiteral("读取WIFI列表"));
+    auto* group = makeGroup(this, "GroupBox42", tr("读取WIFI列表"));
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(6, 2, 6, 4);
     grid->setColumnStretch(2, 1);
-    grid->addWidget(makeLabel(group, QStringLiteral("读取Wifi列表：  ")), 0, 0);
-    button80_ = makeButton(group, "Button80", QStringLiteral("读Wifi列表"));
+    grid->addWidget(makeLabel(group, tr("读取Wifi列表：  ")), 0, 0);
+    button80_ = makeButton(group, "Button80", tr("读Wifi列表"));
     connect(button80_, &QPushButton::clicked, this, &WifiPage::Button80Click);
     grid->addWidget(button80_, 0, 1);
 
@@ -94,8 +107,7 @@ void WifiPage::resetGrid() {
     grid_->setColumnCount(kColumns);
     grid_->setRowCount(kGridRows - 1);
     for (int column = 0; column < kColumns; ++column) {
-        grid_->setHorizontalHeaderItem(column,
-                                       new QTableWidgetItem(QString::fromUtf8(kHeaders[column])));
+        grid_->setHorizontalHeaderItem(column, new QTableWidgetItem(tr(kHeaders[column])));
         grid_->setColumnWidth(column, kColumnWidths[column]);
     }
     grid_->setColumnHidden(0, true);
@@ -109,8 +121,8 @@ void WifiPage::Button80Click() {
     context_.link.Delay(2000);
     button80_->setEnabled(true);
     const QString reply = context_.link.ReplyText();
-    if (context_.link.judge(ReplyTexts(QStringLiteral("读取Wifi成功   "),
-                                       QStringLiteral("读取Wifi失败   "))) == ReplyStatus::Success)
+    if (context_.link.judge(ReplyTexts(tr("读取Wifi成功   "), tr("读取Wifi失败   "))) ==
+        ReplyStatus::Success)
         fillGrid(reply::body(reply));
 }
 

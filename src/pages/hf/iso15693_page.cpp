@@ -9,8 +9,12 @@
 
 namespace {
 
-const QString done = QStringLiteral("操作成功   ");
-const QString failed = QStringLiteral("操作失败   ");
+QString done() {
+    return Iso15693Page::tr("操作成功   ");
+}
+QString failed() {
+    return Iso15693Page::tr("操作失败   ");
+}
 const QString addressedFlags = QStringLiteral("22");
 
 struct FieldSpec {
@@ -69,7 +73,7 @@ QLineEdit* addField(QWidget* parent, QHBoxLayout* line, const FieldSpec& entry, 
     if (line->count())
         line->addSpacing(8);
     if (entry.label)
-        line->addWidget(makeLabel(parent, QString::fromUtf8(entry.label)));
+        line->addWidget(makeLabel(parent, Iso15693Page::tr(entry.label)));
     auto* edit = makeEdit(parent, entry.edit, QString::fromUtf8(entry.text));
     edit->setFixedWidth(width);
     line->addWidget(edit);
@@ -97,11 +101,11 @@ Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
     grid->setColumnStretch(2, 1);
     int line = 0;
 
-    auto* button37 = makeButton(this, "Button37", QStringLiteral("防冲突"));
+    auto* button37 = makeButton(this, "Button37", tr("防冲突"));
     grid->addWidget(button37, line, 0, 1, 2);
-    auto* checkBox5 = makeCheckBox(this, "CheckBox5", QStringLiteral("连续读   "));
+    auto* checkBox5 = makeCheckBox(this, "CheckBox5", tr("连续读   "));
     grid->addWidget(checkBox5, line++, 3);
-    ReplyTexts inventory(done, failed);
+    ReplyTexts inventory(done(), failed());
     inventory.successLines = [this](const QString& replyText, const QString& time) {
         logInventory(replyText, time);
     };
@@ -109,141 +113,141 @@ Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
     connect(button37, &QPushButton::clicked, this, &Iso15693Page::Button37Click);
     addContinuousMode(context_, {checkBox5, [this] { Button37Click(); }, true, 10});
 
-    const QString blockReadFailed = QStringLiteral("读卡失败   ");
+    const QString blockReadFailed = tr("读卡失败   ");
     const RowSpec specs[] = {
         {"11",
          "ComboBox10",
          "Philips",
-         {{"Edit14", "起始块  ", "01"}, {"Edit13", "块数量  ", "05"}},
-         {"Edit55", "卡的uid信息    "},
+         {{"Edit14", QT_TRANSLATE_NOOP("Iso15693Page", "起始块  "), "01"},
+          {"Edit13", QT_TRANSLATE_NOOP("Iso15693Page", "块数量  "), "05"}},
+         {"Edit55", QT_TRANSLATE_NOOP("Iso15693Page", "卡的uid信息    ")},
          false,
          {},
          "Button38",
-         "卡片读",
+         QT_TRANSLATE_NOOP("Iso15693Page", "卡片读"),
          "CheckBox6",
-         "连续读     ",
-         fieldReport(link, done, blockReadFailed, false,
-                     {{QStringLiteral("标志位为："), 5, 5},
-                      {QStringLiteral("读卡返回数据为："), 6, 0, true}})},
+         QT_TRANSLATE_NOOP("Iso15693Page", "连续读     "),
+         fieldReport(link, done(), blockReadFailed, false,
+                     {{tr("标志位为："), 5, 5}, {tr("读卡返回数据为："), 6, 0, true}})},
         {"12",
          "ComboBox11",
          "TI",
-         {{"Edit48", "起始块  ", "05"}, {"Edit49", "块数量  ", "01"}},
-         {"Edit50", "卡uid  "},
+         {{"Edit48", QT_TRANSLATE_NOOP("Iso15693Page", "起始块  "), "05"},
+          {"Edit49", QT_TRANSLATE_NOOP("Iso15693Page", "块数量  "), "01"}},
+         {"Edit50", QT_TRANSLATE_NOOP("Iso15693Page", "卡uid  ")},
          false,
-         {{"Edit16", "要写的数据    ", "11 22 33 44"}},
+         {{"Edit16", QT_TRANSLATE_NOOP("Iso15693Page", "要写的数据    "), "11 22 33 44"}},
          "Button39",
-         "卡片写",
+         QT_TRANSLATE_NOOP("Iso15693Page", "卡片写"),
          "CheckBox7",
-         "连续写   ",
-         ReplyTexts(QStringLiteral("写卡操作成功   "), QStringLiteral("写卡失败   "))},
+         QT_TRANSLATE_NOOP("Iso15693Page", "连续写   "),
+         ReplyTexts(tr("写卡操作成功   "), tr("写卡失败   "))},
         // The lock row has no UID field, so in "uid" mode it sends flags 22 alone.
         {"13",
          "ComboBox12",
          "Philips",
-         {{"Edit18", "要锁的块号           ", "05"}},
+         {{"Edit18", QT_TRANSLATE_NOOP("Iso15693Page", "要锁的块号           "), "05"}},
          {},
          false,
          {},
          "Button40",
-         "锁定块",
+         QT_TRANSLATE_NOOP("Iso15693Page", "锁定块"),
          nullptr,
          nullptr,
-         ReplyTexts(QStringLiteral("锁操作成功   "), QStringLiteral("锁操作失败   "))},
+         ReplyTexts(tr("锁操作成功   "), tr("锁操作失败   "))},
         {"15",
          "ComboBox13",
          "uid",
          {},
-         {"Edit19", "卡的uid信息  "},
+         {"Edit19", QT_TRANSLATE_NOOP("Iso15693Page", "卡的uid信息  ")},
          true,
          {},
          "Button42",
-         "选择卡",
+         QT_TRANSLATE_NOOP("Iso15693Page", "选择卡"),
          nullptr,
          nullptr,
-         ReplyTexts(QStringLiteral("选择卡操作成功   "), QStringLiteral("选择卡操作失败   "))},
+         ReplyTexts(tr("选择卡操作成功   "), tr("选择卡操作失败   "))},
         {"17",
          "ComboBox14",
          "Philips",
          {{"Edit15", "AFI", "06"}},
-         {"Edit28", "卡uid  "},
+         {"Edit28", QT_TRANSLATE_NOOP("Iso15693Page", "卡uid  ")},
          false,
          {},
          "Button44",
-         "写AFI",
+         QT_TRANSLATE_NOOP("Iso15693Page", "写AFI"),
          nullptr,
          nullptr,
-         ReplyTexts(QStringLiteral("写AFI操作成功   "), QStringLiteral("写AFI操作失败   "))},
+         ReplyTexts(tr("写AFI操作成功   "), tr("写AFI操作失败   "))},
         {"18",
          "ComboBox15",
          "Philips",
          {},
-         {"Edit32", "卡的uid信息  "},
+         {"Edit32", QT_TRANSLATE_NOOP("Iso15693Page", "卡的uid信息  ")},
          false,
          {},
          "Button45",
-         "锁定AFI",
+         QT_TRANSLATE_NOOP("Iso15693Page", "锁定AFI"),
          nullptr,
          nullptr,
-         ReplyTexts(QStringLiteral("锁定AFI操作成功   "), QStringLiteral("锁定AFI操作失败   "))},
+         ReplyTexts(tr("锁定AFI操作成功   "), tr("锁定AFI操作失败   "))},
         {"19",
          "ComboBox16",
          "Philips",
          {{"Edit17", "DSFID", "08"}},
-         {"Edit36", "卡uid  "},
+         {"Edit36", QT_TRANSLATE_NOOP("Iso15693Page", "卡uid  ")},
          false,
          {},
          "Button46",
-         "写DSFID",
+         QT_TRANSLATE_NOOP("Iso15693Page", "写DSFID"),
          nullptr,
          nullptr,
-         ReplyTexts(QStringLiteral("写DSFID操作成功   "), QStringLiteral("写DSFID操作失败   "))},
+         ReplyTexts(tr("写DSFID操作成功   "), tr("写DSFID操作失败   "))},
         {"1A",
          "ComboBox17",
          "Philips",
          {},
-         {"Edit38", "卡的uid信息  "},
+         {"Edit38", QT_TRANSLATE_NOOP("Iso15693Page", "卡的uid信息  ")},
          false,
          {},
          "Button47",
-         "锁定DSFID",
+         QT_TRANSLATE_NOOP("Iso15693Page", "锁定DSFID"),
          nullptr,
          nullptr,
-         ReplyTexts(QStringLiteral("锁定DSFID操作成功   "),
-                    QStringLiteral("锁定DSFID操作失败   "))},
+         ReplyTexts(tr("锁定DSFID操作成功   "), tr("锁定DSFID操作失败   "))},
         // The fields sit at fixed places whatever the information flags say.
         {"1B",
          "ComboBox18",
          "Philips",
          {},
-         {"Edit41", "卡的uid信息  "},
+         {"Edit41", QT_TRANSLATE_NOOP("Iso15693Page", "卡的uid信息  ")},
          false,
          {},
          "Button48",
-         "系统信息",
+         QT_TRANSLATE_NOOP("Iso15693Page", "系统信息"),
          nullptr,
          nullptr,
-         fieldReport(link, done, failed, false,
-                     {{QStringLiteral("  Flags值为： "), 5, 5},
-                      {QStringLiteral("  INFO Flags值为： "), 6, 6},
-                      {QStringLiteral("  卡UID值为： "), 7, 14},
-                      {QStringLiteral("  DSFID值为： "), 15, 15},
-                      {QStringLiteral("  AFI值为： "), 16, 16},
-                      {QStringLiteral("  Other fields值为： "), 17, 0, true}})},
+         fieldReport(link, done(), failed(), false,
+                     {{tr("  Flags值为： "), 5, 5},
+                      {tr("  INFO Flags值为： "), 6, 6},
+                      {tr("  卡UID值为： "), 7, 14},
+                      {tr("  DSFID值为： "), 15, 15},
+                      {tr("  AFI值为： "), 16, 16},
+                      {tr("  Other fields值为： "), 17, 0, true}})},
         {"1C",
          "ComboBox19",
          "Philips",
-         {{"Edit21", "起始块号  ", "00"}, {"Edit20", "数据长度  ", "05"}},
+         {{"Edit21", QT_TRANSLATE_NOOP("Iso15693Page", "起始块号  "), "00"},
+          {"Edit20", QT_TRANSLATE_NOOP("Iso15693Page", "数据长度  "), "05"}},
          {"Edit43"},
          false,
          {},
          "Button49",
-         "块安全位",
+         QT_TRANSLATE_NOOP("Iso15693Page", "块安全位"),
          nullptr,
          nullptr,
-         fieldReport(link, done, QStringLiteral("读卡块安全位失败   "), false,
-                     {{QStringLiteral("标志位为："), 5, 5},
-                      {QStringLiteral("块安全位状态为："), 6, 0, true}})},
+         fieldReport(link, done(), tr("读卡块安全位失败   "), false,
+                     {{tr("标志位为："), 5, 5}, {tr("块安全位状态为："), 6, 0, true}})},
     };
 
     for (const RowSpec& entry : specs) {
@@ -260,7 +264,7 @@ Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
                 {},
                 {{}, 500, entry.texts}};
         grid->addWidget(row.flags, line, 0);
-        grid->addWidget(makeLabel(this, QStringLiteral("标志位    ")), line, 1);
+        grid->addWidget(makeLabel(this, tr("标志位    ")), line, 1);
         auto* first = new QHBoxLayout;
         for (const FieldSpec& field : entry.fields)
             row.fields << addField(this, first, field, byteWidth);
@@ -276,7 +280,7 @@ Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
             row.data << addField(this, second, field, dataWidth);
         first->addStretch();
         grid->addLayout(first, line, 2);
-        auto* button = makeButton(this, entry.button, QString::fromUtf8(entry.caption));
+        auto* button = makeButton(this, entry.button, tr(entry.caption));
         grid->addWidget(button, line, 3);
 
         const int index = rows_.size();
@@ -285,7 +289,7 @@ Iso15693Page::Iso15693Page(PageContext& context, QWidget* parent)
         auto run = [this, index] { runCommand(context_, rows_[index].command); };
         connect(button, &QPushButton::clicked, this, run);
         if (entry.loopBox) {
-            auto* box = makeCheckBox(this, entry.loopBox, QString::fromUtf8(entry.loopCaption));
+            auto* box = makeCheckBox(this, entry.loopBox, tr(entry.loopCaption));
             grid->addWidget(box, line + 1, 3);
             addContinuousMode(context_, {box, run, true, 10});
         }
@@ -321,12 +325,12 @@ void Iso15693Page::Button37Click() {
 // from the reply's length; a last partial record is left out.
 void Iso15693Page::logInventory(const QString& replyText, const QString& time) {
     ReaderLink& link = context_.link;
-    link.log(done + time);
-    link.log(QStringLiteral("域内的卡片数量为：") + reply::byte(replyText, 5));
-    link.log(QStringLiteral("域内的卡片数据为：") + reply::bytesToEnd(replyText, 6));
+    link.log(done() + time);
+    link.log(tr("域内的卡片数量为：") + reply::byte(replyText, 5));
+    link.log(tr("域内的卡片数据为：") + reply::bytesToEnd(replyText, 6));
     const int records = qMax(0, int(replyText.size()) - 14) / 20;
     for (int k = 1; k <= records; ++k)
-        link.log(QStringLiteral("第%1张卡卡号为：").arg(k) +
+        link.log(tr("第%1张卡卡号为：").arg(k) +
                  cdate(reply::bytes(replyText, 10 * k - 2, 10 * k + 5)));
     link.log(QString());
 }

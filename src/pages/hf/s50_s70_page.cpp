@@ -12,8 +12,12 @@ namespace {
 
 constexpr int cardWaitMs = 500;
 constexpr int haltWaitMs = 300;
-const QString cardFailure = QStringLiteral("读卡失败   ");
-const QString success = QStringLiteral("操作成功   ");
+QString cardFailure() {
+    return S50S70Page::tr("读卡失败   ");
+}
+QString success() {
+    return S50S70Page::tr("操作成功   ");
+}
 
 QStringList blockItems() {
     QStringList items;
@@ -83,7 +87,7 @@ QString brokenTrailer(const QByteArray& payload) {
             continue;
         const QByteArray access = payload.mid(at + 6, 3);
         if (!validAccessBytes(quint8(access[0]), quint8(access[1]), quint8(access[2])))
-            return QStringLiteral("扇区尾块 %1 的控制字 %2 无效，写入会永久锁死该扇区，未发送   ")
+            return S50S70Page::tr("扇区尾块 %1 的控制字 %2 无效，写入会永久锁死该扇区，未发送   ")
                 .arg(hex::byte(start + i), QString::fromLatin1(access.toHex(' ').toUpper()));
     }
     return QString();
@@ -136,31 +140,31 @@ S50S70Page::S50S70Page(PageContext& context, QWidget* parent) : QWidget(parent),
     const BlockSection blockSections[] = {
         {{"GroupBox7", "reqi", "reqa", "GroupBox8", "keya", "keyb"},
          "ComboBox3",
-         "起始块       ",
+         QT_TRANSLATE_NOOP("S50S70Page", "起始块       "),
          "ComboBox6",
          "04",
-         "块的数量     ",
+         QT_TRANSLATE_NOOP("S50S70Page", "块的数量     "),
          "ComboBox4",
-         "密钥       ",
+         QT_TRANSLATE_NOOP("S50S70Page", "密钥       "),
          "Button8",
-         "读卡",
+         QT_TRANSLATE_NOOP("S50S70Page", "读卡"),
          "CheckBox2",
-         "连续读      ",
+         QT_TRANSLATE_NOOP("S50S70Page", "连续读      "),
          "20",
          nullptr,
          0},
         {{"GroupBox9", "reqii", "reqaa", "GroupBox10", "keyaa", "keybb"},
          "ComboBox7",
-         "起始地址        ",
+         QT_TRANSLATE_NOOP("S50S70Page", "起始地址        "),
          "ComboBox8",
          "01",
-         "块的数量      ",
+         QT_TRANSLATE_NOOP("S50S70Page", "块的数量      "),
          "ComboBox9",
-         "密钥     ",
+         QT_TRANSLATE_NOOP("S50S70Page", "密钥     "),
          "Button9",
-         "写卡",
+         QT_TRANSLATE_NOOP("S50S70Page", "写卡"),
          "CheckBox1",
-         "连续写        ",
+         QT_TRANSLATE_NOOP("S50S70Page", "连续写        "),
          "21",
          "Edit3",
          10},
@@ -175,31 +179,31 @@ S50S70Page::S50S70Page(PageContext& context, QWidget* parent) : QWidget(parent),
         {{"GroupBox12", "reqiii", "reqaaa", "GroupBox13", "keyaaa", "keybbb"},
          "Edit57",
          "Edit59",
-         " 初始值  ",
+         QT_TRANSLATE_NOOP("S50S70Page", " 初始值  "),
          "00 88 00 00",
          "Edit58",
          "Button26",
-         "初始化",
+         QT_TRANSLATE_NOOP("S50S70Page", "初始化"),
          "22",
          false},
         {{"GroupBox14", "reqiiii", "reqaaaa", "GroupBox15", "keyaaaa", "keybbbb"},
          "Edit1",
          "Edit2",
-         " 加值  ",
+         QT_TRANSLATE_NOOP("S50S70Page", " 加值  "),
          "00 20 00 00",
          "Edit5",
          "Button10",
-         "加值",
+         QT_TRANSLATE_NOOP("S50S70Page", "加值"),
          "24",
          true},
         {{"GroupBox16", "reqiiiii", "reqaaaaa", "GroupBox17", "keyaaaaa", "keybbbbb"},
          "Edit10",
          "Edit8",
-         " 减值  ",
+         QT_TRANSLATE_NOOP("S50S70Page", " 减值  "),
          "00 20 00 00",
          "Edit7",
          "Button15",
-         "减值",
+         QT_TRANSLATE_NOOP("S50S70Page", "减值"),
          "23",
          true},
     };
@@ -222,16 +226,16 @@ void S50S70Page::addBlockSection(QVBoxLayout* page, const BlockSection& section)
     auto* count = makeChoice(this, section.count, countItems, QLatin1String(section.countText), 44);
     auto* key = makeChoice(this, section.key, keyItems, transportKey, 150);
     auto* grid = new QGridLayout;
-    grid->addWidget(makeLabel(this, QString::fromUtf8(section.startLabel)), 0, 0);
+    grid->addWidget(makeLabel(this, tr(section.startLabel)), 0, 0);
     grid->addWidget(start, 0, 1);
-    grid->addWidget(makeLabel(this, QString::fromUtf8(section.countLabel)), 0, 2);
+    grid->addWidget(makeLabel(this, tr(section.countLabel)), 0, 2);
     grid->addWidget(count, 0, 3);
-    grid->addWidget(makeLabel(this, QString::fromUtf8(section.keyLabel)), 1, 0);
+    grid->addWidget(makeLabel(this, tr(section.keyLabel)), 1, 0);
     grid->addWidget(key, 1, 1, 1, 3);
     row->addLayout(grid);
     auto* buttons = new QVBoxLayout;
-    auto* button = makeButton(this, section.button, QString::fromUtf8(section.caption));
-    auto* loop = makeCheckBox(this, section.loopBox, QString::fromUtf8(section.loopCaption));
+    auto* button = makeButton(this, section.button, tr(section.caption));
+    auto* loop = makeCheckBox(this, section.loopBox, tr(section.loopCaption));
     buttons->addWidget(button);
     buttons->addWidget(loop);
     row->addLayout(buttons);
@@ -290,8 +294,8 @@ void S50S70Page::addAddressSection(QVBoxLayout* page) {
 void S50S70Page::addCardNumberSection(QVBoxLayout* page) {
     QHBoxLayout* row = addSection(this, page);
     auto* haltLabels = new QVBoxLayout;
-    haltLabels->addWidget(makeLabel(this, QStringLiteral("Halt命令：     ")));
-    haltLabels->addWidget(makeLabel(this, QStringLiteral("需要录入数据      ")));
+    haltLabels->addWidget(makeLabel(this, tr("Halt命令：     ")));
+    haltLabels->addWidget(makeLabel(this, tr("需要录入数据      ")));
     row->addLayout(haltLabels);
     auto* button16 = makeButton(this, "Button16", QStringLiteral("Halt"));
     row->addWidget(fixedWidth(button16, 56));
@@ -300,29 +304,28 @@ void S50S70Page::addCardNumberSection(QVBoxLayout* page) {
     auto* yeshalt = addRadioPair(this, row, "Panel72", "nohalt", QStringLiteral("no halt"),
                                  "yeshalt", QStringLiteral("halt"), Qt::Vertical);
     auto* buttons = new QVBoxLayout;
-    auto* button29 = makeButton(this, "Button29", QStringLiteral("读卡号"));
-    auto* checkBox4 = makeCheckBox(this, "CheckBox4", QStringLiteral("连续读        "));
+    auto* button29 = makeButton(this, "Button29", tr("读卡号"));
+    auto* checkBox4 = makeCheckBox(this, "CheckBox4", tr("连续读        "));
     buttons->addWidget(button29);
     buttons->addWidget(checkBox4);
     row->addLayout(buttons);
     row->addStretch();
 
-    const ReaderCommand halt{
-        [] { return QStringLiteral("06"); }, haltWaitMs,
-        ReplyTexts(QStringLiteral("HALT操作成功   "), QStringLiteral("HALT操作失败   "))};
+    const ReaderCommand halt{[] { return QStringLiteral("06"); }, haltWaitMs,
+                             ReplyTexts(tr("HALT操作成功   "), tr("HALT操作失败   "))};
     connectCommand(button16, context_, halt);
 
     ReaderLink& link = context_.link;
-    ReplyTexts texts(success, QStringLiteral("读卡号操作失败   "));
+    ReplyTexts texts(success(), tr("读卡号操作失败   "));
     texts.successLines = [&link](const QString& reply, const QString& time) {
-        link.log(success + time + kCrLf);
-        link.log(QStringLiteral("返回卡号为:") + reply::bytes(reply, 6, 9));
+        link.log(success() + time + kCrLf);
+        link.log(tr("返回卡号为:") + reply::bytes(reply, 6, 9));
         // Byte 5 tells one card (00) from several (01); other values add nothing.
         const QString cards = reply::byte(reply, 5);
         if (cards == QLatin1String("00"))
-            link.log(QStringLiteral("检测到的卡的数量为一张卡..") + kCrLf);
+            link.log(tr("检测到的卡的数量为一张卡..") + kCrLf);
         else if (cards == QLatin1String("01"))
-            link.log(QStringLiteral("检测到的卡的数量为多张卡..") + kCrLf);
+            link.log(tr("检测到的卡的数量为多张卡..") + kCrLf);
     };
     const ReaderCommand cardNumber{
         [reqa5, yeshalt] {
@@ -343,33 +346,32 @@ void S50S70Page::addValueSection(QVBoxLayout* page, const ValueSection& section)
     auto* amount = makeEdit(this, section.amount, QLatin1String(section.amountText));
     auto* key = makeEdit(this, section.key, transportKey);
     auto* grid = new QGridLayout;
-    grid->addWidget(makeLabel(this, QStringLiteral("扇区   ")), 0, 0);
+    grid->addWidget(makeLabel(this, tr("扇区   ")), 0, 0);
     grid->addWidget(fixedWidth(sector, 36), 0, 1);
-    grid->addWidget(makeLabel(this, QString::fromUtf8(section.amountLabel)), 0, 2);
+    grid->addWidget(makeLabel(this, tr(section.amountLabel)), 0, 2);
     grid->addWidget(fixedWidth(amount, 96), 0, 3);
-    grid->addWidget(makeLabel(this, QStringLiteral("密钥     ")), 1, 0);
+    grid->addWidget(makeLabel(this, tr("密钥     ")), 1, 0);
     grid->addWidget(fixedWidth(key, 150), 1, 1, 1, 3);
     row->addLayout(grid);
-    auto* button = makeButton(this, section.button, QString::fromUtf8(section.caption));
+    auto* button = makeButton(this, section.button, tr(section.caption));
     row->addWidget(button);
     row->addStretch();
 
-    QList<ReplyField> fields = {{QStringLiteral("返回卡ID号为:"), 5, 8, !section.remaining}};
+    QList<ReplyField> fields = {{tr("返回卡ID号为:"), 5, 8, !section.remaining}};
     if (section.remaining)
-        fields << ReplyField{QStringLiteral("剩余值为为: "), 9, 12, true};
+        fields << ReplyField{tr("剩余值为为: "), 9, 12, true};
     const ReaderCommand command{
         [code = QLatin1String(section.code), mode, sector, key, amount] {
             return code + mode.byte() + sector->text() + key->text() + amount->text();
         },
-        cardWaitMs, fieldReport(context_.link, success, cardFailure, false, fields)};
+        cardWaitMs, fieldReport(context_.link, success(), cardFailure(), false, fields)};
     connectCommand(button, context_, command);
 }
 
 void S50S70Page::readBlocks() {
     runCommand(context_, {readPayload_, cardWaitMs,
-                          fieldReport(context_.link, success, cardFailure, false,
-                                      {{QStringLiteral("卡号为:"), 5, 8},
-                                       {QStringLiteral("卡的数据为:"), 9, 0, true}})});
+                          fieldReport(context_.link, success(), cardFailure(), false,
+                                      {{tr("卡号为:"), 5, 8}, {tr("卡的数据为:"), 9, 0, true}})});
 }
 
 void S50S70Page::writeBlocks() {
@@ -380,7 +382,7 @@ void S50S70Page::writeBlocks() {
         link.log(refusal + link.time() + kCrLf);
         return;
     }
-    runCommand(context_, {[payload] { return payload; }, cardWaitMs,
-                          fieldReport(link, success, cardFailure, false,
-                                      {{QStringLiteral("卡号为:"), 5, 8}})});
+    runCommand(context_,
+               {[payload] { return payload; }, cardWaitMs,
+                fieldReport(link, success(), cardFailure(), false, {{tr("卡号为:"), 5, 8}})});
 }

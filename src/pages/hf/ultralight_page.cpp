@@ -11,7 +11,9 @@
 
 namespace {
 
-const QString loopRead = QStringLiteral("连续读      ");
+QString loopRead() {
+    return UltralightPage::tr("连续读      ");
+}
 
 QListWidget* makePageList(QWidget* parent, const char* name, int selected) {
     auto* list = named(new QListWidget(parent), name);
@@ -38,7 +40,7 @@ UltralightPage::UltralightPage(PageContext& context, QWidget* parent)
                           0, 1, 3);
     auto* requestRow = new QHBoxLayout;
     ula_ = addRequestPair(serialGroup, requestRow, "GroupBox23", "Uli", "Ula", Qt::Horizontal);
-    auto* checkBox8 = makeCheckBox(serialGroup, "CheckBox8", loopRead);
+    auto* checkBox8 = makeCheckBox(serialGroup, "CheckBox8", loopRead());
     requestRow->addWidget(checkBox8);
     auto* button55 = makeButton(serialGroup, "Button55", QStringLiteral("Read"));
     requestRow->addWidget(button55);
@@ -50,27 +52,27 @@ UltralightPage::UltralightPage(PageContext& context, QWidget* parent)
     serialGrid->setColumnStretch(2, 1);
     page->addWidget(serialGroup);
 
-    auto* cardGroup = makeGroup(this, "GroupBox18", QStringLiteral("Ultralight 卡读写"));
+    auto* cardGroup = makeGroup(this, "GroupBox18", tr("Ultralight 卡读写"));
     auto* cardRow = new QHBoxLayout(cardGroup);
 
-    auto* readGroup = makeGroup(cardGroup, "GroupBox19", QStringLiteral(" 读卡 "));
+    auto* readGroup = makeGroup(cardGroup, "GroupBox19", tr(" 读卡 "));
     auto* readGrid = new QGridLayout(readGroup);
-    readGrid->addWidget(makeLabel(readGroup, QStringLiteral("扇区：")), 0, 0, Qt::AlignTop);
+    readGrid->addWidget(makeLabel(readGroup, tr("扇区：")), 0, 0, Qt::AlignTop);
     listBox1_ = makePageList(readGroup, "ListBox1", 0);
     readGrid->addWidget(listBox1_, 0, 1, 2, 1);
     auto* readControls = new QVBoxLayout;
-    auto* button18 = makeButton(readGroup, "Button18", QStringLiteral("读卡"));
+    auto* button18 = makeButton(readGroup, "Button18", tr("读卡"));
     readControls->addWidget(button18);
-    auto* checkBox9 = makeCheckBox(readGroup, "CheckBox9", loopRead);
+    auto* checkBox9 = makeCheckBox(readGroup, "CheckBox9", loopRead());
     readControls->addWidget(checkBox9);
     ulaa_ = addRequestPair(readGroup, readControls, "GroupBox24", "Ulii", "Ulaa", Qt::Horizontal);
     readControls->addStretch();
     readGrid->addLayout(readControls, 0, 2, 2, 1);
     cardRow->addWidget(readGroup);
 
-    auto* writeGroup = makeGroup(cardGroup, "GroupBox20", QStringLiteral(" 写卡 "));
+    auto* writeGroup = makeGroup(cardGroup, "GroupBox20", tr(" 写卡 "));
     auto* writeGrid = new QGridLayout(writeGroup);
-    writeGrid->addWidget(makeLabel(writeGroup, QStringLiteral("扇区：")), 0, 0, Qt::AlignTop);
+    writeGrid->addWidget(makeLabel(writeGroup, tr("扇区：")), 0, 0, Qt::AlignTop);
     listBox2_ = makePageList(writeGroup, "ListBox2", 4);
     writeGrid->addWidget(listBox2_, 0, 1, 2, 1);
     auto* writeControls = new QVBoxLayout;
@@ -78,7 +80,7 @@ UltralightPage::UltralightPage(PageContext& context, QWidget* parent)
     writeControls->addWidget(edit56_);
     auto* button54 = makeButton(writeGroup, "Button54", QStringLiteral("Write"));
     writeControls->addWidget(button54);
-    auto* checkBox10 = makeCheckBox(writeGroup, "CheckBox10", QStringLiteral("连续写      "));
+    auto* checkBox10 = makeCheckBox(writeGroup, "CheckBox10", tr("连续写      "));
     writeControls->addWidget(checkBox10);
     ulaaa_ =
         addRequestPair(writeGroup, writeControls, "GroupBox25", "Uliii", "Ulaaa", Qt::Horizontal);
@@ -87,29 +89,28 @@ UltralightPage::UltralightPage(PageContext& context, QWidget* parent)
     cardRow->addWidget(writeGroup);
     page->addWidget(cardGroup, 1);
 
-    const ReplyField serialNumber{QStringLiteral("卡号为:"), 5, 11, true};
+    const ReplyField serialNumber{tr("卡号为:"), 5, 11, true};
     readSerial_ = {[this] { return QStringLiteral("E3") + parameter::flag(ula_->isChecked()); },
                    300,
-                   fieldReport(link, QStringLiteral("读卡号 操作成功   "),
-                               QStringLiteral("读卡ID号操作失败   "), false, {serialNumber})};
+                   fieldReport(link, tr("读卡号 操作成功   "), tr("读卡ID号操作失败   "), false,
+                               {serialNumber})};
     halt_ = {[] { return QStringLiteral("06"); }, 300,
-             ReplyTexts(QStringLiteral("HALT操作成功   "), QStringLiteral("HALT操作失败   "))};
-    readPages_ = {
-        [this] {
-            return QStringLiteral("E0") + parameter::flag(ulaa_->isChecked()) + pageByte(listBox1_);
-        },
-        800,
-        fieldReport(link, QStringLiteral("读卡 操作成功   "), QStringLiteral("读卡失败   "), false,
-                    {{QStringLiteral("读卡返回数据为: "), 5, 20},
-                     {QStringLiteral("卡ID号为:"), 21, 27, true}})};
-    // The byte 01 after the mode is part of the reader's write command.
-    writePage_ = {[this] {
-                      return QStringLiteral("E1") + parameter::flag(ulaaa_->isChecked()) +
-                             QStringLiteral("01") + pageByte(listBox2_) + edit56_->text();
+             ReplyTexts(tr("HALT操作成功   "), tr("HALT操作失败   "))};
+    readPages_ = {[this] {
+                      return QStringLiteral("E0") + parameter::flag(ulaa_->isChecked()) +
+                             pageByte(listBox1_);
                   },
-                  500,
-                  fieldReport(link, QStringLiteral("写卡操作成功   "),
-                              QStringLiteral("写卡操作失败   "), false, {serialNumber})};
+                  800,
+                  fieldReport(link, tr("读卡 操作成功   "), tr("读卡失败   "), false,
+                              {{tr("读卡返回数据为: "), 5, 20}, {tr("卡ID号为:"), 21, 27, true}})};
+    // The byte 01 after the mode is part of the reader's write command.
+    writePage_ = {
+        [this] {
+            return QStringLiteral("E1") + parameter::flag(ulaaa_->isChecked()) +
+                   QStringLiteral("01") + pageByte(listBox2_) + edit56_->text();
+        },
+        500,
+        fieldReport(link, tr("写卡操作成功   "), tr("写卡操作失败   "), false, {serialNumber})};
 
     connect(button55, &QPushButton::clicked, this, &UltralightPage::Button55Click);
     connect(button17, &QPushButton::clicked, this, &UltralightPage::Button17Click);

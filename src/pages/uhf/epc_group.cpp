@@ -27,8 +27,7 @@ constexpr int pauseExtra = 100;
 } // namespace
 
 EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
-    : QGroupBox(QStringLiteral("EPC自动写卡"), parent), context_(context),
-      operations_(context.link) {
+    : QGroupBox(tr("EPC自动写卡"), parent), context_(context), operations_(context.link) {
     setObjectName(QStringLiteral("GroupBox35"));
 
     number_ = makeEdit(this, "Edit54", QStringLiteral("000000000000000000000001"));
@@ -45,9 +44,9 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     auto* order = makeGroup(this, "GroupBox37", QString());
     auto* orderRow = new QHBoxLayout(order);
     orderRow->setContentsMargins(6, 2, 6, 2);
-    forward_ = makeRadio(order, "Forward", QStringLiteral("正加"), true);
+    forward_ = makeRadio(order, "Forward", tr("正加"), true);
     orderRow->addWidget(forward_);
-    reverse_ = makeRadio(order, "reverse", QStringLiteral("反加"));
+    reverse_ = makeRadio(order, "reverse", tr("反加"));
     orderRow->addWidget(reverse_);
 
     readEpc_ = makeEdit(this, "Edit53", QString());
@@ -57,13 +56,13 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     for (QLineEdit* hidden : {readEpc_, foundEpc_, epcbuf_})
         hidden->hide();
 
-    issuing_ = makeCheckBox(this, "CheckBox20", QStringLiteral("自动发卡  "));
+    issuing_ = makeCheckBox(this, "CheckBox20", tr("自动发卡  "));
     context_.registerLoopBox(issuing_);
 
     // Under the number rather than beside it, where it would hide some of the
     // number's 24 digits at the large font.
     gs1Start_ = makeButton(this, "Gs1StartButton", QStringLiteral("GS1..."));
-    gs1Start_->setToolTip(QStringLiteral("由 GTIN 和序列号生成起始EPC号"));
+    gs1Start_->setToolTip(tr("由 GTIN 和序列号生成起始EPC号"));
     gs1Start_->hide();
     connect(gs1Start_, &QPushButton::clicked, this, [this] {
         Gs1StartDialog dialog(this);
@@ -72,19 +71,19 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     });
 
     auto* stepRow = new QHBoxLayout;
-    stepRow->addWidget(makeLabel(this, QStringLiteral("每次累加      ")));
+    stepRow->addWidget(makeLabel(this, tr("每次累加      ")));
     stepRow->addWidget(step_);
     stepRow->addWidget(order);
     stepRow->addStretch();
     stepRow->addWidget(gs1Start_);
 
     auto* settingsRow = new QHBoxLayout;
-    settingsRow->addWidget(makeLabel(this, QStringLiteral("访问密码(16进制):   ")));
+    settingsRow->addWidget(makeLabel(this, tr("访问密码(16进制):   ")));
     settingsRow->addWidget(password_);
     settingsRow->addStretch();
-    settingsRow->addWidget(makeLabel(this, QStringLiteral("写卡等待时间:        ")));
+    settingsRow->addWidget(makeLabel(this, tr("写卡等待时间:        ")));
     settingsRow->addWidget(pause_);
-    settingsRow->addWidget(makeLabel(this, QStringLiteral("毫秒   ")));
+    settingsRow->addWidget(makeLabel(this, tr("毫秒   ")));
 
     // One descriptor per button: control name, caption, handler.
     const struct {
@@ -92,14 +91,14 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
         const char* caption;
         void (EpcGroup::*click)();
     } buttons[] = {
-        {"Button65", "读EPC号", &EpcGroup::Button65Click},
-        {"Button67", "读卡", &EpcGroup::Button67Click},
-        {"Button66", "写卡", &EpcGroup::Button66Click},
-        {"Button70", "清除界面", &EpcGroup::Button70Click},
+        {"Button65", QT_TRANSLATE_NOOP("EpcGroup", "读EPC号"), &EpcGroup::Button65Click},
+        {"Button67", QT_TRANSLATE_NOOP("EpcGroup", "读卡"), &EpcGroup::Button67Click},
+        {"Button66", QT_TRANSLATE_NOOP("EpcGroup", "写卡"), &EpcGroup::Button66Click},
+        {"Button70", QT_TRANSLATE_NOOP("EpcGroup", "清除界面"), &EpcGroup::Button70Click},
     };
     auto* buttonRow = new QHBoxLayout;
     for (const auto& button : buttons) {
-        auto* widget = makeButton(this, button.name, QString::fromUtf8(button.caption));
+        auto* widget = makeButton(this, button.name, tr(button.caption));
         connect(widget, &QPushButton::clicked, this, button.click);
         buttonRow->addWidget(widget);
     }
@@ -163,16 +162,17 @@ void EpcGroup::Button66Click() {
 
 bool EpcGroup::numberCanBeWritten() {
     const QString epc = number_->text();
+    // Anything else would reach the tag cut short; an odd digit count is
+    // said in these words too, not as a conversion error.
+    const QString problem = epcNumberProblem(epc);
+    if (!problem.isEmpty()) {
+        context_.showError(tr("%1，未写卡").arg(problem));
+        return false;
+    }
     try {
         addhex(epc, step_->text(), reverse_->isChecked());
     } catch (const ConversionError& error) {
         context_.showError(error.message());
-        return false;
-    }
-    // Anything else would reach the tag cut short.
-    const QString problem = epcNumberProblem(epc);
-    if (!problem.isEmpty()) {
-        context_.showError(problem + QStringLiteral("，未写卡"));
         return false;
     }
     return true;
@@ -207,7 +207,7 @@ bool EpcGroup::writeCard() {
     if (written.isEmpty()) {
         link.log(noData + link.time() + kCrLf);
     } else if (command == QLatin1String("49")) {
-        link.log(QStringLiteral("写卡成功,卡号") + epc);
+        link.log(tr("写卡成功,卡号") + epc);
         logGs1(epc);
         epcbuf_->setText(epc);
         try {
@@ -218,7 +218,7 @@ bool EpcGroup::writeCard() {
         }
     } else if (command == QLatin1String("FF")) {
         // The module refused the write: the tag does not carry the number.
-        link.log(QStringLiteral("写卡失败   ") + link.time() + kCrLf);
+        link.log(tr("写卡失败   ") + link.time() + kCrLf);
     } else {
         link.log(QStringLiteral("check sum error.....   ") + link.time() + kCrLf);
     }
@@ -250,8 +250,7 @@ void EpcGroup::CheckBox20Click() {
 }
 
 void EpcGroup::showIssuingCaption() {
-    issuing_->setText(issuing_->isChecked() ? QStringLiteral("停止发卡")
-                                            : QStringLiteral("自动发卡"));
+    issuing_->setText(issuing_->isChecked() ? tr("停止发卡") : tr("自动发卡"));
 }
 
 void EpcGroup::Button70Click() {
@@ -275,7 +274,7 @@ void EpcGroup::logGs1(const QString& epc) {
     QString why;
     const std::optional<gs1::Epc> decoded = gs1::decode(epc, &why);
     context_.link.log(decoded ? QStringLiteral("GS1: ") + decoded->tagUri()
-                              : QStringLiteral("GS1: 不是GS1编码 (%1)").arg(why));
+                              : tr("GS1: 不是GS1编码 (%1)").arg(why));
 }
 
 void EpcGroup::useJournal(IssuingJournal* journal) {
@@ -290,7 +289,7 @@ void EpcGroup::useJournal(IssuingJournal* journal) {
         issuer_->tagDone = tagRemover(link.device());
         const EpcIssuer::Settlement settled = issuer_->settlePending();
         for (const IssuingJournal::Record& record : settled.uncertain)
-            link.log(QStringLiteral("卡号 %1 写卡结果不明（标签 %2 不在场），此号不再使用   ")
+            link.log(tr("卡号 %1 写卡结果不明（标签 %2 不在场），此号不再使用   ")
                          .arg(record.epc, record.tid) +
                      link.time() + kCrLf);
         step_->setText(series->step);
@@ -341,24 +340,23 @@ bool EpcGroup::issueWithJournal() {
     case EpcIssuer::Event::SameTag:
         break;
     case EpcIssuer::Event::Unreadable:
-        link.log(QStringLiteral("读标签TID失败：") + attempt.detail + QStringLiteral("   ") +
-                 link.time() + kCrLf);
+        link.log(tr("读标签TID失败：%1   ").arg(attempt.detail) + link.time() + kCrLf);
         break;
     case EpcIssuer::Event::Skipped:
-        link.log(QStringLiteral("标签 %1 已发卡号 %2，不再写   ").arg(attempt.tid, attempt.epc) +
-                 link.time() + kCrLf);
+        link.log(tr("标签 %1 已发卡号 %2，不再写   ").arg(attempt.tid, attempt.epc) + link.time() +
+                 kCrLf);
         break;
     case EpcIssuer::Event::Issued:
-        link.log(QStringLiteral("写卡成功,卡号") + attempt.epc);
+        link.log(tr("写卡成功,卡号") + attempt.epc);
         logGs1(attempt.epc);
         epcbuf_->setText(attempt.epc);
         break;
     case EpcIssuer::Event::NotWritten:
-        link.log(QStringLiteral("写卡失败   ") + link.time() + kCrLf);
+        link.log(tr("写卡失败   ") + link.time() + kCrLf);
         break;
     case EpcIssuer::Event::Uncertain:
-        link.log(QStringLiteral("卡号 %1 写卡结果不明，此号不再使用   ").arg(attempt.epc) +
-                 link.time() + kCrLf);
+        link.log(tr("卡号 %1 写卡结果不明，此号不再使用   ").arg(attempt.epc) + link.time() +
+                 kCrLf);
         break;
     case EpcIssuer::Event::Conflict:
     case EpcIssuer::Event::JournalFailed:

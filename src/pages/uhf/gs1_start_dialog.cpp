@@ -13,17 +13,23 @@
 
 namespace {
 
-const char* const filterNames[] = {"0 其他",   "1 零售商品", "2 运输整箱", "3 保留",
-                                   "4 内包装", "5 保留",     "6 托盘单元", "7 商品内单元"};
+const char* const filterNames[] = {QT_TRANSLATE_NOOP("Gs1StartDialog", "0 其他"),
+                                   QT_TRANSLATE_NOOP("Gs1StartDialog", "1 零售商品"),
+                                   QT_TRANSLATE_NOOP("Gs1StartDialog", "2 运输整箱"),
+                                   QT_TRANSLATE_NOOP("Gs1StartDialog", "3 保留"),
+                                   QT_TRANSLATE_NOOP("Gs1StartDialog", "4 内包装"),
+                                   QT_TRANSLATE_NOOP("Gs1StartDialog", "5 保留"),
+                                   QT_TRANSLATE_NOOP("Gs1StartDialog", "6 托盘单元"),
+                                   QT_TRANSLATE_NOOP("Gs1StartDialog", "7 商品内单元")};
 
 } // namespace
 
 Gs1StartDialog::Gs1StartDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Gs1StartDialog"));
-    setWindowTitle(QStringLiteral("GS1 起始EPC (SGTIN-96)"));
+    setWindowTitle(tr("GS1 起始EPC (SGTIN-96)"));
     gtin_ = new QLineEdit(this);
     gtin_->setObjectName(QStringLiteral("Gs1Gtin"));
-    gtin_->setPlaceholderText(QStringLiteral("14 位 GTIN，含校验位"));
+    gtin_->setPlaceholderText(tr("14 位 GTIN，含校验位"));
     prefixLength_ = new QSpinBox(this);
     prefixLength_->setObjectName(QStringLiteral("Gs1PrefixLength"));
     prefixLength_->setRange(6, 12);
@@ -31,7 +37,7 @@ Gs1StartDialog::Gs1StartDialog(QWidget* parent) : QDialog(parent) {
     filter_ = new QComboBox(this);
     filter_->setObjectName(QStringLiteral("Gs1Filter"));
     for (const char* name : filterNames)
-        filter_->addItem(QString::fromUtf8(name));
+        filter_->addItem(tr(name));
     filter_->setCurrentIndex(1);
     serial_ = new QLineEdit(QStringLiteral("1"), this);
     serial_->setObjectName(QStringLiteral("Gs1Serial"));
@@ -47,10 +53,10 @@ Gs1StartDialog::Gs1StartDialog(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("GTIN："), gtin_);
-    form->addRow(QStringLiteral("厂商识别代码位数："), prefixLength_);
-    form->addRow(QStringLiteral("过滤值："), filter_);
-    form->addRow(QStringLiteral("起始序列号："), serial_);
+    form->addRow(tr("GTIN："), gtin_);
+    form->addRow(tr("厂商识别代码位数："), prefixLength_);
+    form->addRow(tr("过滤值："), filter_);
+    form->addRow(tr("起始序列号："), serial_);
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addWidget(result_);
@@ -70,6 +76,6 @@ void Gs1StartDialog::update() {
         prefixLength_->value(), filter_->currentIndex(), &why);
     epc_ = epc ? *gs1::encode(*epc, &why) : QString();
     ok_->setEnabled(epc.has_value());
-    result_->setText(epc ? QStringLiteral("EPC：%1\n%2").arg(epc_, epc->tagUri())
-                         : QStringLiteral("不能编码：") + why);
+    result_->setText(epc ? tr("EPC：%1\n%2").arg(epc_, epc->tagUri())
+                         : tr("不能编码：%1").arg(why));
 }

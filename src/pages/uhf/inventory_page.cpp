@@ -26,8 +26,12 @@
 #include <utility>
 
 namespace {
-const QString startCaption = QStringLiteral("开始盘点");
-const QString stopCaption = QStringLiteral("停止盘点");
+QString startCaption() {
+    return InventoryPage::tr("开始盘点");
+}
+QString stopCaption() {
+    return InventoryPage::tr("停止盘点");
+}
 // The longest mask: what the Select command's length byte and the EPC hold.
 constexpr int maskBytesMax = 31;
 } // namespace
@@ -39,7 +43,7 @@ InventoryPage::InventoryPage(PageContext& context, const Clock& clock, const TCo
     setObjectName(QStringLiteral("InventorySheet"));
     model_ = new TagTableModel(statistics_, this);
 
-    run_ = makeCheckBox(this, "InventoryRun", startCaption);
+    run_ = makeCheckBox(this, "InventoryRun", startCaption());
     context_.registerLoopBox(run_);
     connect(run_, &QCheckBox::clicked, this, &InventoryPage::InventoryRunClick);
     // A serial run ends where it is stopped (a page change, closing), so that
@@ -75,8 +79,8 @@ InventoryPage::InventoryPage(PageContext& context, const Clock& clock, const TCo
     greyAfter_ = named(new QSpinBox(this), "GreyAfterSpin");
     greyAfter_->setRange(0, 3600);
     greyAfter_->setValue(5);
-    greyAfter_->setSuffix(QStringLiteral(" 秒"));
-    greyAfter_->setToolTip(QStringLiteral("超过这段时间没有读到的标签显示为灰色（0：不灰显）"));
+    greyAfter_->setSuffix(tr(" 秒"));
+    greyAfter_->setToolTip(tr("超过这段时间没有读到的标签显示为灰色（0：不灰显）"));
     model_->setGreyAfter(greyAfter_->value());
     connect(greyAfter_, &QSpinBox::valueChanged, this, [this](int seconds) {
         model_->setGreyAfter(seconds);
@@ -86,16 +90,16 @@ InventoryPage::InventoryPage(PageContext& context, const Clock& clock, const TCo
     oneTag_ = makeButton(this, "OneTagButton", tr("单个标签..."));
     oneTag_->setToolTip(tr("盘点一次，对场内唯一的标签进行读写、锁定和灭活"));
     connect(oneTag_, &QPushButton::clicked, this, &InventoryPage::OneTagClick);
-    auto* copy = makeButton(this, "CopyButton", QStringLiteral("复制"));
+    auto* copy = makeButton(this, "CopyButton", tr("复制"));
     connect(copy, &QPushButton::clicked, this, &InventoryPage::CopyClick);
-    auto* csv = makeButton(this, "CsvButton", QStringLiteral("导出CSV"));
+    auto* csv = makeButton(this, "CsvButton", tr("导出CSV"));
     connect(csv, &QPushButton::clicked, this, &InventoryPage::CsvClick);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(run_);
     controls->addWidget(oneTag_);
     controls->addStretch();
-    controls->addWidget(makeLabel(this, QStringLiteral("未见灰显")));
+    controls->addWidget(makeLabel(this, tr("未见灰显")));
     controls->addWidget(greyAfter_);
     controls->addWidget(copy);
     controls->addWidget(csv);
@@ -204,7 +208,7 @@ void InventoryPage::logLine(const QString& text) {
 }
 
 void InventoryPage::InventoryRunClick() {
-    run_->setText(run_->isChecked() ? stopCaption : startCaption);
+    run_->setText(run_->isChecked() ? stopCaption() : startCaption());
     if (!run_->isChecked())
         return;
     const bool serial = link_->currentIndex() == int(Link::Serial);
@@ -225,7 +229,7 @@ void InventoryPage::InventoryRunClick() {
     }
     if (refused) {
         run_->setChecked(false);
-        run_->setText(startCaption);
+        run_->setText(startCaption());
         return;
     }
     // Changing a setting under a running inventory would answer one round's
@@ -257,14 +261,14 @@ void InventoryPage::InventoryRunClick() {
     baudRates_->setEnabled(serial);
     oneTag_->setEnabled(true);
     run_->setChecked(false);
-    run_->setText(startCaption);
+    run_->setText(startCaption());
     if (serial)
         logLine(tr("盘点结束：%1 个标签，读到 %2 次（串口 %3）")
                     .arg(statistics_.distinctTags())
                     .arg(statistics_.reads())
                     .arg(serialInventory_.portName()));
     else
-        context_.link.log(QStringLiteral("盘点结束：%1 个标签，读到 %2 次，%3 轮   ")
+        context_.link.log(tr("盘点结束：%1 个标签，读到 %2 次，%3 轮   ")
                               .arg(statistics_.distinctTags())
                               .arg(statistics_.reads())
                               .arg(inventory_.rounds()) +
@@ -287,8 +291,7 @@ void InventoryPage::runHid(const QString& mask) {
         if (inventory_.errorText() == lastError)
             return;
         lastError = inventory_.errorText();
-        context_.link.log(QStringLiteral("盘点：") + lastError + QStringLiteral("   ") +
-                          context_.link.time());
+        context_.link.log(tr("盘点：%1   ").arg(lastError) + context_.link.time());
     });
     // The EPC page's reads rely on the module's default select mode.
     if (alive && !mask.isEmpty())
@@ -340,8 +343,8 @@ void InventoryPage::repaintView() {
 
 void InventoryPage::showTotals() {
     const qint64 seconds = statistics_.runMilliseconds() / 1000;
-    totals_->setText(QStringLiteral("标签 %1 个   读到 %2 次   现在 %3 次/秒   平均 %4 次/秒   "
-                                    "用时 %5:%6")
+    totals_->setText(tr("标签 %1 个   读到 %2 次   现在 %3 次/秒   平均 %4 次/秒   "
+                        "用时 %5:%6")
                          .arg(statistics_.distinctTags())
                          .arg(statistics_.reads())
                          .arg(statistics_.readsPerSecondNow())
@@ -359,7 +362,7 @@ void InventoryPage::showSelectedTag() {
 }
 
 void InventoryPage::showSession(const QueryParameters& query) {
-    session_->setText(QStringLiteral("%1：%2").arg(
+    session_->setText(tr("%1：%2").arg(
         query.text(), ModuleSettings::sessionMeaning(query.session, query.targetB)));
 }
 
@@ -372,8 +375,8 @@ void InventoryPage::CopyClick() {
 }
 
 void InventoryPage::CsvClick() {
-    const QString fileName = QFileDialog::getSaveFileName(
-        this, QStringLiteral("导出盘点结果"), QString(), QStringLiteral("CSV 文件 (*.csv)"));
+    const QString fileName =
+        QFileDialog::getSaveFileName(this, tr("导出盘点结果"), QString(), tr("CSV 文件 (*.csv)"));
     if (!fileName.isEmpty())
         saveCsv(fileName);
 }

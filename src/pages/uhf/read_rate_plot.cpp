@@ -1,5 +1,6 @@
 #include "read_rate_plot.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -62,11 +63,11 @@ void ReadRatePlot::paintEvent(QPaintEvent*) {
         QRect(0, area.bottom() - metrics.height() / 2, labelWidth - 4, metrics.height()),
         Qt::AlignRight, QStringLiteral("0"));
     painter.drawText(QRect(0, 0, width() / 2, metrics.height()), Qt::AlignLeft,
-                     QStringLiteral("读/秒（柱）"));
+                     QCoreApplication::translate("ReadRatePlot", "读/秒（柱）"));
     painter.drawText(QRect(area.left(), area.bottom() + 2, area.width(), metrics.height()),
                      Qt::AlignLeft, QStringLiteral("-%1 s").arg(seconds));
     painter.drawText(QRect(area.left(), area.bottom() + 2, area.width(), metrics.height()),
-                     Qt::AlignRight, QStringLiteral("现在"));
+                     Qt::AlignRight, QCoreApplication::translate("ReadRatePlot", "现在"));
 
     const double slot = double(area.width()) / seconds;
     const int offset = seconds - int(reads_.size());
@@ -83,7 +84,7 @@ void ReadRatePlot::paintEvent(QPaintEvent*) {
     const QColor line(220, 90, 30);
     painter.setPen(line);
     painter.drawText(QRect(width() / 2, 0, width() / 2, metrics.height()), Qt::AlignRight,
-                     QStringLiteral("所选标签 RSSI（线）"));
+                     QCoreApplication::translate("ReadRatePlot", "所选标签 RSSI（线）"));
     painter.drawText(
         QRect(area.right() + 4, area.top() - metrics.height() / 2, labelWidth, metrics.height()),
         Qt::AlignLeft, QStringLiteral("%1 dBm").arg(rssiCeiling));

@@ -5,14 +5,23 @@
 #include "uhf/gs1_epc.h"
 
 #include <QBrush>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QPalette>
 #include <numeric>
 
 namespace {
 
-const char* const headers[] = {"EPC",       "GS1 标签 URI", "PC",       "次数",     "RSSI 最近",
-                               "RSSI 峰值", "RSSI 平均",    "首次读到", "最近读到", "读/秒 (5 s)"};
+const char* const headers[] = {"EPC",
+                               QT_TRANSLATE_NOOP("TagTableModel", "GS1 标签 URI"),
+                               "PC",
+                               QT_TRANSLATE_NOOP("TagTableModel", "次数"),
+                               QT_TRANSLATE_NOOP("TagTableModel", "RSSI 最近"),
+                               QT_TRANSLATE_NOOP("TagTableModel", "RSSI 峰值"),
+                               QT_TRANSLATE_NOOP("TagTableModel", "RSSI 平均"),
+                               QT_TRANSLATE_NOOP("TagTableModel", "首次读到"),
+                               QT_TRANSLATE_NOOP("TagTableModel", "最近读到"),
+                               QT_TRANSLATE_NOOP("TagTableModel", "读/秒 (5 s)")};
 
 const uhf::TagOrder orders[] = {uhf::TagOrder::Epc,         uhf::TagOrder::Epc,
                                 uhf::TagOrder::Pc,          uhf::TagOrder::Reads,
@@ -90,7 +99,7 @@ QVariant TagTableModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return QString::fromUtf8(headers[section]);
+    return QCoreApplication::translate("TagTableModel", headers[section]);
 }
 
 void TagTableModel::refresh() {
@@ -151,7 +160,7 @@ QString TagTableModel::text(const QList<int>& rows, bool csv) const {
     };
     QStringList header;
     for (const char* h : headers)
-        header << QString::fromUtf8(h);
+        header << QCoreApplication::translate("TagTableModel", h);
     QString text = line(header);
     const auto add = [&](int row) {
         QStringList fields;

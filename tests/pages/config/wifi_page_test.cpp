@@ -54,9 +54,9 @@ class WifiPageTest : public QObject {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("frame");
-        QTest::newRow("AB, 12") << "AB"
-                                << "12"
-                                << "AA00068A41422C3132A0BB";
+        QTest::newRow("AB, 12345678") << "AB"
+                                      << "12345678"
+                                      << "AA000C8A41422C3132333435363738A1BB";
         QTest::newRow("both empty") << ""
                                     << ""
                                     << "AA00028A2CA4BB";
@@ -85,6 +85,15 @@ class WifiPageTest : public QObject {
                                            << "Wifi名称中不能有逗号，命令未发送";
         QTest::newRow("emoji in the name") << QString::fromUtf8("net\xF0\x9F\x98\x80") << ""
                                            << "Wifi名称中有不能用GBK编码的字符，命令未发送";
+        QTest::newRow("password of 7")
+            << "net"
+            << "1234567"
+            << "Wifi密码须为空或 8 到 63 个字符（现有 7 个），命令未发送："
+               "请改正密码后再设置";
+        QTest::newRow("password of 64")
+            << "net" << QString(64, 'p')
+            << "Wifi密码须为空或 8 到 63 个字符（现有 64 个），命令未发送："
+               "请改正密码后再设置";
         QTest::newRow("emoji in the password") << "net" << QString::fromUtf8("\xF0\x9F\x98\x80")
                                                << "Wifi密码中有不能用GBK编码的字符，命令未发送";
     }
@@ -99,14 +108,14 @@ class WifiPageTest : public QObject {
     void joinThatDoesNotFitOneFrame() {
         ScriptedDevice device;
         FormFixture form(device);
-        form.find<QLineEdit>("Edit73")->setText(QString(124, 'A'));
-        form.find<QLineEdit>("Edit74")->setText(QString(124, 'B'));
+        form.find<QLineEdit>("Edit73")->setText(QString(185, 'A'));
+        form.find<QLineEdit>("Edit74")->setText(QString(63, 'B'));
         form.click("Button78");
         QCOMPARE(device.written.size(), 1);
         QCOMPARE(device.written[0].size(), 2 * 255);
 
         form.clearLog();
-        form.find<QLineEdit>("Edit74")->setText(QString(125, 'B'));
+        form.find<QLineEdit>("Edit73")->setText(QString(186, 'A'));
         form.click("Button78");
         QCOMPARE(device.written.size(), 1);
         QCOMPARE(form.lines(),

@@ -257,10 +257,10 @@ class EpcGroupTest : public QObject {
         QTest::addColumn<QString>("step");
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("numberAfter");
-        QTest::newRow("odd number") << "0001 1"
-                                    << "1"
-                                    << "'00011' is not a valid integer value"
-                                    << "00011";
+        QTest::newRow("odd number")
+            << "0001 1"
+            << "1" << line("EPC号长度须为 2 到 62 之间的偶数个字节，现为 5 位十六进制数字，未写卡")
+            << "00011";
         QTest::newRow("odd step after zero fill") << "00000001"
                                                   << "1 1"
                                                   << "'1 1' is not a valid integer value"
@@ -342,8 +342,10 @@ class EpcGroupTest : public QObject {
         QTest::newRow("pause not a number")
             << "2ms"
             << "000000000000000000000001" << 1 << "'2ms' is not a valid integer value";
-        QTest::newRow("odd number") << "2"
-                                    << "001" << 0 << "'001' is not a valid integer value";
+        QTest::newRow("odd number")
+            << "2"
+            << "001" << 0
+            << line("EPC号长度须为 2 到 62 之间的偶数个字节，现为 3 位十六进制数字，未写卡");
     }
     void issuingStopsOnBadInput() {
         QFETCH(QString, pause);

@@ -97,7 +97,11 @@ class EpcJournalTest : public QObject {
         // The journal view exports every record.
         QTemporaryDir dir;
         JournalWindow view(journal, [](const QString&) {});
+        QStringList logged;
+        view.setLog([&logged](const QString& line) { logged << line; });
         QVERIFY(view.exportTo(dir.filePath("journal.csv")));
+        QCOMPARE(logged,
+                 QStringList{"已导出 5 条发卡记录到 " + dir.filePath("journal.csv") + "   "});
         QFile csv(dir.filePath("journal.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = csv.readAll().split('\n');
@@ -178,8 +182,11 @@ class EpcJournalTest : public QObject {
         QVERIFY(f.errors.value(0).startsWith("station line 2 is in use by another process"));
 
         QVERIFY(f.form.setJournalStation("line 3"));
+        f.clearLog();
         optIn->trigger();
         QVERIFY(optIn->isChecked());
+        QCOMPARE(f.lines(), QStringList{"自动发卡使用发卡记录 " + twin.displayAddress() +
+                                        "，工位 line 3   " + FormFixture::time()});
         const auto* label = f.find<QLabel>("JournalStationLabel");
         QCOMPARE(label->text(), QString("发卡工位：line 3"));
         QVERIFY(!label->isHidden());
