@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>AccessKey</name>
+    <message>
+        <source>the key file %1 is not a file</source>
+        <translation>the key file %1 is not a file</translation>
+    </message>
+    <message>
+        <source>the key file %1 may be read by others (mode %2); make it readable by its owner only: chmod 600 %1</source>
+        <translation>the key file %1 may be read by others (mode %2); make it readable by its owner only: chmod 600 %1</translation>
+    </message>
+    <message>
+        <source>the key file %1 does not hold a key (64 hex digits and a line break)</source>
+        <translation>the key file %1 does not hold a key (64 hex digits and a line break)</translation>
+    </message>
+    <message>
+        <source>%1 exists already; a key file is never replaced</source>
+        <translation>%1 exists already; a key file is never replaced</translation>
+    </message>
+</context>
+<context>
     <name>EpcOperations</name>
     <message>
         <source>读标签失败.....</source>
@@ -34,6 +53,10 @@
     <message>
         <source>UHF模块错误代码 %1</source>
         <translation>UHF module error code %1</translation>
+    </message>
+    <message>
+        <source>标签已锁定，写入需要访问密码.....</source>
+        <translation>The tag is locked: writing needs its access password.....</translation>
     </message>
 </context>
 <context>
@@ -170,6 +193,17 @@
     </message>
 </context>
 <context>
+    <name>SerialInventoryPort</name>
+    <message>
+        <source>串口 %1 打不开：%2</source>
+        <translation>Cannot open serial port %1: %2</translation>
+    </message>
+    <message>
+        <source>串口 %1 没有取走盘点命令</source>
+        <translation>Serial port %1 did not take the inventory command</translation>
+    </message>
+</context>
+<context>
     <name>SerialLink</name>
     <message>
         <source>串口 %1 的连接已断开（设备已拔出或已切换模式），串口已关闭   </source>
@@ -228,18 +262,6 @@
     <message>
         <source>模块报错：%1</source>
         <translation>The module reports: %1</translation>
-    </message>
-    <message>
-        <source>串口 %1 打不开：%2</source>
-        <translation>Cannot open serial port %1: %2</translation>
-    </message>
-    <message>
-        <source>串口 %1 没有取走盘点命令</source>
-        <translation>Serial port %1 did not take the inventory command</translation>
-    </message>
-    <message>
-        <source>串口 %1 的连接已断开（设备已拔出或已切换模式）</source>
-        <translation>The connection of serial port %1 is gone (device unplugged or switched mode)</translation>
     </message>
     <message>
         <source>模块没有回答停止盘点 (28)：它也许还在盘点</source>
@@ -779,6 +801,41 @@
     </message>
 </context>
 <context>
+    <name>settings::ProfileApplier</name>
+    <message>
+        <source>成功   </source>
+        <translation> done   </translation>
+    </message>
+    <message>
+        <source>失败   </source>
+        <translation> failed   </translation>
+    </message>
+    <message>
+        <source>设置工作区域 %1 </source>
+        <translation>Set region %1</translation>
+    </message>
+    <message>
+        <source>设置信道 %1 </source>
+        <translation>Set channel %1</translation>
+    </message>
+    <message>
+        <source>打开跳频 </source>
+        <translation>Frequency hopping on</translation>
+    </message>
+    <message>
+        <source>关闭跳频 </source>
+        <translation>Frequency hopping off</translation>
+    </message>
+    <message>
+        <source>设置发射功率 %1 dBm </source>
+        <translation>Set transmit power %1 dBm</translation>
+    </message>
+    <message>
+        <source>设置 Query 参数 </source>
+        <translation>Set Query parameters</translation>
+    </message>
+</context>
+<context>
     <name>status</name>
     <message>
         <source>命令操作失败.....</source>
@@ -982,6 +1039,37 @@
     <message>
         <source>模块错误</source>
         <translation>module error</translation>
+    </message>
+</context>
+<context>
+    <name>uhf::TagAccess</name>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>没有选定标签</source>
+        <translation>No tag chosen</translation>
+    </message>
+    <message>
+        <source>字地址 %1 起 %2 个字超出标签存储区的范围，命令未发送</source>
+        <translation>%2 words from word %1 lie outside the tag memory; nothing sent</translation>
+    </message>
+    <message>
+        <source>要写的数据有 %1 字节，不是整字，命令未发送</source>
+        <translation>The data to write has %1 bytes, not whole words; nothing sent</translation>
+    </message>
+    <message>
+        <source>%1（已写入前 %2 个字）</source>
+        <translation>%1 (the first %2 words were written)</translation>
+    </message>
+    <message>
+        <source>没有选择要锁定的区域，命令未发送</source>
+        <translation>No area chosen to lock; nothing sent</translation>
+    </message>
+    <message>
+        <source>灭活密码为零：标签不能用它灭活，命令未发送</source>
+        <translation>The kill password is zero: a tag cannot be killed with it; nothing sent</translation>
     </message>
 </context>
 </TS>

@@ -272,6 +272,13 @@
     </message>
 </context>
 <context>
+    <name>HexWordsModel</name>
+    <message>
+        <source>读到的值：%1（未写入）</source>
+        <translation>Value read: %1 (not written yet)</translation>
+    </message>
+</context>
+<context>
     <name>InventoryPage</name>
     <message>
         <source>开始盘点</source>
@@ -324,6 +331,94 @@
     <message>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>USB HID</source>
+        <translation>USB HID</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>Serial</translation>
+    </message>
+    <message>
+        <source>USB HID：经读卡器逐轮盘点；串口：读卡器的 USB 虚拟串口或串口上的模块，连续盘点</source>
+        <translation>USB HID: one round after another through the reader; Serial: the reader&apos;s USB virtual serial port or a module on a serial port, streaming</translation>
+    </message>
+    <message>
+        <source>EPC 开头</source>
+        <translation>EPC prefix</translation>
+    </message>
+    <message>
+        <source>只盘点 EPC 以这些字节开头的标签（十六进制，1 到 31 个字节）；空：不过滤</source>
+        <translation>Inventory only tags whose EPC starts with these bytes (hex, 1 to 31 bytes); empty: no filter</translation>
+    </message>
+    <message>
+        <source>单个标签...</source>
+        <translation>Single tag...</translation>
+    </message>
+    <message>
+        <source>盘点一次，对场内唯一的标签进行读写、锁定和灭活</source>
+        <translation>Inventory once, then read, write, lock or kill the one tag in the field</translation>
+    </message>
+    <message>
+        <source>链路</source>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <source>掩码</source>
+        <translation>Mask</translation>
+    </message>
+    <message>
+        <source>掩码“%1”不是 1 到 %2 个字节的十六进制数</source>
+        <translation>The mask &quot;%1&quot; is not 1 to %2 bytes of hex: enter whole hex bytes, or leave it empty</translation>
+    </message>
+    <message>
+        <source>盘点：没有可用串口</source>
+        <translation>Inventory: no serial port available: plug in the reader or choose the USB HID link</translation>
+    </message>
+    <message>
+        <source>盘点：串口 %1 已在“串口功能”页打开，由终端使用；请先在那里点“COM关闭”，再开始盘点</source>
+        <translation>Inventory: serial port %1 is open on the &quot;Serial&quot; page for the terminal; click &quot;Close COM&quot; there first, then start the inventory</translation>
+    </message>
+    <message>
+        <source>盘点结束：%1 个标签，读到 %2 次（串口 %3）</source>
+        <translation>Inventory ended: %1 tags, %2 reads (serial port %3)</translation>
+    </message>
+    <message>
+        <source>盘点：设置掩码失败：%1</source>
+        <translation>Inventory: setting the mask failed: %1</translation>
+    </message>
+    <message>
+        <source>盘点：</source>
+        <translation>Inventory: </translation>
+    </message>
+    <message>
+        <source>盘点：串口 %1 的连接已断开（设备已拔出或已切换模式），盘点已停止</source>
+        <translation>Inventory: the connection on serial port %1 was lost (device unplugged or switched mode); inventory stopped</translation>
+    </message>
+    <message>
+        <source>盘点：模块没有回答停止盘点 (28)，它也许还在盘点</source>
+        <translation>Inventory: the module did not answer the stop (28); it may still be reading</translation>
+    </message>
+    <message>
+        <source>过滤中：只盘点 EPC 以 %1 开头的标签</source>
+        <translation>Filter on: only tags whose EPC starts with %1</translation>
+    </message>
+    <message>
+        <source>标签操作：%1...</source>
+        <translation>Tag operations: %1...</translation>
+    </message>
+    <message>
+        <source>盘点失败：%1</source>
+        <translation>Inventory failed: %1</translation>
+    </message>
+    <message>
+        <source>场内没有标签应答：请放一个标签在天线前。</source>
+        <translation>No tag answered: place one tag in front of the antenna.</translation>
+    </message>
+    <message>
+        <source>场内有 %1 个标签：请只留一个，或在表中右键点选要操作的标签。</source>
+        <translation>There are %1 tags in the field: leave only one, or right-click the tag you want in the table.</translation>
     </message>
 </context>
 <context>
@@ -701,6 +796,22 @@
     <message>
         <source>已导出 %1 条发卡记录到 %2   </source>
         <translation>%1 journal records exported to %2   </translation>
+    </message>
+    <message>
+        <source>%1：已锁定，已验证</source>
+        <translation>%1: locked, verified</translation>
+    </message>
+    <message>
+        <source>%1：锁定失败，标签未受保护</source>
+        <translation>%1: lock failed, tag not protected</translation>
+    </message>
+    <message>
+        <source>%1：锁定未完成，待核对</source>
+        <translation>%1: lock unfinished, to be checked</translation>
+    </message>
+    <message>
+        <source>锁定</source>
+        <translation>Lock</translation>
     </message>
 </context>
 <context>
@@ -2008,6 +2119,263 @@
     <message>
         <source>无法显示卡片存储器结构图：%1</source>
         <translation>Cannot show the tag memory map: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TagDialog</name>
+    <message>
+        <source>保留区 (Reserved)</source>
+        <translation>Reserved</translation>
+    </message>
+    <message>
+        <source>EPC 区</source>
+        <translation>EPC</translation>
+    </message>
+    <message>
+        <source>TID 区</source>
+        <translation>TID</translation>
+    </message>
+    <message>
+        <source>User 区</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>灭活密码</source>
+        <translation>Kill password</translation>
+    </message>
+    <message>
+        <source>访问密码</source>
+        <translation>Access password</translation>
+    </message>
+    <message>
+        <source>不变</source>
+        <translation>Unchanged</translation>
+    </message>
+    <message>
+        <source>开放</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>锁定</source>
+        <translation>Lock</translation>
+    </message>
+    <message>
+        <source>永久锁定</source>
+        <translation>Permalock</translation>
+    </message>
+    <message>
+        <source>永久开放</source>
+        <translation>Permanently open</translation>
+    </message>
+    <message>
+        <source>读保留区、写入、设置密码和锁定时使用的访问密码（8 位十六进制）</source>
+        <translation>The access password used to read the Reserved bank, write, set passwords and lock (8 hex digits)</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>起始字</source>
+        <translation>First word</translation>
+    </message>
+    <message>
+        <source>字数</source>
+        <translation>Words</translation>
+    </message>
+    <message>
+        <source>读存储区</source>
+        <translation>Read memory</translation>
+    </message>
+    <message>
+        <source>写入改动</source>
+        <translation>Write changes</translation>
+    </message>
+    <message>
+        <source>先读取 User 区，再改写其中的字</source>
+        <translation>Read the User bank first, then edit its words</translation>
+    </message>
+    <message>
+        <source>改动 %1 个字（标色），只写入改动的字</source>
+        <translation>%1 words changed (coloured); only changed words are written</translation>
+    </message>
+    <message>
+        <source>设置访问密码</source>
+        <translation>Set access password</translation>
+    </message>
+    <message>
+        <source>设置灭活密码</source>
+        <translation>Set kill password</translation>
+    </message>
+    <message>
+        <source>新访问密码</source>
+        <translation>New access password</translation>
+    </message>
+    <message>
+        <source>新灭活密码</source>
+        <translation>New kill password</translation>
+    </message>
+    <message>
+        <source>密码为 8 位十六进制数字，写入保留区（访问密码：第 2–3 字，灭活密码：第 0–1 字）。若访问密码已锁定，须在上方填写当前的访问密码。</source>
+        <translation>A password is 8 hex digits, written to the Reserved bank (access password: words 2–3, kill password: words 0–1). If the passwords are locked, enter the current access password above.</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Passwords</translation>
+    </message>
+    <message>
+        <source>标签的锁定状态无法读回：Gen2 标签没有读取锁定状态的命令，只能记下这里设定的内容。锁定后，写入（密码区还有读取）须先用访问密码；永久锁定和永久开放以后再也不能改变。</source>
+        <translation>A tag&apos;s lock state cannot be read back: Gen2 tags have no command for it, so note what you set here. Once locked, writing (and for the passwords, reading) needs the access password; permalock and permanently open can never be changed again.</translation>
+    </message>
+    <message>
+        <source>灭活标签</source>
+        <translation>Kill tag</translation>
+    </message>
+    <message>
+        <source>灭活后标签永久失效，再也不会应答。灭活密码为 00000000 的标签不能灭活。确认时须输入该标签的 EPC。</source>
+        <translation>A killed tag is gone for good and never answers again. A tag whose kill password is 00000000 cannot be killed. To confirm, you type the tag&apos;s EPC.</translation>
+    </message>
+    <message>
+        <source>灭活</source>
+        <translation>Kill</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>标签：</source>
+        <translation>Tag:</translation>
+    </message>
+    <message>
+        <source>访问密码：</source>
+        <translation>Access password:</translation>
+    </message>
+    <message>
+        <source>标签操作：%1</source>
+        <translation>Tag operations: %1</translation>
+    </message>
+    <message>
+        <source>标签 %1：%2</source>
+        <translation>Tag %1: %2</translation>
+    </message>
+    <message>
+        <source>选择标签失败：%1</source>
+        <translation>Choosing the tag failed: %1</translation>
+    </message>
+    <message>
+        <source>读 %1 第 %2 字起 %3 字失败：%4</source>
+        <translation>Reading %3 words of %1 from word %2 failed: %4</translation>
+    </message>
+    <message>
+        <source>读 %1 第 %2 字起 %3 字：%4</source>
+        <translation>Read %3 words of %1 from word %2: %4</translation>
+    </message>
+    <message>
+        <source>已选定（EPC %1）：%2</source>
+        <translation>Chosen (EPC %1): %2</translation>
+    </message>
+    <message>
+        <source>TID 未知</source>
+        <translation>TID unknown</translation>
+    </message>
+    <message>
+        <source>TID 类别 %1</source>
+        <translation>TID class %1</translation>
+    </message>
+    <message>
+        <source>TID 类别 %1（%2），厂商代码 %3，型号 %4</source>
+        <translation>TID class %1 (%2), mask designer %3, model %4</translation>
+    </message>
+    <message>
+        <source>向标签 %1 的 User 区写入改动的 %2 个字？</source>
+        <translation>Write the %2 changed words to the User bank of tag %1?</translation>
+    </message>
+    <message>
+        <source>写 %1 第 %2 字起 %3 字失败：%4</source>
+        <translation>Writing %3 words of %1 from word %2 failed: %4</translation>
+    </message>
+    <message>
+        <source>写 %1 第 %2 字起 %3 字：%4</source>
+        <translation>Wrote %3 words of %1 from word %2: %4</translation>
+    </message>
+    <message>
+        <source>%1须为 8 位十六进制数字（4 字节）：%2</source>
+        <translation>%1 must be 8 hex digits (4 bytes): %2</translation>
+    </message>
+    <message>
+        <source>访问密码已设置</source>
+        <translation>Access password set</translation>
+    </message>
+    <message>
+        <source>设置访问密码失败：%1</source>
+        <translation>Setting the access password failed: %1</translation>
+    </message>
+    <message>
+        <source>灭活密码已设置</source>
+        <translation>Kill password set</translation>
+    </message>
+    <message>
+        <source>设置灭活密码失败：%1</source>
+        <translation>Setting the kill password failed: %1</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>请至少为一个区域选择锁定方式</source>
+        <translation>Choose a lock action for at least one area</translation>
+    </message>
+    <message>
+        <source>锁定标签 %1：
+%2
+
+标签的锁定状态无法读回，请记下这次的设定。确定锁定？</source>
+        <translation>Lock tag %1:
+%2
+
+A tag&apos;s lock state cannot be read back: note these settings. Lock now?</translation>
+    </message>
+    <message>
+        <source>以下设定是永久的，无法撤销，以后再也不能改变：
+%1
+
+仍然继续？</source>
+        <translation>These settings are permanent and cannot be undone or ever changed again:
+%1
+
+Continue anyway?</translation>
+    </message>
+    <message>
+        <source>已锁定：%1</source>
+        <translation>Locked: %1</translation>
+    </message>
+    <message>
+        <source>锁定失败：%1</source>
+        <translation>Locking failed: %1</translation>
+    </message>
+    <message>
+        <source>灭活密码为 00000000 的标签不能灭活，命令未发送。</source>
+        <translation>A tag whose kill password is 00000000 cannot be killed; nothing sent.</translation>
+    </message>
+    <message>
+        <source>灭活后标签 %1 永久失效，无法恢复。
+请输入该标签的 EPC 以确认：</source>
+        <translation>Killing tag %1 disables it for good; it cannot be undone.
+Type the tag&apos;s EPC to confirm:</translation>
+    </message>
+    <message>
+        <source>输入的 EPC 与标签的 EPC %1 不符，未灭活。</source>
+        <translation>The EPC typed does not match the tag&apos;s EPC %1; not killed.</translation>
+    </message>
+    <message>
+        <source>灭活失败：%1</source>
+        <translation>Killing failed: %1</translation>
+    </message>
+    <message>
+        <source>已灭活</source>
+        <translation>Killed</translation>
     </message>
 </context>
 <context>

@@ -129,7 +129,7 @@ void ProfileApplier::applyModule(const ModuleProfile& module,
                                  const std::function<bool()>& stopped) {
     ModuleSettings settings(link_);
     const auto tr = [](const char* text) {
-        return QCoreApplication::translate("ProfileApplier", text);
+        return QCoreApplication::translate("settings::ProfileApplier", text);
     };
     // One setting: its log lines as the inventory page writes them, its result.
     const auto step = [&](const QString& name, const QString& what,

@@ -45,7 +45,7 @@ constexpr int searchRounds = 3;
 constexpr int maxWordAddress = 0xFFFF;
 
 QString tr(const char* text) {
-    return QCoreApplication::translate("TagAccess", text);
+    return QCoreApplication::translate("uhf::TagAccess", text);
 }
 
 QString passwordHex(quint32 password) {

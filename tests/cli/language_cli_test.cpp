@@ -154,7 +154,7 @@ class LanguageCliTest : public QObject {
         QVERIFY(!QFileInfo::exists(records));
         QFile csv(records + ".csv");
         QVERIFY(csv.open(QIODevice::ReadOnly));
-        QVERIFY(csv.readAll().startsWith("id,series,epc,tid,station,time,outcome,uri\n"));
+        QVERIFY(csv.readAll().startsWith("id,series,epc,tid,station,time,outcome,uri,lock,key_id\n"));
     }
 
     void aMistypedOptionGetsTheNearestOne_data() {

@@ -132,7 +132,7 @@ void ProfileTest::validation_data() {
     row("baud rate", "[uhf_machine]\nbaud_rate = 4800\n",
         {"site.ini:2: uhf_machine.baud_rate takes one of 9600 19200 38400 57600 115200, not "
          "'4800'"});
-    row("comma in network name", "[wifi]\npassword = \"pw\"\nname = a,b\n",
+    row("comma in network name", "[wifi]\npassword = \"password\"\nname = a,b\n",
         {"site.ini:3: Wifi名称中不能有逗号，命令未发送"});
     row("module power", "[uhf_module]\npower = 40\n",
         {"site.ini:2: uhf_module.power takes a decimal number from 5 to 33, not '40'"});
