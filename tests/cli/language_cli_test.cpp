@@ -61,8 +61,9 @@ class LanguageCliTest : public QObject {
             << "Not written: The write goes beyond the tag memory.....: the EPC is longer than "
                "the tag memory; use a shorter EPC or a tag with more memory";
         QTest::newRow("serial port gone")
-            << QStringList{"inventory", "--serial", "/dev/no-such-port", "--seconds", "1"} << 3
-            << "串口 /dev/no-such-port 打不开：the com is not exist!..."
+            << QStringList{"inventory", "--serial", "/dev/no-such-port",
+                           "--seconds", "1",        "--simulate"}
+            << 3 << "串口 /dev/no-such-port 打不开：the com is not exist!..."
             << "Cannot open serial port /dev/no-such-port: the com is not exist!...";
         QTest::newRow("no library")
             << QStringList{"epc", "read", "--library", "/nonexistent/libreaderhid.so"} << 3 << ""
@@ -154,7 +155,8 @@ class LanguageCliTest : public QObject {
         QVERIFY(!QFileInfo::exists(records));
         QFile csv(records + ".csv");
         QVERIFY(csv.open(QIODevice::ReadOnly));
-        QVERIFY(csv.readAll().startsWith("id,series,epc,tid,station,time,outcome,uri,lock,key_id\n"));
+        QVERIFY(
+            csv.readAll().startsWith("id,series,epc,tid,station,time,outcome,uri,lock,key_id\n"));
     }
 
     void aMistypedOptionGetsTheNearestOne_data() {
