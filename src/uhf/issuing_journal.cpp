@@ -539,13 +539,18 @@ std::optional<IssuingJournal::Record> IssuingJournal::findTid(const QString& tid
     return found.first();
 }
 
+bool IssuingJournal::holdsStation(const QString& station) {
+    if (!station_.isEmpty() && station == station_)
+        return true;
+    error_ = QStringLiteral("station %1 is not held by this process").arg(station);
+    return false;
+}
+
 IssuingJournal::Reservation IssuingJournal::reserve(const Series& series, const QString& tid,
                                                     const QString& station) {
     Reservation reservation;
-    if (station_.isEmpty() || station != station_) {
-        error_ = QStringLiteral("station %1 is not held by this process").arg(station);
+    if (!holdsStation(station))
         return reservation;
-    }
     if (!fileUnchanged())
         return reservation;
     reservation.record = {0,
@@ -666,10 +671,8 @@ bool IssuingJournal::resolve(qint64 id, Outcome outcome) {
 
 QList<IssuingJournal::Record> IssuingJournal::pending(const QString& station) {
     QList<Record> found;
-    if (station_.isEmpty() || station != station_) {
-        error_ = QStringLiteral("station %1 is not held by this process").arg(station);
+    if (!holdsStation(station))
         return found;
-    }
     QSqlQuery query(db_);
     query.prepare(
         QStringLiteral("SELECT %1 FROM tags WHERE station = ? AND outcome = 'pending' ORDER BY id")
@@ -728,10 +731,8 @@ bool IssuingJournal::recordLock(qint64 id, const Lock& lock) {
 
 QList<IssuingJournal::Record> IssuingJournal::unfinishedLocks(const QString& station) {
     QList<Record> found;
-    if (station_.isEmpty() || station != station_) {
-        error_ = QStringLiteral("station %1 is not held by this process").arg(station);
+    if (!holdsStation(station))
         return found;
-    }
     QSqlQuery query(db_);
     query.prepare(QStringLiteral("SELECT %1 FROM tags WHERE station = ? AND outcome = 'written' "
                                  "AND lock_plan IS NOT NULL AND verified IS NULL ORDER BY id")

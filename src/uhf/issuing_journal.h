@@ -149,6 +149,8 @@ class IssuingJournal {
     // The journal file is still the one opened (not deleted or replaced).
     // Checked before every reservation.
     bool fileUnchanged();
+    // False, with the error said, unless this process holds the station.
+    bool holdsStation(const QString& station);
 
     // The series of the station's last record.
     std::optional<Series> lastSeries(const QString& station);
