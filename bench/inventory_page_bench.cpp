@@ -11,6 +11,7 @@
 #include "pages/uhf/inventory_page.h"
 #include "protocol/clock.h"
 #include "support/module_replies.h"
+#include "support/stall_probe.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,24 +75,14 @@ int main(int argc, char** argv) {
     auto* run = form.findChild<QCheckBox*>(QStringLiteral("InventoryRun"));
     form.show();
 
-    double worstStallMs = 0;
-    auto last = SteadyClock::now();
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const auto now = SteadyClock::now();
-        worstStallMs = std::max(worstStallMs,
-                                std::chrono::duration<double, std::milli>(now - last).count() - 10);
-        last = now;
-    });
+    StallProbe probe;
     QTimer::singleShot(seconds * 1000, run, [run] { run->setChecked(false); });
     double cpuStart = 0;
     SteadyClock::time_point wallStart;
     QTimer::singleShot(0, run, [&] {
         reader.start = wallStart = SteadyClock::now();
         cpuStart = cpuSeconds();
-        last = wallStart;
-        probe.start(10);
+        probe.start();
         run->click();
         const double wall = std::chrono::duration<double>(SteadyClock::now() - wallStart).count();
         const double cpu = cpuSeconds() - cpuStart;
@@ -101,7 +92,7 @@ int main(int argc, char** argv) {
                     "worst event-loop stall %.1f ms; CPU %.1f %% of one core\n",
                     seconds, static_cast<unsigned long long>(reader.sent),
                     static_cast<unsigned long long>(statistics.reads()),
-                    static_cast<unsigned long long>(statistics.distinctTags()), worstStallMs,
+                    static_cast<unsigned long long>(statistics.distinctTags()), probe.worstMs(),
                     100 * cpu / wall);
         app.exit(statistics.reads() == reader.sent ? 0 : 1);
     });

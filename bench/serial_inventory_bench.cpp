@@ -12,6 +12,7 @@
 #include "serial/pseudo_terminal.h"
 #include "support/module_replies.h"
 #include "support/scripted_device.h"
+#include "support/stall_probe.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -115,22 +116,12 @@ int main(int argc, char** argv) {
         ->setCurrentIndex(int(InventoryPage::Link::Serial));
     form.show();
 
-    double worstStallMs = 0;
-    auto last = SteadyClock::now();
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const auto now = SteadyClock::now();
-        worstStallMs = std::max(worstStallMs,
-                                std::chrono::duration<double, std::milli>(now - last).count() - 10);
-        last = now;
-    });
+    StallProbe probe;
     QTimer::singleShot(seconds * 1000, run, [run] { run->setChecked(false); });
     QTimer::singleShot(0, run, [&] {
         const auto wallStart = SteadyClock::now();
         const double cpuStart = cpuSeconds(RUSAGE_SELF);
-        last = wallStart;
-        probe.start(10);
+        probe.start();
         run->click();
         const double wall = std::chrono::duration<double>(SteadyClock::now() - wallStart).count();
         probe.stop();
@@ -142,7 +133,7 @@ int main(int argc, char** argv) {
                     "tags; worst event-loop stall %.1f ms; CPU %.1f %% of one core\n",
                     seconds, static_cast<unsigned long long>(sent),
                     static_cast<unsigned long long>(statistics.reads()),
-                    static_cast<unsigned long long>(statistics.distinctTags()), worstStallMs,
+                    static_cast<unsigned long long>(statistics.distinctTags()), probe.worstMs(),
                     100 * cpu / wall);
         app.exit(statistics.reads() == sent ? 0 : 1);
     });
