@@ -8,6 +8,7 @@
 #include "protocol/hex_text.h"
 #include "sqlite_journal.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -239,7 +240,8 @@ QString IssuingJournal::stationProblem(const QString& name) {
         printable = printable && c.isPrint();
     if (printable)
         return QString();
-    return QStringLiteral("a station name is 1 to %1 printable characters, not '%2'")
+    return QCoreApplication::translate(
+               "IssuingJournal", "工位名称须为 1 到 %1 个可打印字符，不能是“%2”：请换一个工位名称")
         .arg(maxStationLength)
         .arg(name);
 }
@@ -360,11 +362,14 @@ IssuingJournal::Status IssuingJournal::hold(const QString& station) {
     if (station_ == station)
         return Status::Ok;
     if (!isOpen()) {
-        error_ = QStringLiteral("the journal is not open");
+        error_ =
+            QCoreApplication::translate("IssuingJournal", "发卡记录没有打开：请先打开发卡记录");
         return Status::Failed;
     }
     if (!station_.isEmpty()) {
-        error_ = QStringLiteral("this journal already holds station %1").arg(station_);
+        error_ = QCoreApplication::translate("IssuingJournal",
+                                             "本发卡记录已占用工位 %1：一个程序只能占用一个工位")
+                     .arg(station_);
         return Status::Failed;
     }
     const QString holder = QStringLiteral("host %1, pid %2, since %3")
@@ -542,7 +547,7 @@ std::optional<IssuingJournal::Record> IssuingJournal::findTid(const QString& tid
 bool IssuingJournal::holdsStation(const QString& station) {
     if (!station_.isEmpty() && station == station_)
         return true;
-    error_ = QStringLiteral("station %1 is not held by this process").arg(station);
+    error_ = QCoreApplication::translate("IssuingJournal", "本进程没有占用工位 %1").arg(station);
     return false;
 }
 

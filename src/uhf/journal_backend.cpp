@@ -1,8 +1,28 @@
 #include "journal_backend.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+
+namespace {
+
+// The steps a journal failure names: callers pass them as they stand here.
+const char* const kSteps[] = {
+    QT_TRANSLATE_NOOP("IssuingJournal", "打开"), QT_TRANSLATE_NOOP("IssuingJournal", "建立"),
+    QT_TRANSLATE_NOOP("IssuingJournal", "读取"), QT_TRANSLATE_NOOP("IssuingJournal", "更新"),
+    QT_TRANSLATE_NOOP("IssuingJournal", "检查"), QT_TRANSLATE_NOOP("IssuingJournal", "预留"),
+    QT_TRANSLATE_NOOP("IssuingJournal", "操作"), QT_TRANSLATE_NOOP("IssuingJournal", "占用工位"),
+};
+
+QString stepText(const QString& what) {
+    for (const char* step : kSteps)
+        if (what == QString::fromUtf8(step))
+            return QCoreApplication::translate("IssuingJournal", step);
+    return what;
+}
+
+} // namespace
 
 QString journalFailure(const QString& what, const QString& reason) {
     // What libpq and Qt say once the server has gone, mid-statement or after.
@@ -11,11 +31,14 @@ QString journalFailure(const QString& what, const QString& reason) {
                        "the server|could not (send|receive) data|SSL SYSCALL|database not open"),
         QRegularExpression::CaseInsensitiveOption);
     if (reason.contains(lost))
-        return QStringLiteral("发卡记录%1失败：the journal's server closed the connection: check "
-                              "that it runs, then start again")
-            .arg(what);
+        return QCoreApplication::translate(
+                   "IssuingJournal",
+                   "发卡记录%"
+                   "1失败：发卡记录的服务器断开了连接：请检查服务器是否在运行，然后重新开始")
+            .arg(stepText(what));
     // One line, whatever the driver put into the message.
-    return QStringLiteral("发卡记录%1失败：%2").arg(what, reason.simplified());
+    return QCoreApplication::translate("IssuingJournal", "发卡记录%1失败：%2")
+        .arg(stepText(what), reason.simplified());
 }
 
 bool JournalBackend::fail(const QString& what, const QString& reason) {

@@ -1,5 +1,6 @@
 #include "postgres_journal.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -135,7 +136,8 @@ bool PostgresJournal::open(const QString& connection, Access access) {
     const QUrl url(address_.url);
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
     if (!db_.isValid())
-        return fail(QStringLiteral("打开"), QStringLiteral("没有数据库驱动"));
+        return fail(QStringLiteral("打开"),
+                    QCoreApplication::translate("IssuingJournal", "没有数据库驱动"));
     db_.setHostName(url.host());
     if (url.port() > 0)
         db_.setPort(url.port());
@@ -267,8 +269,12 @@ IssuingJournal::Status PostgresJournal::hold(const QString& station, const QStri
         QThread::msleep(20);
     }
     if (!held) {
-        error_ = QStringLiteral("station %1 is in use by another process (%2)")
-                     .arg(station, by.isEmpty() ? QStringLiteral("starting") : by);
+        error_ =
+            QCoreApplication::translate(
+                "IssuingJournal",
+                "工位 %1 正被另一个进程使用（%2）：请先结束那个进程，或换一个工位名称")
+                .arg(station,
+                     by.isEmpty() ? QCoreApplication::translate("IssuingJournal", "正在启动") : by);
         return Status::Conflict;
     }
     QSqlQuery mark(db_);

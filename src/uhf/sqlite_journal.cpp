@@ -1,5 +1,6 @@
 #include "sqlite_journal.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -22,7 +23,8 @@ bool SqliteJournal::open(const QString& connection, Access access) {
     const QFileInfo info(file);
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
     if (!db_.isValid())
-        return fail(QStringLiteral("打开"), QStringLiteral("没有数据库驱动"));
+        return fail(QStringLiteral("打开"),
+                    QCoreApplication::translate("IssuingJournal", "没有数据库驱动"));
     // Another station's transaction is waited for, not taken as an error.
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(journalWaitLimitMs);
     QString name = file;
@@ -117,7 +119,9 @@ int openNote(const QString& file, int flags, QString* problem) {
         status.st_uid == ::geteuid())
         return fd;
     *problem = fd < 0 ? file + QStringLiteral(": ") + qt_error_string(errno)
-                      : file + QStringLiteral(" is not a regular file of this user");
+                      : QCoreApplication::translate(
+                            "IssuingJournal", "%1 不是本用户的普通文件：请查看并删除它，再重新开始")
+                            .arg(file);
     if (fd >= 0)
         ::close(fd);
     return -1;
@@ -164,8 +168,12 @@ IssuingJournal::Status SqliteJournal::hold(const QString& station, const QString
             if (text.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
                 by = printable(QString::fromUtf8(text.read(400)).trimmed());
         }
-        error_ = QStringLiteral("station %1 is in use by another process (%2)")
-                     .arg(station, by.isEmpty() ? QStringLiteral("starting") : by);
+        error_ =
+            QCoreApplication::translate(
+                "IssuingJournal",
+                "工位 %1 正被另一个进程使用（%2）：请先结束那个进程，或换一个工位名称")
+                .arg(station,
+                     by.isEmpty() ? QCoreApplication::translate("IssuingJournal", "正在启动") : by);
         return Status::Conflict;
     }
     const int fd = openNote(note, O_RDWR | O_CREAT, &problem);
@@ -190,7 +198,9 @@ bool SqliteJournal::fileUnchanged() {
     if (::stat(QFile::encodeName(address_.file).constData(), &status) == 0 &&
         status.st_dev == device_ && status.st_ino == inode_)
         return true;
-    error_ = QStringLiteral("the journal %1 was deleted or replaced while in use; stopped")
+    error_ = QCoreApplication::translate(
+                 "IssuingJournal",
+                 "发卡记录 %1 在使用中被删除或替换，已停止：请把原来的文件放回原处，再重新开始")
                  .arg(address_.file);
     return false;
 }

@@ -340,7 +340,8 @@ class IssuingJournalTest : public QObject {
         QVERIFY(twin.open(file));
         QCOMPARE(int(twin.hold("a")), int(Status::Conflict));
         QCOMPARE(twin.errorText(),
-                 QString("station a is in use by another process (host ?]0;owned?x)"));
+                 QString("工位 a 正被另一个进程使用（host ?]0;owned?x）：请先结束那个进程，"
+                         "或换一个工位名称"));
     }
 
     void namesAndValuesAreChecked_data() {
@@ -539,7 +540,7 @@ class IssuingJournalTest : public QObject {
         QVERIFY(QFile::rename(file, file + ".old"));
         QFile(file).open(QIODevice::WriteOnly);
         QCOMPARE(int(o.journal.reserve(*series, tid(2), "s").status), int(Status::Failed));
-        QVERIFY(o.journal.errorText().contains("deleted or replaced"));
+        QVERIFY(o.journal.errorText().contains("在使用中被删除或替换，已停止"));
     }
 
     // Two SQLite stations reserving at once wait for each other, never fail.

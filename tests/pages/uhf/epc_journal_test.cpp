@@ -179,7 +179,7 @@ class EpcJournalTest : public QObject {
         auto* optIn = f.form.findChild<QAction*>("JournalOptIn");
         optIn->trigger();
         QVERIFY(!optIn->isChecked());
-        QVERIFY(f.errors.value(0).startsWith("station line 2 is in use by another process"));
+        QVERIFY(f.errors.value(0).startsWith("工位 line 2 正被另一个进程使用"));
 
         QVERIFY(f.form.setJournalStation("line 3"));
         f.clearLog();
