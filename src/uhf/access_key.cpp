@@ -39,18 +39,17 @@ std::optional<AccessKey> AccessKey::load(const QString& file, QString* why, Prob
     if (::fstat(fd, &status) != 0)
         return refuse(Problem::Missing, systemError(file));
     if (!S_ISREG(status.st_mode))
-        return refuse(
-            Problem::Content,
-            QCoreApplication::translate("AccessKey", "the key file %1 is not a file").arg(file));
+        return refuse(Problem::Content,
+                      QCoreApplication::translate(
+                          "AccessKey", "密钥文件 %1 不是普通文件：请给出密钥文件本身的路径")
+                          .arg(file));
     if ((status.st_mode & 077) != 0 || status.st_uid != ::geteuid())
-        return refuse(
-            Problem::Mode,
-            QCoreApplication::translate(
-                "AccessKey",
-                "the key file %1 may be read by others (mode %2); make it readable by its owner "
-                "only: chmod 600 %1")
-                .arg(file)
-                .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0')));
+        return refuse(Problem::Mode,
+                      QCoreApplication::translate(
+                          "AccessKey",
+                          "密钥文件 %1 别人也能读取（权限 %2）：请让它只有属主能读：chmod 600 %1")
+                          .arg(file)
+                          .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0')));
     QByteArray text = key.read(readLimit);
     if (text.endsWith('\n'))
         text.chop(1);
@@ -59,11 +58,12 @@ std::optional<AccessKey> AccessKey::load(const QString& file, QString* why, Prob
     for (char c : text)
         digitsOnly = digitsOnly && std::isxdigit(static_cast<unsigned char>(c));
     if (!digitsOnly)
-        return refuse(
-            Problem::Content,
-            QCoreApplication::translate(
-                "AccessKey", "the key file %1 does not hold a key (64 hex digits and a line break)")
-                .arg(file));
+        return refuse(Problem::Content,
+                      QCoreApplication::translate(
+                          "AccessKey",
+                          "密钥文件 %1 里不是密钥（应为 64 个十六进制数字和一个换行）："
+                          "请给出用 issue --make-key 生成的密钥文件")
+                          .arg(file));
     if (problem)
         *problem = Problem::None;
     return AccessKey(bytes);
@@ -75,10 +75,11 @@ bool AccessKey::make(const QString& file, QString* why) {
     const int fd = ::open(QFile::encodeName(file).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
-        *why = errno == EEXIST ? QCoreApplication::translate(
-                                     "AccessKey", "%1 exists already; a key file is never replaced")
-                                     .arg(file)
-                               : systemError(file);
+        *why = errno == EEXIST
+                   ? QCoreApplication::translate(
+                         "AccessKey", "%1 已经存在，密钥文件不会被覆盖：请另给一个文件名")
+                         .arg(file)
+                   : systemError(file);
         return false;
     }
     QByteArray key(keyBytes, Qt::Uninitialized);

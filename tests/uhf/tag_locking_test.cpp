@@ -66,15 +66,14 @@ class TagLockingTest : public QObject {
         const QByteArray good = testKey.toLatin1() + '\n';
         const int content = int(AccessKey::Problem::Content);
         QTest::newRow("others may read") << good << 0644 << int(AccessKey::Problem::Mode)
-                                         << "(mode 0644); make it readable by its owner only: "
-                                            "chmod 600 ";
+                                         << "（权限 0644）：请让它只有属主能读：chmod 600 ";
         QTest::newRow("group may read")
             << good << 0640 << int(AccessKey::Problem::Mode) << "chmod 600";
-        QTest::newRow("short") << good.mid(2) << 0600 << content << "64 hex digits";
-        QTest::newRow("not hex") << "g" + good.mid(1) << 0600 << content << "64 hex digits";
-        QTest::newRow("two lines") << good + good << 0600 << content << "64 hex digits";
+        QTest::newRow("short") << good.mid(2) << 0600 << content << "64 个十六进制数字";
+        QTest::newRow("not hex") << "g" + good.mid(1) << 0600 << content << "64 个十六进制数字";
+        QTest::newRow("two lines") << good + good << 0600 << content << "64 个十六进制数字";
         QTest::newRow("blanks") << good.left(32) + ' ' + good.mid(33) << 0600 << content
-                                << "64 hex digits";
+                                << "64 个十六进制数字";
         QTest::newRow("good, no line break") << good.left(64) << 0600 << 0 << "";
         QTest::newRow("good, owner writes too") << good << 0600 << 0 << "";
     }
