@@ -3,6 +3,7 @@
 #include "protocol/conversion.h"
 #include "protocol/hex_text.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <algorithm>
 #include <array>
@@ -178,14 +179,14 @@ std::nullopt_t refuse(QString* why, const QString& text) {
 
 // Puts a field that a URI writes as a plain integer; false, with why, when it
 // does not fit its bits.
-bool putInteger(Bits& bits, const QString& text, int width, const char* name, QString* why) {
+bool putInteger(Bits& bits, const QString& text, int width, const QString& name, QString* why) {
     quint64 value = 0;
     if (plainInteger(text, largest(width, 20), &value)) {
         bits.put(value, width);
         return true;
     }
-    refuse(why, QStringLiteral("the %1 takes 0 to %2 without leading zeros, not '%3'")
-                    .arg(QLatin1String(name))
+    refuse(why, QCoreApplication::translate("gs1", "%1 的取值为 0 到 %2，不带前导零，不能是“%3”")
+                    .arg(name)
                     .arg(largest(width, 20))
                     .arg(text));
     return false;
@@ -298,7 +299,8 @@ QList<std::pair<QString, QString>> Epc::fields() const {
 std::optional<Epc> decode(const QString& hexText, QString* why) {
     QString digits;
     if (!hex::strictDigits(hexText, &digits) || digits.isEmpty())
-        return refuse(why, QStringLiteral("'%1' is not an EPC in hex").arg(hexText));
+        return refuse(why,
+                      QCoreApplication::translate("gs1", "“%1”不是十六进制的 EPC").arg(hexText));
     const QByteArray bytes = QByteArray::fromHex(digits.toLatin1());
     const int header = quint8(bytes[0]);
     const SchemeRow* row = nullptr;
@@ -308,21 +310,22 @@ std::optional<Epc> decode(const QString& hexText, QString* why) {
     if (!row) {
         for (const auto& other : otherSchemes)
             if (other.header == header)
-                return refuse(
-                    why, QStringLiteral("header %1 is a GS1 scheme this tool does not decode (%2)")
-                             .arg(hex::byte(header), QLatin1String(other.name)));
-        return refuse(why,
-                      QStringLiteral("header %1 is not a GS1 EPC header").arg(hex::byte(header)));
+                return refuse(why, QCoreApplication::translate(
+                                       "gs1", "头部 %1 是本工具不解码的 GS1 编码方案（%2）")
+                                       .arg(hex::byte(header), QLatin1String(other.name)));
+        return refuse(why, QCoreApplication::translate("gs1", "头部 %1 不是 GS1 EPC 的头部")
+                               .arg(hex::byte(header)));
     }
     if (bytes.size() < shortestBytesOf(*row) || bytes.size() > bytesOf(*row))
-        return refuse(why, QStringLiteral("an %1 EPC has %2 hex digits, this one has %3")
-                               .arg(upperName(*row))
-                               .arg(shortestBytesOf(*row) == bytesOf(*row)
-                                        ? QString::number(bytesOf(*row) * 2)
-                                        : QStringLiteral("%1 or %2")
-                                              .arg(shortestBytesOf(*row) * 2)
-                                              .arg(bytesOf(*row) * 2))
-                               .arg(digits.size()));
+        return refuse(
+            why, QCoreApplication::translate("gs1", "%1 的 EPC 有 %2 个十六进制数字，这个有 %3 个")
+                     .arg(upperName(*row))
+                     .arg(shortestBytesOf(*row) == bytesOf(*row)
+                              ? QString::number(bytesOf(*row) * 2)
+                              : QCoreApplication::translate("gs1", "%1 或 %2")
+                                    .arg(shortestBytesOf(*row) * 2)
+                                    .arg(bytesOf(*row) * 2))
+                     .arg(digits.size()));
     Bits bits;
     bits.load(bytes);
     bits.take(8);
@@ -337,18 +340,19 @@ std::optional<Epc> decode(const QString& hexText, QString* why) {
     epc.filter = int(bits.take(3));
     epc.partition = int(bits.take(3));
     if (epc.partition == 7)
-        return refuse(why, QStringLiteral("partition 7 is not valid"));
+        return refuse(why, QCoreApplication::translate("gs1", "分区值 7 无效"));
     const int prefixDigits = companyPrefixes[epc.partition].digits;
     const int referenceBits = row->sharedBits - companyPrefixes[epc.partition].bits;
     const int referenceDigits = row->sharedDigits - prefixDigits;
     const quint64 prefix = bits.take(companyPrefixes[epc.partition].bits);
     if (prefix >= powerOfTen(prefixDigits))
-        return refuse(why, QStringLiteral("the company prefix field holds %1, more than %2 digits")
-                               .arg(prefix)
-                               .arg(prefixDigits));
+        return refuse(
+            why, QCoreApplication::translate("gs1", "厂商识别代码字段的值为 %1，超过了 %2 位数字")
+                     .arg(prefix)
+                     .arg(prefixDigits));
     const quint64 reference = bits.take(referenceBits);
     if (reference > largest(referenceBits, referenceDigits))
-        return refuse(why, QStringLiteral("the %1 field holds %2, more than %3 digits")
+        return refuse(why, QCoreApplication::translate("gs1", "%1 字段的值为 %2，超过了 %3 位数字")
                                .arg(QLatin1String(row->referenceName))
                                .arg(reference)
                                .arg(referenceDigits));
@@ -365,23 +369,24 @@ std::optional<Epc> decode(const QString& hexText, QString* why) {
             if (c.isNull())
                 break;
             if (!isSerialCharacter(c))
-                return refuse(why, QStringLiteral("serial character %1 is %2, not a GS1 character")
+                return refuse(why, QCoreApplication::translate(
+                                       "gs1", "序列号的第 %1 个字符为 %2，不是 GS1 字符")
                                        .arg(i + 1)
                                        .arg(hex::byte(c.unicode())));
             epc.serial += c;
         }
         if (epc.serial.isEmpty())
-            return refuse(why, QStringLiteral("the serial is empty"));
+            return refuse(why, QCoreApplication::translate("gs1", "序列号为空"));
         break;
     case Tail::Zero:
         if (bits.take(row->tailBits))
-            return refuse(why, QStringLiteral("the unused bits of an SSCC-96 are not zero"));
+            return refuse(why, QCoreApplication::translate("gs1", "SSCC-96 中未用的位不全为零"));
         break;
     case Tail::None:
         break;
     }
     if (!bits.restIsZero(bytesOf(*row)))
-        return refuse(why, QStringLiteral("bits after the last field are not zero"));
+        return refuse(why, QCoreApplication::translate("gs1", "最后一个字段之后的位不全为零"));
     return epc;
 }
 
@@ -399,21 +404,24 @@ std::optional<QString> encode(const Epc& epc, QString* why) {
         const struct {
             const QString& text;
             int bits;
-            const char* name;
-        } parts[] = {{epc.companyPrefix, gidManagerBits, "general manager number"},
-                     {epc.reference, gidClassBits, "object class"},
-                     {epc.serial, row.tailBits, "serial"}};
+            QString name;
+        } parts[] = {{epc.companyPrefix, gidManagerBits,
+                      QCoreApplication::translate("gs1", "通用管理者代码")},
+                     {epc.reference, gidClassBits, QCoreApplication::translate("gs1", "对象类别")},
+                     {epc.serial, row.tailBits, QLatin1String(row.serialName)}};
         for (const auto& part : parts)
             if (!putInteger(bits, part.text, part.bits, part.name, why))
                 return std::nullopt;
         return bits.hex(bytesOf(row));
     }
     if (epc.filter < 0 || epc.filter > 7)
-        return refuse(why, QStringLiteral("the filter is 0 to 7, not %1").arg(epc.filter));
+        return refuse(
+            why, QCoreApplication::translate("gs1", "滤值须为 0 到 7，不能是 %1").arg(epc.filter));
     const int prefixDigits = int(epc.companyPrefix.size());
     if (prefixDigits < 6 || prefixDigits > 12 || !allDigits(epc.companyPrefix))
-        return refuse(why, QStringLiteral("the company prefix is 6 to 12 digits, not '%1'")
-                               .arg(epc.companyPrefix));
+        return refuse(
+            why, QCoreApplication::translate("gs1", "厂商识别代码须为 6 到 12 位数字，不能是“%1”")
+                     .arg(epc.companyPrefix));
     const int partition = 12 - prefixDigits;
     const int referenceBits = row.sharedBits - companyPrefixes[partition].bits;
     const int referenceDigits = row.sharedDigits - prefixDigits;
@@ -422,32 +430,35 @@ std::optional<QString> encode(const Epc& epc, QString* why) {
     bits.put(epc.companyPrefix.toULongLong(), companyPrefixes[partition].bits);
     if (row.padReference) {
         if (epc.reference.size() != referenceDigits || !allDigits(epc.reference))
-            return refuse(why, QStringLiteral("the company prefix (%1 digits) and the %2 must have "
-                                              "%3 digits together, not '%4.%5'")
-                                   .arg(prefixDigits)
-                                   .arg(QLatin1String(row.referenceName))
-                                   .arg(row.sharedDigits)
-                                   .arg(epc.companyPrefix, epc.reference));
+            return refuse(
+                why, QCoreApplication::translate(
+                         "gs1", "厂商识别代码（%1 位）和 %2 合起来须有 %3 位数字，不能是“%4.%5”")
+                         .arg(prefixDigits)
+                         .arg(QLatin1String(row.referenceName))
+                         .arg(row.sharedDigits)
+                         .arg(epc.companyPrefix, epc.reference));
         value = epc.reference.toULongLong();
     } else if (!plainInteger(epc.reference, largest(referenceBits, referenceDigits), &value)) {
-        return refuse(why, QStringLiteral("with a %1-digit company prefix the %2 takes 0 to %3 "
-                                          "without leading zeros, not '%4'")
-                               .arg(prefixDigits)
-                               .arg(QLatin1String(row.referenceName))
-                               .arg(largest(referenceBits, referenceDigits))
-                               .arg(epc.reference));
+        return refuse(
+            why, QCoreApplication::translate(
+                     "gs1", "厂商识别代码为 %1 位时，%2 的取值为 0 到 %3，不带前导零，不能是“%4”")
+                     .arg(prefixDigits)
+                     .arg(QLatin1String(row.referenceName))
+                     .arg(largest(referenceBits, referenceDigits))
+                     .arg(epc.reference));
     }
     bits.put(value, referenceBits);
     switch (row.tail) {
     case Tail::Integer:
-        if (!putInteger(bits, epc.serial, row.tailBits, row.serialName, why))
+        if (!putInteger(bits, epc.serial, row.tailBits, QLatin1String(row.serialName), why))
             return std::nullopt;
         break;
     case Tail::Characters:
         if (epc.serial.isEmpty() || epc.serial.size() > serialCharacters ||
             !std::all_of(epc.serial.begin(), epc.serial.end(), isSerialCharacter))
-            return refuse(why, QStringLiteral("the serial takes 1 to 20 of the GS1 characters "
-                                              "(digits, letters, !\"%&'()*+,-./:;<=>?_), not '%1'")
+            return refuse(why, QCoreApplication::translate(
+                                   "gs1", "序列号须为 1 到 20 个 GS1 "
+                                          "字符（数字、字母、!\"%&'()*+,-./:;<=>?_），不能是“%1”")
                                    .arg(epc.serial));
         for (QChar c : epc.serial)
             bits.put(c.unicode(), characterBits);
@@ -463,11 +474,15 @@ std::optional<Epc> fromTagUri(const QString& text, QString* why) {
     const QString uri = text.trimmed();
     const QString prefix = QStringLiteral("urn:epc:tag:");
     if (uri.startsWith(QLatin1String("urn:epc:id:"), Qt::CaseInsensitive))
-        return refuse(why, QStringLiteral("'%1' is a pure identity URI, which names no filter and "
-                                          "no size: give the tag URI (urn:epc:tag:sgtin-96:...)")
-                               .arg(uri));
+        return refuse(
+            why, QCoreApplication::translate(
+                     "gs1",
+                     "“%1”是纯标识 URI，不含滤值和长度：请给出标签 URI（urn:epc:tag:sgtin-96:...）")
+                     .arg(uri));
     if (!uri.startsWith(prefix, Qt::CaseInsensitive))
-        return refuse(why, QStringLiteral("'%1' is not a tag URI (urn:epc:tag:...)").arg(uri));
+        return refuse(
+            why,
+            QCoreApplication::translate("gs1", "“%1”不是标签 URI（urn:epc:tag:...）").arg(uri));
     const QString scheme = uri.mid(prefix.size()).section(QLatin1Char(':'), 0, 0);
     const QString body = uri.mid(prefix.size() + scheme.size() + 1);
     const SchemeRow* row = nullptr;
@@ -475,8 +490,9 @@ std::optional<Epc> fromTagUri(const QString& text, QString* why) {
         if (scheme.compare(QLatin1String(candidate.tagName), Qt::CaseInsensitive) == 0)
             row = &candidate;
     if (!row)
-        return refuse(why, QStringLiteral("'%1' is not a scheme this tool encodes (sgtin-96, "
-                                          "sgtin-198, sscc-96, sgln-96, grai-96, giai-96, gid-96)")
+        return refuse(why, QCoreApplication::translate(
+                               "gs1", "“%1”不是本工具能编码的方案（sgtin-96、sgtin-198、sscc-"
+                                      "96、sgln-96、grai-96、giai-96、gid-96）")
                                .arg(scheme));
     // Fields are split at dots; an SGTIN-198 serial may hold dots itself.
     const int count = (row->sharedBits ? 3 : 2) + (row->serialName ? 1 : 0);
@@ -484,7 +500,8 @@ std::optional<Epc> fromTagUri(const QString& text, QString* why) {
     if (parts.size() > count && row->tail == Tail::Characters)
         parts = parts.mid(0, count - 1) << parts.mid(count - 1).join(QLatin1Char('.'));
     if (parts.size() != count)
-        return refuse(why, QStringLiteral("an %1 tag URI has %2 fields separated by dots: '%3'")
+        return refuse(why, QCoreApplication::translate(
+                               "gs1", "%1 的标签 URI 须有 %2 个以点分隔的字段，不能是“%3”")
                                .arg(upperName(*row))
                                .arg(count)
                                .arg(body));
@@ -493,7 +510,8 @@ std::optional<Epc> fromTagUri(const QString& text, QString* why) {
     if (row->sharedBits) {
         const QString filter = parts.takeFirst();
         if (filter.size() != 1 || filter[0] < QLatin1Char('0') || filter[0] > QLatin1Char('7'))
-            return refuse(why, QStringLiteral("the filter is 0 to 7, not '%1'").arg(filter));
+            return refuse(
+                why, QCoreApplication::translate("gs1", "滤值须为 0 到 7，不能是“%1”").arg(filter));
         epc.filter = filter.toInt();
         epc.partition = 12 - int(parts[0].size());
     }
@@ -503,8 +521,8 @@ std::optional<Epc> fromTagUri(const QString& text, QString* why) {
     if (row->tail != Tail::Characters && row->serialName)
         epc.serial = parts[2];
     else if (row->serialName && !uriUnescaped(parts[2], &epc.serial))
-        return refuse(why, QStringLiteral("the serial '%1' has a bare \" % & / < > ? or a broken "
-                                          "%-escape")
+        return refuse(why, QCoreApplication::translate(
+                               "gs1", "序列号“%1”中有未转义的 \" % & / < > ? 或残缺的 %-转义")
                                .arg(parts[2]));
     if (!encode(epc, why))
         return std::nullopt;
@@ -528,15 +546,18 @@ std::optional<Epc> fromElementString(const QString& text, int companyPrefixLengt
     }
     if (end != elements.size() || ais.isEmpty())
         return refuse(
-            why, QStringLiteral("'%1' is not a GS1 element string ((AI)value...)").arg(elements));
+            why,
+            QCoreApplication::translate("gs1", "“%1”不是 GS1 元素串（(AI)值...）").arg(elements));
     const int l = companyPrefixLength;
     if (l < 6 || l > 12)
-        return refuse(why, QStringLiteral("the company prefix length is 6 to 12, not %1").arg(l));
+        return refuse(
+            why,
+            QCoreApplication::translate("gs1", "厂商识别代码的长度须为 6 到 12，不能是 %1").arg(l));
 
     // The key with its check digit: digits, length, check digit right.
     auto checked = [&](const QString& key, int size, const char* name) {
         if (key.size() != size || !allDigits(key)) {
-            refuse(why, QStringLiteral("the %1 has %2 digits, not '%3'")
+            refuse(why, QCoreApplication::translate("gs1", "%1 须有 %2 位数字，不能是“%3”")
                             .arg(QLatin1String(name))
                             .arg(size)
                             .arg(key));
@@ -544,7 +565,7 @@ std::optional<Epc> fromElementString(const QString& text, int companyPrefixLengt
         }
         const int digit = checkDigit(key.left(size - 1));
         if (key.back().unicode() - '0' != digit) {
-            refuse(why, QStringLiteral("the check digit of %1 %2 is %3, not %4")
+            refuse(why, QCoreApplication::translate("gs1", "%1 %2 的校验位应为 %3，不是 %4")
                             .arg(QLatin1String(name), key)
                             .arg(digit)
                             .arg(key.back()));
@@ -590,9 +611,9 @@ std::optional<Epc> fromElementString(const QString& text, int companyPrefixLengt
         epc.companyPrefix = first.left(l);
         epc.reference = first.mid(l);
     } else {
-        return refuse(why, QStringLiteral("element strings this tool encodes: (01)...(21)..., "
-                                          "(00)..., (414)...[(254)...], (8003)..., (8004)...; "
-                                          "not '%1'")
+        return refuse(why, QCoreApplication::translate(
+                               "gs1", "本工具能编码的元素串：(01)...(21)...、(00)...、(414)...[("
+                                      "254)...]、(8003)...、(8004)...，不能是“%1”")
                                .arg(elements));
     }
     epc.partition = 12 - l;
@@ -614,7 +635,8 @@ std::optional<Series> series(const Epc& start, quint64 step, QString* why) {
     if (!startHex)
         return std::nullopt;
     if (row.tail == Tail::Characters)
-        return refuse(why, QStringLiteral("an SGTIN-198 serial is text and cannot be counted"));
+        return refuse(why,
+                      QCoreApplication::translate("gs1", "SGTIN-198 的序列号是文字，不能递增"));
     // The counted field: its bits, its largest value and how many bits lie
     // below it. Only the SSCC's serial reference is not the lowest field.
     int fieldBits = row.tailBits;
@@ -630,10 +652,11 @@ std::optional<Series> series(const Epc& start, quint64 step, QString* why) {
         counted = &last.reference;
     }
     if (step < 1 || step > max)
-        return refuse(why, QStringLiteral("the step is 1 to %1 for this %2, not %3")
-                               .arg(max)
-                               .arg(upperName(row))
-                               .arg(step));
+        return refuse(why,
+                      QCoreApplication::translate("gs1", "这个 %2 的步长须为 1 到 %1，不能是 %3")
+                          .arg(max)
+                          .arg(upperName(row))
+                          .arg(step));
     *counted = row.padReference && counted == &last.reference ? padded(max, int(counted->size()))
                                                               : QString::number(max);
     Bits stepBits;

@@ -134,63 +134,70 @@ class Gs1EpcTest : public QObject {
         QTest::addColumn<QString>("reason");
         const QString sgtin = QStringLiteral("3074257BF7194E4000001A85");
         QTest::newRow("another header")
-            << "E2801160600002054CC2A7E5" << 0 << "header E2 is not a GS1 EPC header";
-        QTest::newRow("all zeros") << "000000000000000000000000" << 0 << "header 00 is not";
-        QTest::newRow("below the GS1 headers")
-            << "2B" + QString(22, '0') << 0 << "header 2B is not";
+            << "E2801160600002054CC2A7E5" << 0 << "头部 E2 不是 GS1 EPC 的头部";
+        QTest::newRow("all zeros") << "000000000000000000000000" << 0 << "头部 00 不是";
+        QTest::newRow("below the GS1 headers") << "2B" + QString(22, '0') << 0 << "头部 2B 不是";
         QTest::newRow("GDTI-96") << "2C" + QString(22, '0') << 0
-                                 << "header 2C is a GS1 scheme this tool does not decode (GDTI-96)";
-        QTest::newRow("USDOD-96") << "2F" + QString(22, '0') << 0 << "not decode (USDOD-96)";
-        QTest::newRow("GRAI-170") << "37" + QString(42, '0') << 0 << "not decode (GRAI-170)";
-        QTest::newRow("GDTI-113") << "3A" + QString(30, '0') << 0 << "not decode (GDTI-113)";
-        QTest::newRow("SGCN-96") << "3F" + QString(22, '0') << 0 << "not decode (SGCN-96)";
-        QTest::newRow("SGTIN-198 in 48 digits") << "3674257BF7194E" + QString(34, '0') << 0
-                                                << "has 50 or 52 hex digits, this one has 48";
+                                 << "头部 2C 是本工具不解码的 GS1 编码方案（GDTI-96）";
+        QTest::newRow("USDOD-96") << "2F" + QString(22, '0') << 0
+                                  << "不解码的 GS1 编码方案（USDOD-96）";
+        QTest::newRow("GRAI-170") << "37" + QString(42, '0') << 0
+                                  << "不解码的 GS1 编码方案（GRAI-170）";
+        QTest::newRow("GDTI-113") << "3A" + QString(30, '0') << 0
+                                  << "不解码的 GS1 编码方案（GDTI-113）";
+        QTest::newRow("SGCN-96") << "3F" + QString(22, '0') << 0
+                                 << "不解码的 GS1 编码方案（SGCN-96）";
+        QTest::newRow("SGTIN-198 in 48 digits")
+            << "3674257BF7194E" + QString(34, '0') << 0
+            << "SGTIN-198 的 EPC 有 50 或 52 个十六进制数字，这个有 48 个";
         QTest::newRow("escape in a number serial")
-            << "urn:epc:tag:sgtin-96:3.0614141.812345.%3885" << 7 << "not '%3885'";
+            << "urn:epc:tag:sgtin-96:3.0614141.812345.%3885" << 7 << "不能是“%3885”";
         QTest::newRow("escape in an SGLN extension")
-            << "urn:epc:tag:sgln-96:3.0614141.12345.%31" << 7 << "not '%31'";
-        QTest::newRow("short") << sgtin.left(20) << 0 << "has 24 hex digits, this one has 20";
-        QTest::newRow("long") << sgtin + "0000" << 0 << "has 24 hex digits, this one has 28";
-        QTest::newRow("not hex") << "30G4" << 0 << "not an EPC in hex";
-        QTest::newRow("partition 7") << "307C257BF7194E4000001A85" << 0 << "partition 7";
+            << "urn:epc:tag:sgln-96:3.0614141.12345.%31" << 7 << "不能是“%31”";
+        QTest::newRow("short") << sgtin.left(20) << 0 << "有 24 个十六进制数字，这个有 20 个";
+        QTest::newRow("long") << sgtin + "0000" << 0 << "有 24 个十六进制数字，这个有 28 个";
+        QTest::newRow("not hex") << "30G4" << 0 << "不是十六进制的 EPC";
+        QTest::newRow("partition 7") << "307C257BF7194E4000001A85" << 0 << "分区值 7 无效";
         // Partition 0: 40 bits of company prefix holding 10^12, then an item
         // reference of one digit holding 15.
         QTest::newRow("prefix over its digits")
-            << "3003A3529440000000000000" << 0 << "company prefix field holds 1000000000000";
+            << "3003A3529440000000000000" << 0 << "厂商识别代码字段的值为 1000000000000";
         QTest::newRow("item reference over its digits")
-            << "30000000000007C000000000" << 0 << "itemReference field holds 15";
-        QTest::newRow("SSCC unused bits") << "3154257BF4499602D2000001" << 0 << "unused bits";
+            << "30000000000007C000000000" << 0 << "itemReference 字段的值为 15";
+        QTest::newRow("SSCC unused bits")
+            << "3154257BF4499602D2000001" << 0 << "SSCC-96 中未用的位不全为零";
         const QString sgtin198 = QStringLiteral("3674257BF7194E");
         QTest::newRow("SGTIN-198 @ in the serial")
-            << sgtin198 + "6" + QString(37, '0') << 0 << "serial character 1 is 40";
+            << sgtin198 + "6" + QString(37, '0') << 0 << "序列号的第 1 个字符为 40";
         QTest::newRow("SGTIN-198 empty serial")
-            << sgtin198 + "4" + QString(37, '0') << 0 << "serial is empty";
+            << sgtin198 + "4" + QString(37, '0') << 0 << "序列号为空";
         QTest::newRow("SGTIN-198 bits after the end")
-            << sgtin198 + "60808200000000000000000000000000000000" << 0 << "bits after the last";
+            << sgtin198 + "60808200000000000000000000000000000000" << 0
+            << "最后一个字段之后的位不全为零";
         QTest::newRow("wrong GTIN check digit")
-            << "(01)80614141123459(21)6789" << 7 << "check digit of GTIN 80614141123459 is 8";
-        QTest::newRow("wrong SSCC check digit") << "(00)106141412345678909" << 7 << "is 8, not 9";
+            << "(01)80614141123459(21)6789" << 7 << "GTIN 80614141123459 的校验位应为 8";
+        QTest::newRow("wrong SSCC check digit")
+            << "(00)106141412345678909" << 7 << "的校验位应为 8，不是 9";
         QTest::newRow("serial above 38 bits")
-            << "(01)80614141123458(21)274877906944" << 7 << "takes 0 to 274877906943";
+            << "(01)80614141123458(21)274877906944" << 7 << "的取值为 0 到 274877906943";
         QTest::newRow("serial with leading zero")
-            << "urn:epc:tag:sgtin-96:3.0614141.812345.06789" << 7 << "without leading zeros";
+            << "urn:epc:tag:sgtin-96:3.0614141.812345.06789" << 7 << "不带前导零";
         QTest::newRow("digits do not add up")
-            << "urn:epc:tag:sgtin-96:3.0614141.81234.6789" << 7 << "must have 13 digits together";
+            << "urn:epc:tag:sgtin-96:3.0614141.81234.6789" << 7 << "合起来须有 13 位数字";
         QTest::newRow("prefix length too large")
-            << "(01)80614141123458(21)6789" << 13 << "company prefix length is 6 to 12";
+            << "(01)80614141123458(21)6789" << 13 << "厂商识别代码的长度须为 6 到 12";
         QTest::newRow("filter 8") << "urn:epc:tag:sgtin-96:8.0614141.812345.6789" << 7
-                                  << "filter is 0 to 7";
+                                  << "滤值须为 0 到 7";
         QTest::newRow("pure identity URI")
-            << "urn:epc:id:sgtin:0614141.812345.6789" << 7 << "pure identity URI";
-        QTest::newRow("unknown scheme")
-            << "urn:epc:tag:sgtin-64:3.0614141.812345.6789" << 7 << "'sgtin-64' is not a scheme";
+            << "urn:epc:id:sgtin:0614141.812345.6789" << 7 << "是纯标识 URI";
+        QTest::newRow("unknown scheme") << "urn:epc:tag:sgtin-64:3.0614141.812345.6789" << 7
+                                        << "“sgtin-64”不是本工具能编码的方案";
         QTest::newRow("bare slash in a serial")
-            << "urn:epc:tag:sgtin-198:3.0614141.812345.A/B" << 7 << "bare";
+            << "urn:epc:tag:sgtin-198:3.0614141.812345.A/B" << 7 << "未转义";
         QTest::newRow("GIAI reference over 42 bits")
             << "urn:epc:tag:giai-96:0.061414112345.4398046511104" << 7
-            << "takes 0 to 4398046511103";
-        QTest::newRow("unknown element") << "(10)ABC" << 7 << "element strings this tool encodes";
+            << "的取值为 0 到 4398046511103";
+        QTest::newRow("unknown element") << "(10)ABC" << 7 << "本工具能编码的元素串";
     }
     void refusals() {
         QFETCH(QString, input);
@@ -276,11 +283,11 @@ class Gs1EpcTest : public QObject {
             *gs1::fromTagUri(QStringLiteral("urn:epc:tag:sgtin-96:3.0614141.812345.6789"), &why);
         QVERIFY(!gs1::series(sgtin, 0, &why));
         QVERIFY(!gs1::series(sgtin, quint64(1) << 38, &why));
-        QVERIFY(why.contains(QStringLiteral("step is 1 to 274877906943")));
+        QVERIFY(why.contains(QStringLiteral("步长须为 1 到 274877906943")));
         const gs1::Epc sgtin198 =
             *gs1::fromTagUri(QStringLiteral("urn:epc:tag:sgtin-198:3.0614141.812345.A1"), &why);
         QVERIFY(!gs1::series(sgtin198, 1, &why));
-        QVERIFY(why.contains(QStringLiteral("cannot be counted")));
+        QVERIFY(why.contains(QStringLiteral("序列号是文字，不能递增")));
     }
 };
 

@@ -80,10 +80,10 @@ class Gs1ViewTest : public QObject {
         field.clear();
         field.present(sim::Gen2Tag(sim::TagField::kFirstEpc, 2));
         f.click("Button67");
-        QCOMPARE(f.lines(),
-                 (QStringList{"the epc is: E20047139020602107401234",
-                              QString::fromUtf8("GS1: 不是GS1编码 (header E2 is not a GS1 EPC "
-                                                "header)")}));
+        QCOMPARE(
+            f.lines(),
+            (QStringList{"the epc is: E20047139020602107401234",
+                         QString::fromUtf8("GS1: 不是GS1编码 (头部 E2 不是 GS1 EPC 的头部)")}));
 
         f.clearLog();
         f.find<QLineEdit>("Edit54")->setText(sscc);
@@ -131,9 +131,9 @@ class Gs1ViewTest : public QObject {
         });
         f.click("Gs1StartButton");
         QCOMPARE(shown.size(), 8);
-        QVERIFY(shown[0].contains("check digit of GTIN 80614141123457 is 8"));
+        QVERIFY(shown[0].contains("GTIN 80614141123457 的校验位应为 8"));
         QCOMPARE(shown[1], "0");
-        QVERIFY(shown[2].contains("takes 0 to 274877906943"));
+        QVERIFY(shown[2].contains("的取值为 0 到 274877906943"));
         QCOMPARE(shown[3], "0");
         QCOMPARE(shown[6], QString::fromUtf8("EPC：") + sgtin + '\n' + sgtinUri);
         QCOMPARE(shown[7], "1");
