@@ -6,6 +6,7 @@
 #include "protocol/hex_text.h"
 #include "uhf/module_settings.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -184,21 +185,29 @@ bool knownSection(const QString& section) {
     return false;
 }
 
-// The value in the form the frames take it, or empty with *reason set.
-QString checkValue(const ProfileEntry& entry, const QString& value, QString* reason) {
+// The value in the form the frames take it, or empty with *reason set: what
+// the entry `name` takes, and the value as the message may show it.
+QString checkValue(const ProfileEntry& entry, const QString& value, const QString& name,
+                   const QString& shown, QString* reason) {
     switch (entry.kind) {
     case Kind::Flag:
         if (value == QLatin1String("on") || value == QLatin1String("off"))
             return value;
-        *reason = QStringLiteral("takes on or off");
+        *reason =
+            QCoreApplication::translate("settings::Profile", "%1 只能是 on 或 off，不能是“%2”")
+                .arg(name, shown);
         return {};
     case Kind::Decimal: {
         // By value: 7, 07 and 007 are one setting.
         quint64 number = 0;
         if (plainDecimal(value, quint64(entry.max), &number) && number >= quint64(entry.min))
             return QString::number(number);
-        *reason =
-            QStringLiteral("takes a decimal number from %1 to %2").arg(entry.min).arg(entry.max);
+        *reason = QCoreApplication::translate("settings::Profile",
+                                              "%1 须为 %2 到 %3 的十进制数，不能是“%4”")
+                      .arg(name)
+                      .arg(entry.min)
+                      .arg(entry.max)
+                      .arg(shown);
         return {};
     }
     case Kind::HexByte: {
@@ -206,8 +215,9 @@ QString checkValue(const ProfileEntry& entry, const QString& value, QString* rea
         if (hex::strictDigits(value, &digits) && digits.size() == 2 &&
             digits.toInt(nullptr, 16) >= entry.min && digits.toInt(nullptr, 16) <= entry.max)
             return digits;
-        *reason = QStringLiteral("takes one byte in hex from %1 to %2")
-                      .arg(hex::byte(entry.min), hex::byte(entry.max));
+        *reason = QCoreApplication::translate("settings::Profile",
+                                              "%1 须为 %2 到 %3 的一个十六进制字节，不能是“%4”")
+                      .arg(name, hex::byte(entry.min), hex::byte(entry.max), shown);
         return {};
     }
     case Kind::HexBytes: {
@@ -216,8 +226,17 @@ QString checkValue(const ProfileEntry& entry, const QString& value, QString* rea
             digits.size() / 2 <= entry.max)
             return digits;
         *reason = entry.min == entry.max
-                      ? QStringLiteral("takes %1 bytes in hex").arg(entry.min)
-                      : QStringLiteral("takes %1 to %2 bytes in hex").arg(entry.min).arg(entry.max);
+                      ? QCoreApplication::translate("settings::Profile",
+                                                    "%1 须为 %2 个十六进制字节，不能是“%3”")
+                            .arg(name)
+                            .arg(entry.min)
+                            .arg(shown)
+                      : QCoreApplication::translate("settings::Profile",
+                                                    "%1 须为 %2 到 %3 个十六进制字节，不能是“%4”")
+                            .arg(name)
+                            .arg(entry.min)
+                            .arg(entry.max)
+                            .arg(shown);
         return {};
     }
     case Kind::Choice: {
@@ -227,7 +246,8 @@ QString checkValue(const ProfileEntry& entry, const QString& value, QString* rea
             if (choice == value || choice == value.toLower() ||
                 (value.size() == 2 && choice == upper))
                 return choice;
-        *reason = QStringLiteral("takes one of ") + choices.join(QLatin1Char(' '));
+        *reason = QCoreApplication::translate("settings::Profile", "%1 须为 %2 之一，不能是“%3”")
+                      .arg(name, choices.join(QLatin1Char(' ')), shown);
         return {};
     }
     case Kind::Text:
@@ -255,7 +275,8 @@ struct Entries {
         for (const ProfileEntry& entry : kProfileEntries)
             if (entryName(entry) == key) {
                 QString reason;
-                return checkValue(entry, QString::fromUtf8(entry.defaultValue), &reason);
+                return checkValue(entry, QString::fromUtf8(entry.defaultValue), key, QString(),
+                                  &reason);
             }
         return {};
     }
@@ -324,7 +345,8 @@ std::optional<Profile> Profile::parse(const QByteArray& content, const QString& 
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString text = decoder.decode(content);
     if (decoder.hasError()) {
-        *problems << fileName + QStringLiteral(": not UTF-8 text");
+        *problems << QCoreApplication::translate("settings::Profile", "%1: 不是 UTF-8 文本")
+                         .arg(fileName);
         return std::nullopt;
     }
 
@@ -342,42 +364,49 @@ std::optional<Profile> Profile::parse(const QByteArray& content, const QString& 
             section = line.mid(1, line.size() - 2).trimmed();
             sectionKnown = knownSection(section);
             if (!sectionKnown)
-                problem(lineNumber, QStringLiteral("unknown section [%1]").arg(section));
+                problem(
+                    lineNumber,
+                    QCoreApplication::translate("settings::Profile", "未知的节 [%1]").arg(section));
             continue;
         }
         const int equals = int(line.indexOf(QLatin1Char('=')));
         if (equals < 0) {
-            problem(lineNumber,
-                    QStringLiteral("not '[section]' nor 'key = value': '%1'").arg(line));
+            problem(lineNumber, QCoreApplication::translate("settings::Profile",
+                                                            "既不是“[节]”也不是“键 = 值”：“%1”")
+                                    .arg(line));
             continue;
         }
         const QString key = line.left(equals).trimmed();
         if (section.isEmpty()) {
-            problem(lineNumber, QStringLiteral("'%1' is outside any [section]").arg(key));
+            problem(lineNumber,
+                    QCoreApplication::translate("settings::Profile", "“%1”不在任何 [节] 之内")
+                        .arg(key));
             continue;
         }
         if (!sectionKnown)
             continue;
         const ProfileEntry* entry = findEntry(section, key);
         if (!entry) {
-            problem(lineNumber, QStringLiteral("unknown key '%1' in [%2]").arg(key, section));
+            problem(lineNumber,
+                    QCoreApplication::translate("settings::Profile", "[%2] 中没有“%1”这一项")
+                        .arg(key, section));
             continue;
         }
         const QString name = entryName(*entry);
         if (entries.lines.contains(name)) {
-            problem(lineNumber, QStringLiteral("%1 given twice (first on line %2)")
+            problem(lineNumber, QCoreApplication::translate("settings::Profile",
+                                                            "%1 给了两次（第一次在第 %2 行）")
                                     .arg(name)
                                     .arg(entries.lines.value(name)));
             continue;
         }
         const QString raw = unquoted(line.mid(equals + 1).trimmed());
         QString reason;
-        const QString value = checkValue(*entry, raw, &reason);
+        // A secret is not repeated in the message.
+        const QString value =
+            checkValue(*entry, raw, name, entry->secret ? QStringLiteral("***") : raw, &reason);
         if (!reason.isEmpty()) {
-            // A secret is not repeated in the message.
-            problem(lineNumber,
-                    QStringLiteral("%1 %2, not '%3'")
-                        .arg(name, reason, entry->secret ? QStringLiteral("***") : raw));
+            problem(lineNumber, reason);
             continue;
         }
         entries.values.insert(name, value);
@@ -458,9 +487,10 @@ std::optional<Profile> Profile::parse(const QByteArray& content, const QString& 
         // never the password, goes into the message.
         const qsizetype length = entries.value("wifi.password").size();
         if (length != 0 && (length < 8 || length > 63)) {
-            problem(
-                entries.lines.value(QStringLiteral("wifi.password")),
-                QStringLiteral("wifi.password is empty or 8 to 63 characters, not %1").arg(length));
+            problem(entries.lines.value(QStringLiteral("wifi.password")),
+                    QCoreApplication::translate(
+                        "settings::Profile", "wifi.password 须为空或 8 到 63 个字符，不能是 %1 个")
+                        .arg(length));
             return std::nullopt;
         }
         try {
@@ -493,7 +523,8 @@ std::optional<Profile> Profile::parse(const QByteArray& content, const QString& 
     if (module.region && module.channel &&
         *module.channel >= uhfRegion::channelCount(*module.region)) {
         problem(entries.lines.value(QStringLiteral("uhf_module.channel")),
-                QStringLiteral("uhf_module.channel takes 0 to %1 in region %2, not '%3'")
+                QCoreApplication::translate(
+                    "settings::Profile", "uhf_module.channel 在区域 %2 中须为 0 到 %1，不能是“%3”")
                     .arg(uhfRegion::channelCount(*module.region) - 1)
                     .arg(uhfRegion::key(*module.region))
                     .arg(*module.channel));
@@ -501,7 +532,8 @@ std::optional<Profile> Profile::parse(const QByteArray& content, const QString& 
     }
     profile.expectedVersion_ = entries.value("check.version");
     if (profile.settings_.isEmpty() && !module.any() && profile.expectedVersion_.isEmpty()) {
-        *problems << fileName + QStringLiteral(": holds no setting");
+        *problems
+            << QCoreApplication::translate("settings::Profile", "%1: 没有任何设置").arg(fileName);
         return std::nullopt;
     }
     return profile;

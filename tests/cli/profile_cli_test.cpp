@@ -119,7 +119,7 @@ void ProfileCliTest::badFileIsRefusedAndPasswordNeverPrinted() {
     QCOMPARE(cli.run({"profile", "apply", bad}), 2);
     QCOMPARE(QString::fromUtf8(cli.err),
              "rfid-setup-cli: " + bad +
-                 ":4: uhf_machine.rf_power takes a decimal number from 0 to 9, not '10'\n");
+                 ":4: uhf_machine.rf_power 须为 0 到 9 的十进制数，不能是“10”\n");
     // Refused before the journal was opened: there is none yet.
     QCOMPARE(cli.run({"journal", "configured"}), 6);
     QCOMPARE(cli.out, QByteArray());

@@ -103,49 +103,47 @@ void ProfileTest::validation_data() {
     };
     row("bad key, bad value, unknown page",
         "# site\n[uhf_machine]\nrf_powr = 1\nrf_power = 10\n[serial]\nbaud = 9600\n",
-        {"site.ini:3: unknown key 'rf_powr' in [uhf_machine]",
-         "site.ini:4: uhf_machine.rf_power takes a decimal number from 0 to 9, not '10'",
-         "site.ini:5: unknown section [serial]"});
-    row("outside a section", "rf_power = 1\n", {"site.ini:1: 'rf_power' is outside any [section]"});
+        {"site.ini:3: [uhf_machine] 中没有“rf_powr”这一项",
+         "site.ini:4: uhf_machine.rf_power 须为 0 到 9 的十进制数，不能是“10”",
+         "site.ini:5: 未知的节 [serial]"});
+    row("outside a section", "rf_power = 1\n", {"site.ini:1: “rf_power”不在任何 [节] 之内"});
     row("twice", "[relay]\nstate = on\nstate = off\n",
-        {"site.ini:3: relay.state given twice (first on line 2)"});
+        {"site.ini:3: relay.state 给了两次（第一次在第 2 行）"});
     row("not an entry", "[relay]\nstate\n",
-        {"site.ini:2: not '[section]' nor 'key = value': 'state'"});
+        {"site.ini:2: 既不是“[节]”也不是“键 = 值”：“state”"});
     row("flag", "[output_format]\nrssi = yes\n",
-        {"site.ini:2: output_format.rssi takes on or off, not 'yes'"});
+        {"site.ini:2: output_format.rssi 只能是 on 或 off，不能是“yes”"});
     row("format code", "[output_format]\nformat = 11\n",
-        {"site.ini:2: output_format.format takes one of 07 0C 0D 03 0B 06 0E 08 09 0A 05 0F 00 "
-         "01 02 04 10 custom, not '11'"});
+        {"site.ini:2: output_format.format 须为 07 0C 0D 03 0B 06 0E 08 09 0A 05 0F 00 01 02 04 "
+         "10 custom 之一，不能是“11”"});
     row("custom length", "[output_format]\ncustom_bytes = 128\n",
-        {"site.ini:2: output_format.custom_bytes takes a decimal number from 0 to 127, not '128'"});
+        {"site.ini:2: output_format.custom_bytes 须为 0 到 127 的十进制数，不能是“128”"});
     row("signed decimal", "[uhf_machine]\nsearch_interval = +5\n",
-        {"site.ini:2: uhf_machine.search_interval takes a decimal number from 0 to 255, not '+5'"});
+        {"site.ini:2: uhf_machine.search_interval 须为 0 到 255 的十进制数，不能是“+5”"});
     row("five prefix bytes", "[prefix_suffix]\nprefix = 30 31 32 33 34\n",
-        {"site.ini:2: prefix_suffix.prefix takes 0 to 4 bytes in hex, not '30 31 32 33 34'"});
+        {"site.ini:2: prefix_suffix.prefix 须为 0 到 4 个十六进制字节，不能是“30 31 32 33 34”"});
     row("half a byte", "[prefix_suffix]\nsuffix = 3\n",
-        {"site.ini:2: prefix_suffix.suffix takes 0 to 4 bytes in hex, not '3'"});
+        {"site.ini:2: prefix_suffix.suffix 须为 0 到 4 个十六进制字节，不能是“3”"});
     row("pulse width zero", "[uhf_machine]\nwiegand_low_pulse = 00\n",
-        {"site.ini:2: uhf_machine.wiegand_low_pulse takes one byte in hex from 01 to FF, not "
-         "'00'"});
+        {"site.ini:2: uhf_machine.wiegand_low_pulse 须为 01 到 FF 的一个十六进制字节，不能是“00”"});
     row("password length", "[read_mode]\narea_password = 00 00 00\n",
-        {"site.ini:2: read_mode.area_password takes 4 bytes in hex, not '00 00 00'"});
+        {"site.ini:2: read_mode.area_password 须为 4 个十六进制字节，不能是“00 00 00”"});
     row("baud rate", "[uhf_machine]\nbaud_rate = 4800\n",
-        {"site.ini:2: uhf_machine.baud_rate takes one of 9600 19200 38400 57600 115200, not "
-         "'4800'"});
+        {"site.ini:2: uhf_machine.baud_rate 须为 9600 19200 38400 57600 115200 之一，不能是“4800”"});
     row("comma in network name", "[wifi]\npassword = \"password\"\nname = a,b\n",
         {"site.ini:3: Wifi名称中不能有逗号，命令未发送"});
     row("module power", "[uhf_module]\npower = 40\n",
-        {"site.ini:2: uhf_module.power takes a decimal number from 5 to 33, not '40'"});
+        {"site.ini:2: uhf_module.power 须为 5 到 33 的十进制数，不能是“40”"});
     row("module region", "[uhf_module]\nregion = jp\n",
-        {"site.ini:2: uhf_module.region takes one of cn900 cn800 us eu kr, not 'jp'"});
+        {"site.ini:2: uhf_module.region 须为 cn900 cn800 us eu kr 之一，不能是“jp”"});
     row("channel beyond its region", "[uhf_module]\nregion = eu\nchannel = 15\n",
-        {"site.ini:3: uhf_module.channel takes 0 to 14 in region eu, not '15'"});
+        {"site.ini:3: uhf_module.channel 在区域 eu 中须为 0 到 14，不能是“15”"});
     row("module target", "[uhf_module]\ntarget = c\n",
-        {"site.ini:2: uhf_module.target takes one of a b, not 'c'"});
+        {"site.ini:2: uhf_module.target 须为 a b 之一，不能是“c”"});
     row("module hopping", "[uhf_module]\nhopping = auto\n",
-        {"site.ini:2: uhf_module.hopping takes on or off, not 'auto'"});
-    row("nothing to send", "# only a comment\n[relay]\n", {"site.ini: holds no setting"});
-    row("not UTF-8", "[wifi]\nname = \xB0\xEC\n", {"site.ini: not UTF-8 text"});
+        {"site.ini:2: uhf_module.hopping 只能是 on 或 off，不能是“auto”"});
+    row("nothing to send", "# only a comment\n[relay]\n", {"site.ini: 没有任何设置"});
+    row("not UTF-8", "[wifi]\nname = \xB0\xEC\n", {"site.ini: 不是 UTF-8 文本"});
 }
 
 void ProfileTest::validation() {
