@@ -155,7 +155,7 @@ class IssueCliTest : public QObject {
         QCOMPARE(file.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
                  QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(cli.run({"issue", "--make-key", key}, &out, &err), 2);
-        QVERIFY2(err.contains("exists already; a key file is never replaced"), err.constData());
+        QVERIFY2(err.contains("已经存在，密钥文件不会被覆盖"), err.constData());
         file.seek(0);
         QCOMPARE(file.readAll(), made);
     }
@@ -478,7 +478,7 @@ class IssueCliTest : public QObject {
             // The twin of "a" either found "a" holding the name or ran alone.
             if (stations[2].exitStatus() == QProcess::NormalExit) {
                 QCOMPARE(stations[2].exitCode(), 5);
-                QVERIFY(stations[2].readAllStandardError().contains("station a is in use"));
+                QVERIFY(stations[2].readAllStandardError().contains("工位 a 正被另一个进程使用"));
                 ++twinsRefused;
             }
         }
@@ -626,8 +626,8 @@ class IssueCliTest : public QObject {
             QString::fromUtf8(station.readAllStandardError())
                 .remove(QRegularExpression(QStringLiteral("(?m)^issued \\d+ of .*\n")));
         static const QRegularExpression oneLine(
-            QStringLiteral("^rfid-setup-cli: 发卡记录\\S+失败：the journal's server closed the "
-                           "connection: check that it runs, then start again\n$"));
+            QStringLiteral("^rfid-setup-cli: 发卡记录\\S+失败：发卡记录的服务器断开了连接：请检查"
+                           "服务器是否在运行，然后重新开始\n$"));
         QVERIFY2(oneLine.match(err).hasMatch(), qPrintable(err));
     }
 };
