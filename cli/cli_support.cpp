@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -184,6 +185,29 @@ int actionHelp(const QString& command, const QList<CommandAction>& actions, cons
         exitUsage,
         QStringLiteral("%1: %2: %3").arg(command, problem, names.join(QLatin1String(", "))) +
             seeHelp(command));
+}
+
+QString runEndText(RunEnd end, qint64 number, const QString& name) {
+    switch (end) {
+    case RunEnd::Count:
+        return QStringLiteral("stopped after %1 rounds").arg(number);
+    case RunEnd::Time:
+        return QStringLiteral("stopped after %1 s").arg(number);
+    case RunEnd::Signal:
+        return number == SIGINT ? QStringLiteral("stopped by Ctrl-C")
+                                : QStringLiteral("stopped by signal %1").arg(number);
+    case RunEnd::NoReply:
+        return number > 1 ? QStringLiteral("stopped: the reader did not answer %1 times in a row")
+                                .arg(number)
+                          : QStringLiteral("stopped: the reader did not answer");
+    case RunEnd::ReaderGone:
+        return QStringLiteral("stopped: the reader is gone");
+    case RunEnd::PortGone:
+        return QStringLiteral("stopped: the serial port %1 went away").arg(name);
+    case RunEnd::Refused:
+        return QStringLiteral("stopped: the module refused the inventory");
+    }
+    return QString();
 }
 
 int failWith(int exitCode, const QString& text) {

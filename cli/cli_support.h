@@ -55,6 +55,12 @@ void printResult(const QString& text, const QJsonObject& object);
 // {"event":"error","exitCode":N,"message":...} on stdout. Gives the exit code.
 int finishCommand(int exitCode);
 
+// Why a run (issue, inventory) ended, as its summary says it: the count or the
+// time given was reached, a signal (`number`: which), `number` missed replies
+// in a row, the reader or the serial port `name` went away, the module refused.
+enum class RunEnd { Count, Time, Signal, NoReply, ReaderGone, PortGone, Refused };
+QString runEndText(RunEnd end, qint64 number = 0, const QString& name = QString());
+
 // A command made of actions ("epc read", "epc write"): "COMMAND --help" lists
 // them (exit 0); a missing or unknown action is a usage error that lists them.
 struct CommandAction {

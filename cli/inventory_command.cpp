@@ -18,10 +18,11 @@
 
 namespace {
 
+// The signal that stopped the run, 0 while none came.
 volatile std::sig_atomic_t interrupted = 0;
 
-void interrupt(int) {
-    interrupted = 1;
+void interrupt(int signal) {
+    interrupted = signal;
 }
 
 // The table on a terminal is drawn again this often.
@@ -77,7 +78,7 @@ QStringList tableLines(const uhf::InventoryStatistics& s, int rows) {
     return lines;
 }
 
-QJsonObject summaryObject(const uhf::InventoryStatistics& s) {
+QJsonObject summaryObject(const uhf::InventoryStatistics& s, const QString& stopped) {
     QJsonArray tags;
     for (int row : s.sortedRows(uhf::TagOrder::Reads, true)) {
         const uhf::TagStatistics& t = s.tag(row);
@@ -90,14 +91,18 @@ QJsonObject summaryObject(const uhf::InventoryStatistics& s) {
                                 {QStringLiteral("firstSeen"), timeText(t.firstSeen)},
                                 {QStringLiteral("lastSeen"), timeText(t.lastSeen)}});
     }
-    return QJsonObject{{QStringLiteral("event"), QStringLiteral("summary")},
-                       {QStringLiteral("tags"), qint64(s.distinctTags())},
-                       {QStringLiteral("reads"), qint64(s.reads())},
-                       {QStringLiteral("seconds"), s.runMilliseconds() / 1000.0},
-                       {QStringLiteral("readsPerSecond"), s.readsPerSecondAverage()},
-                       {QStringLiteral("damagedFrames"), qint64(s.damagedFrames())},
-                       {QStringLiteral("errorResponses"), qint64(s.errorResponses())},
-                       {QStringLiteral("tagList"), tags}};
+    QJsonObject summary{{QStringLiteral("event"), QStringLiteral("summary")},
+                        {QStringLiteral("tags"), qint64(s.distinctTags())},
+                        {QStringLiteral("reads"), qint64(s.reads())},
+                        {QStringLiteral("seconds"), s.runMilliseconds() / 1000.0},
+                        {QStringLiteral("readsPerSecond"), s.readsPerSecondAverage()},
+                        {QStringLiteral("damagedFrames"), qint64(s.damagedFrames())},
+                        {QStringLiteral("errorResponses"), qint64(s.errorResponses())},
+                        {QStringLiteral("tagList"), tags}};
+    // As issue's summary: why the run stopped, once it had begun.
+    if (!stopped.isEmpty())
+        summary.insert(QStringLiteral("stopped"), stopped);
+    return summary;
 }
 
 bool writeCsv(const QString& fileName, const uhf::InventoryStatistics& s) {
@@ -157,6 +162,15 @@ class Progress {
 struct RunLimits {
     qint64 seconds = 0; // 0: until Ctrl-C
     qint64 rounds = 0;  // 0: no count
+
+    // Why a run that was not cut short ended.
+    QString endText() const {
+        if (interrupted)
+            return runEndText(RunEnd::Signal, interrupted);
+        if (rounds)
+            return runEndText(RunEnd::Count, rounds);
+        return seconds ? runEndText(RunEnd::Time, seconds) : QString();
+    }
 };
 
 // The RF options for this run, set and read back before it (HID only).
@@ -213,8 +227,9 @@ int setRunSettings(const CommandParser& command, CliReader& reader) {
     return outcome == ModuleSettings::Outcome::Done ? -1 : fail(outcome);
 }
 
+// Each run sets *stopped to why it ended once it has begun.
 int runHid(CliReader& reader, uhf::InventoryStatistics& statistics, const QString& mask,
-           const RunLimits& limits, Progress& progress) {
+           const RunLimits& limits, Progress& progress, QString* stopped) {
     HidInventory inventory(reader.link(), statistics);
     inventory.onRead = [&](const uhf::TagNotice& n) { progress.read(n); };
     if (inventory.setMask(mask) != HidInventory::Outcome::Done)
@@ -231,15 +246,22 @@ int runHid(CliReader& reader, uhf::InventoryStatistics& statistics, const QStrin
         inventory.clearMask();
     if (outcome == HidInventory::Outcome::Done && statistics.errorResponses())
         printError(QCoreApplication::translate("cli", "模块报错：%1").arg(inventory.errorText()));
-    if (outcome == HidInventory::Outcome::NoReply)
-        return reader.noReply();
-    if (outcome == HidInventory::Outcome::Refused)
+    if (outcome == HidInventory::Outcome::NoReply) {
+        // The reader unplugged, or present and silent.
+        const int code = reader.noReply();
+        *stopped = runEndText(code == exitNoReply ? RunEnd::NoReply : RunEnd::ReaderGone);
+        return code;
+    }
+    if (outcome == HidInventory::Outcome::Refused) {
+        *stopped = runEndText(RunEnd::Refused);
         return failWith(exitReaderError, inventory.errorText());
+    }
+    *stopped = limits.endText();
     return exitOk;
 }
 
 int runSerial(ReaderLink& link, const QString& port, uhf::InventoryStatistics& statistics,
-              const QString& mask, const RunLimits& limits, Progress& progress) {
+              const QString& mask, const RunLimits& limits, Progress& progress, QString* stopped) {
     SerialInventoryPort inventory(link, statistics);
     inventory.onRead = [&](const uhf::TagNotice& n) { progress.read(n); };
     statistics.begin();
@@ -257,11 +279,17 @@ int runSerial(ReaderLink& link, const QString& port, uhf::InventoryStatistics& s
     });
     const bool answered = inventory.stop();
     statistics.end();
-    if (inventory.lost())
-        return failWith(exitNoReply,
-                        QStringLiteral("串口 %1 的连接已断开（设备已拔出或已切换模式）").arg(port));
+    if (inventory.lost()) {
+        *stopped = runEndText(RunEnd::PortGone, 0, port);
+        return failWith(exitNoReply, QCoreApplication::translate(
+                                         "cli", "串口 %1 的连接已断开（设备已拔出或已切换模式）："
+                                                "请把设备插好，再重新开始盘点")
+                                         .arg(port));
+    }
+    *stopped = limits.endText();
     if (!inventory.inventory().errorText().isEmpty())
-        printError(QStringLiteral("模块报错：") + inventory.inventory().errorText());
+        printError(QCoreApplication::translate("cli", "模块报错：%1")
+                       .arg(inventory.inventory().errorText()));
     if (!answered)
         printError(QCoreApplication::translate("cli", "模块没有回答停止盘点 (28)：它也许还在盘点"));
     return exitOk;
@@ -345,9 +373,10 @@ int inventoryCommand(const QStringList& arguments) {
     interrupted = 0;
     std::signal(SIGINT, interrupt);
     std::signal(SIGTERM, interrupt);
+    QString stopped;
     exitCode = serial ? runSerial(reader.link(), command.value(QStringLiteral("serial")),
-                                  statistics, mask, limits, progress)
-                      : runHid(reader, statistics, mask, limits, progress);
+                                  statistics, mask, limits, progress, &stopped)
+                      : runHid(reader, statistics, mask, limits, progress, &stopped);
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     if (command.isSet(QStringLiteral("csv")) &&
@@ -355,8 +384,9 @@ int inventoryCommand(const QStringList& arguments) {
         exitCode = failWith(exitUsage, QCoreApplication::translate("cli", "CSV 文件 %1 写不进去")
                                            .arg(command.value(QStringLiteral("csv"))));
     if (json)
-        printJson(summaryObject(statistics));
+        printJson(summaryObject(statistics, stopped));
     else
-        printOut(totalsLine(statistics) + '\n' + tableLines(statistics, -1).join('\n'));
+        printOut(totalsLine(statistics) + (stopped.isEmpty() ? QString() : ", " + stopped) + '\n' +
+                 tableLines(statistics, -1).join('\n'));
     return exitCode;
 }

@@ -60,10 +60,7 @@ class StopOnSignal {
     }
     bool stopped() const { return stopRequested; }
     // Why the run stopped, for the summary.
-    static QString reason() {
-        return stopRequested == SIGINT ? QStringLiteral("stopped by Ctrl-C")
-                                       : QStringLiteral("stopped by signal %1").arg(stopRequested);
-    }
+    static QString reason() { return runEndText(RunEnd::Signal, stopRequested); }
 
   private:
     std::unique_ptr<QSocketNotifier> notifier_;
@@ -395,9 +392,7 @@ int issueTags(EpcIssuer& issuer, CliReader& reader, Report& report, const IssueO
         case EpcIssuer::Event::NoReply:
             // Three missed replies: say why the reader is not answering.
             if (noReplies >= noReplyLimit) {
-                report.stopped(
-                    QStringLiteral("stopped: the reader did not answer %1 times in a row")
-                        .arg(noReplies));
+                report.stopped(runEndText(RunEnd::NoReply, noReplies));
                 return reader.noReply();
             }
             [[fallthrough]];

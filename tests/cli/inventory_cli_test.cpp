@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 namespace {
 
@@ -124,6 +125,80 @@ class InventoryCliTest : public QObject {
         QVERIFY2(
             QRegularExpression("^[0-9A-F]{24},3000,1,-\\d+\\.\\d,").match(rows.value(1)).hasMatch(),
             qPrintable(rows.value(1)));
+    }
+
+    // The summary says why the run stopped, in the table and in JSON alike.
+    void theSummarySaysWhyTheRunStopped_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("variable"); // NAME=VALUE, or empty
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("stopped");
+        QTest::newRow("rounds") << QStringList{"--rounds", "2"} << "" << 0
+                                << "stopped after 2 rounds";
+        QTest::newRow("seconds") << QStringList{"--seconds", "1"} << "" << 0 << "stopped after 1 s";
+        QTest::newRow("missed reply") << QStringList{"--rounds", "2"} << "READERHID_SIM_SILENT=1"
+                                      << 4 << "stopped: the reader did not answer";
+        QTest::newRow("reader unplugged")
+            << QStringList{"--seconds", "30"} << "READERHID_SIM_UNPLUG=SIM0001:3" << 3
+            << "stopped: the reader is gone";
+    }
+    void theSummarySaysWhyTheRunStopped() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, variable);
+        QFETCH(int, code);
+        QFETCH(QString, stopped);
+        QMap<QString, QString> env = fiftyTags;
+        if (!variable.isEmpty())
+            env.insert(variable.section('=', 0, 0), variable.section('=', 1));
+        const QStringList command = QStringList{"inventory", "--simulate"} + arguments;
+        const Run table = runCli(command, home, env);
+        QCOMPARE(table.code, code);
+        QVERIFY2(QRegularExpression("^\\d+ tags, \\d+ reads in [0-9.]+ s, \\d+ reads/s now, "
+                                    "[0-9.]+ on average, " +
+                                    QRegularExpression::escape(stopped) + "\n")
+                     .match(table.out)
+                     .hasMatch(),
+                 qPrintable(table.out));
+        const Run asJson = runCli(command + QStringList{"--json"}, home, env);
+        QCOMPARE(asJson.code, code);
+        const QStringList lines = asJson.out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY(!lines.isEmpty());
+        // The failed run's error object comes after the summary.
+        const QJsonObject summary = json(lines.value(code ? lines.size() - 2 : lines.size() - 1));
+        QCOMPARE(summary.value("event").toString(), QStringLiteral("summary"));
+        QCOMPARE(summary.value("stopped").toString(), stopped);
+    }
+
+    // Ctrl-C (or a TERM) ends the run as a run's end: the summary, exit 0.
+    void aSignalStopsTheRunWithItsSummary_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("stopped");
+        QTest::newRow("SIGINT") << int(SIGINT) << "stopped by Ctrl-C";
+        QTest::newRow("SIGTERM") << int(SIGTERM) << "stopped by signal 15";
+    }
+    void aSignalStopsTheRunWithItsSummary() {
+        QFETCH(int, signal);
+        QFETCH(QString, stopped);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath("config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath("data"));
+        environment.insert(QStringLiteral("READERHID_SIM_TAGS"), QStringLiteral("50"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(CLI_PROGRAM), {"inventory", "--simulate", "--json"});
+        QByteArray out;
+        while (!out.contains("\"event\":\"read\"") && process.waitForReadyRead(30000))
+            out += process.readAllStandardOutput();
+        QVERIFY2(out.contains("\"event\":\"read\""), out.constData());
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        out += process.readAllStandardOutput();
+        const QJsonObject summary =
+            json(QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts).constLast());
+        QCOMPARE(summary.value("event").toString(), QStringLiteral("summary"));
+        QCOMPARE(summary.value("stopped").toString(), stopped);
     }
 
     // Over the simulated reader's serial port: every notice of the rounds as
