@@ -65,6 +65,56 @@ class LanguageCliTest : public QObject {
                            "--seconds", "1",        "--simulate"}
             << 3 << "串口 /dev/no-such-port 打不开：the com is not exist!..."
             << "Cannot open serial port /dev/no-such-port: the com is not exist!...";
+        QTest::newRow("not GS1")
+            << QStringList{"epc", "decode", "E20047139020602107401234"} << 2
+            << "epc decode: not a GS1 EPC: 头部 E2 不是 GS1 EPC 的头部 (see 'rfid-setup-cli epc "
+               "decode --help')"
+            << "epc decode: not a GS1 EPC: header E2 is not a GS1 EPC header (see "
+               "'rfid-setup-cli epc decode --help')";
+        QTest::newRow("GS1 check digit")
+            << QStringList{"epc", "encode", "(01)80614141123457(21)6789", "--company-prefix-length",
+                           "7"}
+            << 2
+            << "epc encode: GTIN 80614141123457 的校验位应为 8，不是 7 (see 'rfid-setup-cli epc "
+               "encode --help')"
+            << "epc encode: the check digit of GTIN 80614141123457 is 8, not 7 (see "
+               "'rfid-setup-cli epc encode --help')";
+        const QString station(65, 'x');
+        QTest::newRow("station name")
+            << QStringList{"issue",    "--station", station, "--start",
+                           "E2000001", "--count",   "1",     "--simulate"}
+            << 2
+            << "issue: --station: 工位名称须为 1 到 64 个可打印字符，不能是“" + station +
+                   "”：请换一个工位名称 (see 'rfid-setup-cli issue --help')"
+            << "issue: --station: a station name is 1 to 64 printable characters, not '" + station +
+                   "'; choose another name (see 'rfid-setup-cli issue --help')";
+        // A file of the test's own: a profile with a bad value, and so a file
+        // that a new key may not replace.
+        const QString profile = home.filePath(QStringLiteral("bad.ini"));
+        QFile bad(profile);
+        if (bad.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            bad.write("[uhf_machine]\nrf_power = 10\n");
+        bad.close();
+        QTest::newRow("profile value")
+            << QStringList{"profile", "check", profile} << 2
+            << profile + ":2: uhf_machine.rf_power 须为 0 到 9 的十进制数，不能是“10”"
+            << profile + ":2: uhf_machine.rf_power takes a decimal number from 0 to 9, not '10'";
+        QTest::newRow("key file exists")
+            << QStringList{"issue", "--make-key", profile} << 2
+            << "issue --make-key: " + profile + " 已经存在，密钥文件不会被覆盖：请另给一个文件名"
+            << "issue --make-key: " + profile +
+                   " exists already; a key file is never replaced: give another file name";
+        // A folder where the journal's file should be: the step and the
+        // advice in the language, the driver's own words as they come.
+        QTest::newRow("journal cannot be opened")
+            << QStringList{"issue",    "--journal", home.path(), "--start",
+                           "E2000001", "--count",   "1",         "--simulate"}
+            << 6
+            << "发卡记录打开失败：unable to open database file Error opening database：请检查 "
+               "--journal 给出的发卡记录位置、权限或数据库连接"
+            << "The journal could not open: unable to open database file Error opening database: "
+               "check the journal location given with --journal, its permissions or the database "
+               "connection";
         QTest::newRow("no library")
             << QStringList{"epc", "read", "--library", "/nonexistent/libreaderhid.so"} << 3 << ""
             << "";
@@ -109,9 +159,9 @@ class LanguageCliTest : public QObject {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("problem");
         QTest::newRow("7") << "1234567"
-                           << ":3: wifi.password is empty or 8 to 63 characters, not 7";
+                           << ":3: wifi.password 须为空或 8 到 63 个字符，不能是 7 个";
         QTest::newRow("64") << QString(64, 'p')
-                            << ":3: wifi.password is empty or 8 to 63 characters, not 64";
+                            << ":3: wifi.password 须为空或 8 到 63 个字符，不能是 64 个";
         QTest::newRow("8") << "12345678"
                            << "";
         QTest::newRow("63") << QString(63, 'p') << "";
