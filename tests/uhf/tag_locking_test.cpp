@@ -115,7 +115,7 @@ class TagLockingTest : public QObject {
         QCOMPARE(key->password(QStringLiteral("E2801105200068678F1EC59B")).size(), 8);
 
         QVERIFY(!AccessKey::make(file, &why));
-        QVERIFY2(why.contains(QStringLiteral("never replaced")), qPrintable(why));
+        QVERIFY2(why.contains(QStringLiteral("密钥文件不会被覆盖")), qPrintable(why));
         text.seek(0);
         QCOMPARE(text.readAll(), first);
         // A second key is another key.
