@@ -135,6 +135,24 @@ class TagCliTest : public QObject {
         QCOMPARE(run.code, exitCode);
     }
 
+    // A tag named by its EPC has its TID read and is selected by it; one named
+    // by its TID is selected at once. Nothing looks for the tags in the field.
+    void choosingByEpcOrTid() {
+        Run run = tag({"read", "--bank", "user", "--count", "1", "--epc", epc, "--debug"}, home);
+        const QString tid = tidOf(run);
+        QCOMPARE(run.code, 0);
+        const QString readUser = QStringLiteral("00 39 00 09 00000000 03 0000 0001");
+        QCOMPARE(lines(run.err),
+                 choosing(tid).mid(6) + reply(readUser, "01 39 00 11 " + identity + "0000"));
+        const QString model = QStringLiteral("E2801105");
+        run = tag({"read", "--bank", "user", "--count", "1", "--tid", model, "--debug"}, home);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(lines(run.err), reply("00 0C 00 0B 02 00000000 20 00 " + model, "01 0C 00 01 00") +
+                                     reply("00 12 00 01 02", "01 12 00 01 00") +
+                                     reply(readUser, "01 39 00 11 " + identity + "0000"));
+        QCOMPARE(run.out, QStringLiteral("TID E2801105：user 区第 0 字起 1 个字：0000\n"));
+    }
+
     // A TID read shows the class, mask designer and model; --json holds them.
     void tidReadAsJson() {
         const Run run = tag({"read", "--bank", "tid", "--json"}, home);
