@@ -172,8 +172,12 @@ int actionHelp(const QString& command, const QList<CommandAction>& actions, cons
     if (given == QLatin1String("--help") || given == QLatin1String("-h")) {
         QTextStream out(stdout);
         out << "Usage: rfid-setup-cli " << command << " ACTION [options]\n\nActions:\n";
+        // A blank at least after the longest name.
+        qsizetype width = 11;
         for (const CommandAction& action : actions)
-            out << "  " << QString::fromLatin1(action.name).leftJustified(11) << action.summary
+            width = std::max(width, qsizetype(qstrlen(action.name)) + 1);
+        for (const CommandAction& action : actions)
+            out << "  " << QString::fromLatin1(action.name).leftJustified(width) << action.summary
                 << '\n';
         out << "\n'rfid-setup-cli " << command
             << " ACTION --help' describes an action and its options.\n";

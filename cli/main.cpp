@@ -9,6 +9,7 @@
 #include "profile_command.h"
 #include "reader_commands.h"
 #include "settings/language.h"
+#include "tag_command.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -36,6 +37,8 @@ const struct {
     {"relay", "on | off: the UHF machine's relay output", relayCommand},
     {"epc", "read | write EPC | decode HEX | encode URI: EPCs and their GS1 meaning", epcCommand},
     {"tid", "read: the TID of the tag in the field", tidCommand},
+    {"tag", "read | write | set-password | lock | kill | password: one tag's memory and locks",
+     tagCommand},
     {"inventory", "a live inventory: tags, counts, RSSI, reads per second", inventoryCommand},
     {"module", "show | set ...: the UHF module's information and RF settings", moduleCommand},
     {"issue", "issue a series of EPC numbers, one per tag, recorded in the journal", issueCommand},

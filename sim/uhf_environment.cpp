@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace sim {
 
@@ -25,6 +26,20 @@ std::optional<unsigned long> number(const char* name) {
     return value;
 }
 
+// "AAAAAAAA:KKKKKKKK" as the access and the kill password.
+std::optional<std::pair<std::uint32_t, std::uint32_t>> passwords(const char* name) {
+    const char* text = std::getenv(name);
+    if (!text || std::strlen(text) != 17 || text[8] != ':' ||
+        std::strspn(text, "0123456789abcdefABCDEF") != 8 ||
+        std::strspn(text + 9, "0123456789abcdefABCDEF") != 8)
+        return std::nullopt;
+    return std::pair(static_cast<std::uint32_t>(std::strtoul(text, nullptr, 16)),
+                     static_cast<std::uint32_t>(std::strtoul(text + 9, nullptr, 16)));
+}
+
+// Kill password, access password, EPC and User memory locked.
+constexpr std::uint32_t kFinishedLock = 0xA8AA2;
+
 } // namespace
 
 void setUpFromEnvironment(UhfModule& module) {
@@ -37,6 +52,16 @@ void setUpFromEnvironment(UhfModule& module) {
             field.clear();
         else if (wanted > field.size())
             field.addTags(wanted - field.size());
+    }
+    if (const auto set = passwords("READERHID_SIM_PASSWORDS"); set && !field.empty()) {
+        Gen2Tag& tag = field.tag(0);
+        Bytes reserved;
+        for (const std::uint32_t password : {set->second, set->first})
+            for (int shift = 24; shift >= 0; shift -= 8)
+                reserved.push_back(static_cast<std::uint8_t>(password >> shift));
+        tag.write(MemoryBank::Reserved, 0, reserved, 0);
+        if (set->first)
+            tag.lock(kFinishedLock, set->first);
     }
     const char* round = std::getenv("READERHID_SIM_ROUND");
     if (round && std::strcmp(round, "every") == 0)

@@ -10,7 +10,11 @@ namespace sim {
 //                           the others spread from close by to out of reach);
 //   READERHID_SIM_ROUND=every  a single inventory answers with a notice for
 //                           every tag read, not with the strongest tag alone;
-//   READERHID_SIM_SEED=N    the seed of the path losses and the lost reads.
+//   READERHID_SIM_SEED=N    the seed of the path losses and the lost reads;
+//   READERHID_SIM_PASSWORDS=ACCESS:KILL  the first tag's access and kill
+//                           passwords, 8 hex digits each; an access password
+//                           also locks its passwords, EPC and User memory, as
+//                           a production line leaves a tag.
 // A value that is not a number leaves the default.
 void setUpFromEnvironment(UhfModule& module);
 
