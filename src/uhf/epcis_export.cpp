@@ -223,8 +223,10 @@ std::optional<Export> build(IssuingJournal& journal, const Request& request,
             continue;
         if (request.sinceLast) {
             done.marks[r.station] = r.id;
-            // A lock still to be finished holds the mark as a pending record does.
-            if ((r.outcome == IssuingJournal::Outcome::Pending || r.lock.unfinished()) &&
+            // A record still open holds the mark: a pending or an uncertain one is settled
+            // as written once its tag is read again, a lock may yet be finished.
+            if ((r.outcome == IssuingJournal::Outcome::Pending ||
+                 r.outcome == IssuingJournal::Outcome::Uncertain || r.lock.unfinished()) &&
                 !firstPending.contains(r.station))
                 firstPending.insert(r.station, r.id);
         }

@@ -32,8 +32,9 @@ struct Export {
     QByteArray document;
     int events = 0;
     QString leftOut; // "left out 3 records: 2 not GS1, 1 uncertain"; empty when none
-    // With sinceLast: each station's new mark. A pending record holds its
-    // station's mark before it, so that it is handed on once it is settled.
+    // With sinceLast: each station's new mark. A pending or uncertain record
+    // holds its station's mark before it, so that it is handed on once it is
+    // settled as written.
     QHash<QString, qint64> marks;
 };
 

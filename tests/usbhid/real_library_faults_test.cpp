@@ -129,6 +129,8 @@ class RealLibraryFaultsTest : public QObject {
     void failedWriteThenRecovery() {
         fault_(HIDSTANDIN_FAILED_WRITES, 1);
         QCOMPARE(exchange(kVersion), QByteArray());
+        // The write falls short, so that the caller reports no data at once.
+        QCOMPARE(written_, 0);
         char path[READERHID_TEXT] = "junk";
         QCOMPARE(lastError_(path, sizeof path), int(READERHID_NO_ERROR));
         QCOMPARE(exchange(kVersion), simulatedReply(kVersion));
@@ -211,7 +213,8 @@ class RealLibraryFaultsTest : public QObject {
     // The reply the library hands on; empty when the write fell short or nothing came (the
     // buffer then left as it was).
     QByteArray exchange(QByteArray frame) {
-        if (write_(0, frame.size(), reinterpret_cast<unsigned char*>(frame.data())) != frame.size())
+        written_ = write_(0, frame.size(), reinterpret_cast<unsigned char*>(frame.data()));
+        if (written_ != frame.size())
             return QByteArray();
         unsigned char buffer[kCapacity];
         std::fill(std::begin(buffer), std::end(buffer), kUntouched);
@@ -234,6 +237,8 @@ class RealLibraryFaultsTest : public QObject {
         return paths;
     }
 
+    // What the last exchange's write returned.
+    int written_ = -1;
     void* standin_ = nullptr;
     void* library_ = nullptr;
     void (*reset_)() = nullptr;
