@@ -4,20 +4,20 @@
 <context>
     <name>AccessKey</name>
     <message>
-        <source>the key file %1 is not a file</source>
-        <translation>the key file %1 is not a file</translation>
+        <source>密钥文件 %1 不是普通文件：请给出密钥文件本身的路径</source>
+        <translation>the key file %1 is not a file; give the path of the key file itself</translation>
     </message>
     <message>
-        <source>the key file %1 may be read by others (mode %2); make it readable by its owner only: chmod 600 %1</source>
+        <source>密钥文件 %1 别人也能读取（权限 %2）：请让它只有属主能读：chmod 600 %1</source>
         <translation>the key file %1 may be read by others (mode %2); make it readable by its owner only: chmod 600 %1</translation>
     </message>
     <message>
-        <source>the key file %1 does not hold a key (64 hex digits and a line break)</source>
-        <translation>the key file %1 does not hold a key (64 hex digits and a line break)</translation>
+        <source>密钥文件 %1 里不是密钥（应为 64 个十六进制数字和一个换行）：请给出用 issue --make-key 生成的密钥文件</source>
+        <translation>the key file %1 does not hold a key (64 hex digits and a line break); give a key file made by issue --make-key</translation>
     </message>
     <message>
-        <source>%1 exists already; a key file is never replaced</source>
-        <translation>%1 exists already; a key file is never replaced</translation>
+        <source>%1 已经存在，密钥文件不会被覆盖：请另给一个文件名</source>
+        <translation>%1 exists already; a key file is never replaced: give another file name</translation>
     </message>
 </context>
 <context>
@@ -57,6 +57,85 @@
     <message>
         <source>标签已锁定，写入需要访问密码.....</source>
         <translation>The tag is locked: writing needs its access password.....</translation>
+    </message>
+</context>
+<context>
+    <name>IssuingJournal</name>
+    <message>
+        <source>工位名称须为 1 到 %1 个可打印字符，不能是“%2”：请换一个工位名称</source>
+        <translation>a station name is 1 to %1 printable characters, not &apos;%2&apos;; choose another name</translation>
+    </message>
+    <message>
+        <source>发卡记录没有打开：请先打开发卡记录</source>
+        <translation>the journal is not open; open it first</translation>
+    </message>
+    <message>
+        <source>本发卡记录已占用工位 %1：一个程序只能占用一个工位</source>
+        <translation>this journal already holds station %1; a program holds one station only</translation>
+    </message>
+    <message>
+        <source>本进程没有占用工位 %1</source>
+        <translation>station %1 is not held by this process</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>open</translation>
+    </message>
+    <message>
+        <source>建立</source>
+        <translation>create</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>read</translation>
+    </message>
+    <message>
+        <source>更新</source>
+        <translation>update</translation>
+    </message>
+    <message>
+        <source>检查</source>
+        <translation>check</translation>
+    </message>
+    <message>
+        <source>预留</source>
+        <translation>reserve a number</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>run a statement</translation>
+    </message>
+    <message>
+        <source>占用工位</source>
+        <translation>hold the station</translation>
+    </message>
+    <message>
+        <source>发卡记录%1失败：发卡记录的服务器断开了连接：请检查服务器是否在运行，然后重新开始</source>
+        <translation>The journal could not %1: the journal&apos;s server closed the connection: check that it runs, then start again</translation>
+    </message>
+    <message>
+        <source>发卡记录%1失败：%2</source>
+        <translation>The journal could not %1: %2</translation>
+    </message>
+    <message>
+        <source>没有数据库驱动</source>
+        <translation>no database driver</translation>
+    </message>
+    <message>
+        <source>工位 %1 正被另一个进程使用（%2）：请先结束那个进程，或换一个工位名称</source>
+        <translation>station %1 is in use by another process (%2): end that process first, or choose another station name</translation>
+    </message>
+    <message>
+        <source>正在启动</source>
+        <translation>starting</translation>
+    </message>
+    <message>
+        <source>%1 不是本用户的普通文件：请查看并删除它，再重新开始</source>
+        <translation>%1 is not a regular file of this user: look at it and remove it, then start again</translation>
+    </message>
+    <message>
+        <source>发卡记录 %1 在使用中被删除或替换，已停止：请把原来的文件放回原处，再重新开始</source>
+        <translation>the journal %1 was deleted or replaced while in use; stopped: put the original file back, then start again</translation>
     </message>
 </context>
 <context>
@@ -295,6 +374,46 @@
         <source>没有写入：%1：EPC 号比标签的存储区长，请用较短的 EPC 号或存储区更大的标签</source>
         <translation>Not written: %1: the EPC is longer than the tag memory; use a shorter EPC or a tag with more memory</translation>
     </message>
+    <message>
+        <source>串口 %1 的连接已断开（设备已拔出或已切换模式）：请把设备插好，再重新开始盘点</source>
+        <translation>The connection to serial port %1 was lost (device unplugged or switched mode): plug it in again, then start the inventory again</translation>
+    </message>
+    <message>
+        <source>天线区域内有 %1 个标签（EPC %2）：请用 --tid 或 --epc 选定要操作的标签</source>
+        <translation>%1 tags in the field (EPC %2): choose the tag with --tid or --epc</translation>
+    </message>
+    <message>
+        <source>%1：%2 区第 %3 字起 %4 个字：%5</source>
+        <translation>%1: %2 bank, %4 words from word %3: %5</translation>
+    </message>
+    <message>
+        <source>%1：TID 类别 %2（%3），厂商代码 %4，型号 %5</source>
+        <translation>%1: TID class %2 (%3), mask designer %4, model %5</translation>
+    </message>
+    <message>
+        <source>%1：已写入 %2 区第 %3 字起 %4 个字</source>
+        <translation>%1: wrote %4 words into the %2 bank from word %3</translation>
+    </message>
+    <message>
+        <source>%1：灭活密码已设置</source>
+        <translation>%1: kill password set</translation>
+    </message>
+    <message>
+        <source>%1：访问密码已设置</source>
+        <translation>%1: access password set</translation>
+    </message>
+    <message>
+        <source>%1：已锁定：%2（标签的锁定状态无法读回，请记下这次的设定）</source>
+        <translation>%1: locked: %2 (a tag&apos;s lock state cannot be read back: keep a note of it)</translation>
+    </message>
+    <message>
+        <source>%1：已灭活，标签再也不会应答</source>
+        <translation>%1: killed; the tag will never answer again</translation>
+    </message>
+    <message>
+        <source>%1：访问密码 %2</source>
+        <translation>%1: access password %2</translation>
+    </message>
 </context>
 <context>
     <name>epcnumber</name>
@@ -312,6 +431,141 @@
     <message>
         <source>十六进制数据有 %1 位，不是整字节，命令未发送   </source>
         <translation>The hex data has %1 digits, not whole bytes; command not sent   </translation>
+    </message>
+</context>
+<context>
+    <name>gs1</name>
+    <message>
+        <source>%1 的取值为 0 到 %2，不带前导零，不能是“%3”</source>
+        <translation>the %1 takes 0 to %2 without leading zeros, not &apos;%3&apos;</translation>
+    </message>
+    <message>
+        <source>“%1”不是十六进制的 EPC</source>
+        <translation>&apos;%1&apos; is not an EPC in hex</translation>
+    </message>
+    <message>
+        <source>头部 %1 是本工具不解码的 GS1 编码方案（%2）</source>
+        <translation>header %1 is a GS1 scheme this tool does not decode (%2)</translation>
+    </message>
+    <message>
+        <source>头部 %1 不是 GS1 EPC 的头部</source>
+        <translation>header %1 is not a GS1 EPC header</translation>
+    </message>
+    <message>
+        <source>%1 的 EPC 有 %2 个十六进制数字，这个有 %3 个</source>
+        <translation>an %1 EPC has %2 hex digits, this one has %3</translation>
+    </message>
+    <message>
+        <source>%1 或 %2</source>
+        <translation>%1 or %2</translation>
+    </message>
+    <message>
+        <source>分区值 7 无效</source>
+        <translation>partition 7 is not valid</translation>
+    </message>
+    <message>
+        <source>厂商识别代码字段的值为 %1，超过了 %2 位数字</source>
+        <translation>the company prefix field holds %1, more than %2 digits</translation>
+    </message>
+    <message>
+        <source>%1 字段的值为 %2，超过了 %3 位数字</source>
+        <translation>the %1 field holds %2, more than %3 digits</translation>
+    </message>
+    <message>
+        <source>序列号的第 %1 个字符为 %2，不是 GS1 字符</source>
+        <translation>serial character %1 is %2, not a GS1 character</translation>
+    </message>
+    <message>
+        <source>序列号为空</source>
+        <translation>the serial is empty</translation>
+    </message>
+    <message>
+        <source>SSCC-96 中未用的位不全为零</source>
+        <translation>the unused bits of an SSCC-96 are not zero</translation>
+    </message>
+    <message>
+        <source>最后一个字段之后的位不全为零</source>
+        <translation>bits after the last field are not zero</translation>
+    </message>
+    <message>
+        <source>通用管理者代码</source>
+        <translation>general manager number</translation>
+    </message>
+    <message>
+        <source>对象类别</source>
+        <translation>object class</translation>
+    </message>
+    <message>
+        <source>滤值须为 0 到 7，不能是 %1</source>
+        <translation>the filter is 0 to 7, not %1</translation>
+    </message>
+    <message>
+        <source>厂商识别代码须为 6 到 12 位数字，不能是“%1”</source>
+        <translation>the company prefix is 6 to 12 digits, not &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>厂商识别代码（%1 位）和 %2 合起来须有 %3 位数字，不能是“%4.%5”</source>
+        <translation>the company prefix (%1 digits) and the %2 must have %3 digits together, not &apos;%4.%5&apos;</translation>
+    </message>
+    <message>
+        <source>厂商识别代码为 %1 位时，%2 的取值为 0 到 %3，不带前导零，不能是“%4”</source>
+        <translation>with a %1-digit company prefix the %2 takes 0 to %3 without leading zeros, not &apos;%4&apos;</translation>
+    </message>
+    <message>
+        <source>序列号须为 1 到 20 个 GS1 字符（数字、字母、!&quot;%&amp;&apos;()*+,-./:;&lt;=&gt;?_），不能是“%1”</source>
+        <translation>the serial takes 1 to 20 of the GS1 characters (digits, letters, !&quot;%&amp;&apos;()*+,-./:;&lt;=&gt;?_), not &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>“%1”是纯标识 URI，不含滤值和长度：请给出标签 URI（urn:epc:tag:sgtin-96:...）</source>
+        <translation>&apos;%1&apos; is a pure identity URI, which names no filter and no size: give the tag URI (urn:epc:tag:sgtin-96:...)</translation>
+    </message>
+    <message>
+        <source>“%1”不是标签 URI（urn:epc:tag:...）</source>
+        <translation>&apos;%1&apos; is not a tag URI (urn:epc:tag:...)</translation>
+    </message>
+    <message>
+        <source>“%1”不是本工具能编码的方案（sgtin-96、sgtin-198、sscc-96、sgln-96、grai-96、giai-96、gid-96）</source>
+        <translation>&apos;%1&apos; is not a scheme this tool encodes (sgtin-96, sgtin-198, sscc-96, sgln-96, grai-96, giai-96, gid-96)</translation>
+    </message>
+    <message>
+        <source>%1 的标签 URI 须有 %2 个以点分隔的字段，不能是“%3”</source>
+        <translation>an %1 tag URI has %2 fields separated by dots: &apos;%3&apos;</translation>
+    </message>
+    <message>
+        <source>滤值须为 0 到 7，不能是“%1”</source>
+        <translation>the filter is 0 to 7, not &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>序列号“%1”中有未转义的 &quot; % &amp; / &lt; &gt; ? 或残缺的 %-转义</source>
+        <translation>the serial &apos;%1&apos; has a bare &quot; % &amp; / &lt; &gt; ? or a broken %-escape</translation>
+    </message>
+    <message>
+        <source>“%1”不是 GS1 元素串（(AI)值...）</source>
+        <translation>&apos;%1&apos; is not a GS1 element string ((AI)value...)</translation>
+    </message>
+    <message>
+        <source>厂商识别代码的长度须为 6 到 12，不能是 %1</source>
+        <translation>the company prefix length is 6 to 12, not %1</translation>
+    </message>
+    <message>
+        <source>%1 须有 %2 位数字，不能是“%3”</source>
+        <translation>the %1 has %2 digits, not &apos;%3&apos;</translation>
+    </message>
+    <message>
+        <source>%1 %2 的校验位应为 %3，不是 %4</source>
+        <translation>the check digit of %1 %2 is %3, not %4</translation>
+    </message>
+    <message>
+        <source>本工具能编码的元素串：(01)...(21)...、(00)...、(414)...[(254)...]、(8003)...、(8004)...，不能是“%1”</source>
+        <translation>element strings this tool encodes: (01)...(21)..., (00)..., (414)...[(254)...], (8003)..., (8004)...; not &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>SGTIN-198 的序列号是文字，不能递增</source>
+        <translation>an SGTIN-198 serial is text and cannot be counted</translation>
+    </message>
+    <message>
+        <source>这个 %2 的步长须为 1 到 %1，不能是 %3</source>
+        <translation>the step is 1 to %1 for this %2, not %3</translation>
     </message>
 </context>
 <context>
@@ -798,6 +1052,69 @@
     <message>
         <source>主动寻单卡EPC号</source>
         <translation>active, single tag EPC</translation>
+    </message>
+</context>
+<context>
+    <name>settings::Profile</name>
+    <message>
+        <source>%1 只能是 on 或 off，不能是“%2”</source>
+        <translation>%1 takes on or off, not &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>%1 须为 %2 到 %3 的十进制数，不能是“%4”</source>
+        <translation>%1 takes a decimal number from %2 to %3, not &apos;%4&apos;</translation>
+    </message>
+    <message>
+        <source>%1 须为 %2 到 %3 的一个十六进制字节，不能是“%4”</source>
+        <translation>%1 takes one byte in hex from %2 to %3, not &apos;%4&apos;</translation>
+    </message>
+    <message>
+        <source>%1 须为 %2 个十六进制字节，不能是“%3”</source>
+        <translation>%1 takes %2 bytes in hex, not &apos;%3&apos;</translation>
+    </message>
+    <message>
+        <source>%1 须为 %2 到 %3 个十六进制字节，不能是“%4”</source>
+        <translation>%1 takes %2 to %3 bytes in hex, not &apos;%4&apos;</translation>
+    </message>
+    <message>
+        <source>%1 须为 %2 之一，不能是“%3”</source>
+        <translation>%1 takes one of %2, not &apos;%3&apos;</translation>
+    </message>
+    <message>
+        <source>%1: 不是 UTF-8 文本</source>
+        <translation>%1: not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>未知的节 [%1]</source>
+        <translation>unknown section [%1]</translation>
+    </message>
+    <message>
+        <source>既不是“[节]”也不是“键 = 值”：“%1”</source>
+        <translation>not &apos;[section]&apos; nor &apos;key = value&apos;: &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>“%1”不在任何 [节] 之内</source>
+        <translation>&apos;%1&apos; is outside any [section]</translation>
+    </message>
+    <message>
+        <source>[%2] 中没有“%1”这一项</source>
+        <translation>unknown key &apos;%1&apos; in [%2]</translation>
+    </message>
+    <message>
+        <source>%1 给了两次（第一次在第 %2 行）</source>
+        <translation>%1 given twice (first on line %2)</translation>
+    </message>
+    <message>
+        <source>wifi.password 须为空或 8 到 63 个字符，不能是 %1 个</source>
+        <translation>wifi.password is empty or 8 to 63 characters, not %1</translation>
+    </message>
+    <message>
+        <source>uhf_module.channel 在区域 %2 中须为 0 到 %1，不能是“%3”</source>
+        <translation>uhf_module.channel takes 0 to %1 in region %2, not &apos;%3&apos;</translation>
+    </message>
+    <message>
+        <source>%1: 没有任何设置</source>
+        <translation>%1: holds no setting</translation>
     </message>
 </context>
 <context>
