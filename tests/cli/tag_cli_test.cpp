@@ -238,9 +238,8 @@ class TagCliTest : public QObject {
         run = runCli(arguments, home, {});
         QCOMPARE(run.code, 2);
         QCOMPARE(run.err,
-                 QStringLiteral("rfid-setup-cli: tag password: the key file %1 may be read by "
-                                "others (mode 0604); make it readable by its owner only: chmod "
-                                "600 %1\n")
+                 QStringLiteral("rfid-setup-cli: tag password: 密钥文件 %1 别人也能读取（权限 "
+                                "0604）：请让它只有属主能读：chmod 600 %1\n")
                      .arg(key));
         QCOMPARE(run.out, QString());
     }
