@@ -605,14 +605,23 @@ class IssueCliTest : public QObject {
         QVERIFY(server.waitForFinished(60000));
         const QStringList started = QString::fromLatin1(server.readAllStandardOutput()).split(' ');
         QCOMPARE(started.size(), 2);
-        const QString journal = started[1].trimmed();
+        // A password in the query reaches libpq, never the terminal.
+        const QString journal = started[1].trimmed() + "?password=secret";
+        const QByteArray shown = started[1].trimmed().toUtf8() + "?password=***";
         const auto stop = qScopeGuard([&] { QProcess::execute(script, {"stop", started[0]}); });
         QTemporaryDir dir;
         Cli cli(dir);
+        QByteArray err;
+        QCOMPARE(cli.run({"journal", "list", "--journal", journal}, nullptr, &err), 6);
+        QCOMPARE(QString::fromUtf8(err),
+                 "rfid-setup-cli: no journal at " + shown +
+                     "：请检查 --journal 给出的发卡记录位置、权限或数据库连接\n");
         const QStringList issue = {"issue",     "--simulate", "--pause",   "0",
                                    "--journal", journal,      "--station", "a",
                                    "--start",   number(1),    "--count"};
-        QCOMPARE(cli.run(issue + QStringList{"1"}), 0);
+        QCOMPARE(cli.run(issue + QStringList{"1"}, nullptr, &err), 0);
+        QVERIFY2(err.startsWith("rfid-setup-cli: created a new journal at " + shown + '\n'),
+                 err.constData());
         QProcess station;
         cli.start(station, issue + QStringList{"1000000"});
         QByteArray out;
@@ -622,13 +631,13 @@ class IssueCliTest : public QObject {
         QVERIFY(station.waitForFinished(60000));
         QCOMPARE(station.exitCode(), 6);
         // Beside the run's summary line.
-        const QString err =
+        const QString lines =
             QString::fromUtf8(station.readAllStandardError())
                 .remove(QRegularExpression(QStringLiteral("(?m)^issued \\d+ of .*\n")));
         static const QRegularExpression oneLine(
             QStringLiteral("^rfid-setup-cli: 发卡记录\\S+失败：the journal's server closed the "
                            "connection: check that it runs, then start again\n$"));
-        QVERIFY2(oneLine.match(err).hasMatch(), qPrintable(err));
+        QVERIFY2(oneLine.match(lines).hasMatch(), qPrintable(lines));
     }
 };
 

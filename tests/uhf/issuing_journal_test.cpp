@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -341,6 +342,36 @@ class IssuingJournalTest : public QObject {
         QCOMPARE(int(twin.hold("a")), int(Status::Conflict));
         QCOMPARE(twin.errorText(),
                  QString("station a is in use by another process (host ?]0;owned?x)"));
+    }
+
+    // A note that is no regular file of this user, put there by someone else
+    // in a shared folder, is refused, not used or waited on.
+    void aForeignNoteIsRefused_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a fifo") << "fifo";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("another user's file") << "foreign";
+    }
+    void aForeignNoteIsRefused() {
+        QFETCH(QString, kind);
+        if (kind == QLatin1String("foreign") && ::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        const QString file = dir_.filePath("foreign-" + kind + ".sqlite");
+        const QString note =
+            file + ".station-" +
+            QCryptographicHash::hash("a", QCryptographicHash::Sha1).toHex().left(16);
+        const QByteArray path = QFile::encodeName(note);
+        IssuingJournal journal;
+        QVERIFY(journal.open(file));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(note));
+        else
+            QVERIFY(QFile(note).open(QIODevice::WriteOnly) &&
+                    ::chown(path.constData(), 65534, 65534) == 0);
+        QCOMPARE(int(journal.hold("a")), int(Status::Failed));
+        QVERIFY2(journal.errorText().contains(note), qPrintable(journal.errorText()));
     }
 
     void namesAndValuesAreChecked_data() {
