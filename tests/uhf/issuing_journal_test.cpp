@@ -46,6 +46,12 @@ struct Opened {
     IssuingJournal journal;
 };
 
+// The holder's note beside the journal file for this station.
+QString noteOf(const QString& file, const QByteArray& station) {
+    return file + ".station-" +
+           QCryptographicHash::hash(station, QCryptographicHash::Sha1).toHex().left(16);
+}
+
 // Runs one statement on the file behind the journal's back.
 void tamper(const QString& file, const QString& statement) {
     {
@@ -312,9 +318,7 @@ class IssuingJournalTest : public QObject {
     // and printed only as plain text.
     void theHoldersNoteIsHandledSafely() {
         const QString file = dir_.filePath("note.sqlite");
-        const QString note =
-            file + ".station-" +
-            QCryptographicHash::hash("a", QCryptographicHash::Sha1).toHex().left(16);
+        const QString note = noteOf(file, "a");
         const QString victim = dir_.filePath("operator.txt");
         {
             QFile f(victim);
@@ -369,9 +373,7 @@ class IssuingJournalTest : public QObject {
         if (kind == QLatin1String("foreign") && ::geteuid() != 0)
             QSKIP("only root can give a file to another user");
         const QString file = dir_.filePath("foreign-" + kind + ".sqlite");
-        const QString note =
-            file + ".station-" +
-            QCryptographicHash::hash("a", QCryptographicHash::Sha1).toHex().left(16);
+        const QString note = noteOf(file, "a");
         const QByteArray path = QFile::encodeName(note);
         std::optional<Opened> holder;
         if (kind == QLatin1String("held")) {
