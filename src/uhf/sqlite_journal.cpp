@@ -110,10 +110,11 @@ QString SqliteJournal::integrityStatement() const {
 namespace {
 
 // The holder's note beside the journal, opened only when it is a regular file
-// of this user (not a link or someone else's file in a shared folder).
+// of this user (not a link or someone else's file in a shared folder); never
+// waiting, as an open of a fifo for reading would, until someone writes.
 int openNote(const QString& file, int flags, QString* problem) {
-    const int fd =
-        ::open(QFile::encodeName(file).constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open(QFile::encodeName(file).constData(),
+                          flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
     struct stat status {};
     if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
         status.st_uid == ::geteuid())

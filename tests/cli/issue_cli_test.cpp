@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -543,14 +545,30 @@ class IssueCliTest : public QObject {
         QVERIFY(list.readAllStandardError().startsWith(
             "rfid-setup-cli: journal list: cannot write stdout: "));
 
+        // A disk that fills up during the export: the limit leaves room for
+        // what SQLite writes to read the journal (its 32 KiB -shm file), not
+        // for the export of 1,000 more records.
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "more");
+            db.setDatabaseName(cli.journal());
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                "INSERT INTO tags (series, epc, tid, station, time, outcome) SELECT 1, "
+                "printf('%08X', i), printf('E2%022X', i), 'a', '2026-01-02T03:04:05.000Z', "
+                "'written' FROM n"));
+        }
+        QSqlDatabase::removeDatabase("more");
         writeFile(dir, "export.csv", "kept");
         {
-            const FileSizeLimit limit(64); // a disk that fills up during the export
+            const FileSizeLimit limit(40000);
             QCOMPARE(cli.run({"journal", "export", "--csv", "--output", output, "--journal",
                               cli.journal()},
                              nullptr, &err),
                      6);
         }
+        QVERIFY2(err.startsWith("rfid-setup-cli: journal export: cannot write " + output.toUtf8()),
+                 err.constData());
         QCOMPARE(readFile(output), QByteArray("kept"));
         QCOMPARE(QDir(dir.path()).entryList({"export.csv*"}, QDir::Files),
                  QStringList{"export.csv"});
@@ -605,14 +623,23 @@ class IssueCliTest : public QObject {
         QVERIFY(server.waitForFinished(60000));
         const QStringList started = QString::fromLatin1(server.readAllStandardOutput()).split(' ');
         QCOMPARE(started.size(), 2);
-        const QString journal = started[1].trimmed();
+        // A password in the query reaches libpq, never the terminal.
+        const QString journal = started[1].trimmed() + "?password=secret";
+        const QByteArray shown = started[1].trimmed().toUtf8() + "?password=***";
         const auto stop = qScopeGuard([&] { QProcess::execute(script, {"stop", started[0]}); });
         QTemporaryDir dir;
         Cli cli(dir);
+        QByteArray err;
+        QCOMPARE(cli.run({"journal", "list", "--journal", journal}, nullptr, &err), 6);
+        QCOMPARE(QString::fromUtf8(err),
+                 "rfid-setup-cli: no journal at " + shown +
+                     "：请检查 --journal 给出的发卡记录位置、权限或数据库连接\n");
         const QStringList issue = {"issue",     "--simulate", "--pause",   "0",
                                    "--journal", journal,      "--station", "a",
                                    "--start",   number(1),    "--count"};
-        QCOMPARE(cli.run(issue + QStringList{"1"}), 0);
+        QCOMPARE(cli.run(issue + QStringList{"1"}, nullptr, &err), 0);
+        QVERIFY2(err.startsWith("rfid-setup-cli: created a new journal at " + shown + '\n'),
+                 err.constData());
         QProcess station;
         cli.start(station, issue + QStringList{"1000000"});
         QByteArray out;
@@ -622,13 +649,13 @@ class IssueCliTest : public QObject {
         QVERIFY(station.waitForFinished(60000));
         QCOMPARE(station.exitCode(), 6);
         // Beside the run's summary line.
-        const QString err =
+        const QString lines =
             QString::fromUtf8(station.readAllStandardError())
                 .remove(QRegularExpression(QStringLiteral("(?m)^issued \\d+ of .*\n")));
         static const QRegularExpression oneLine(
             QStringLiteral("^rfid-setup-cli: 发卡记录\\S+失败：发卡记录的服务器断开了连接：请检查"
                            "服务器是否在运行，然后重新开始\n$"));
-        QVERIFY2(oneLine.match(err).hasMatch(), qPrintable(err));
+        QVERIFY2(oneLine.match(lines).hasMatch(), qPrintable(lines));
     }
 };
 

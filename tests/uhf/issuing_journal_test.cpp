@@ -19,6 +19,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -40,6 +45,12 @@ struct Opened {
     }
     IssuingJournal journal;
 };
+
+// The holder's note beside the journal file for this station.
+QString noteOf(const QString& file, const QByteArray& station) {
+    return file + ".station-" +
+           QCryptographicHash::hash(station, QCryptographicHash::Sha1).toHex().left(16);
+}
 
 // Runs one statement on the file behind the journal's back.
 void tamper(const QString& file, const QString& statement) {
@@ -307,9 +318,7 @@ class IssuingJournalTest : public QObject {
     // and printed only as plain text.
     void theHoldersNoteIsHandledSafely() {
         const QString file = dir_.filePath("note.sqlite");
-        const QString note =
-            file + ".station-" +
-            QCryptographicHash::hash("a", QCryptographicHash::Sha1).toHex().left(16);
+        const QString note = noteOf(file, "a");
         const QString victim = dir_.filePath("operator.txt");
         {
             QFile f(victim);
@@ -342,6 +351,68 @@ class IssuingJournalTest : public QObject {
         QCOMPARE(twin.errorText(),
                  QString("工位 a 正被另一个进程使用（host ?]0;owned?x）：请先结束那个进程，"
                          "或换一个工位名称"));
+    }
+
+    // A note that is no regular file of this user, put there by someone else
+    // in a shared folder, is refused, never used or waited on (a fifo would
+    // hold a reader until someone writes).
+    void aForeignNoteIsRefused_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("refusal"); // after the note's path
+        QTest::newRow("a fifo") << "fifo"
+                                << " is not a regular file of this user";
+        QTest::newRow("a folder") << "folder"
+                                  << ": Is a directory";
+        QTest::newRow("another user's file") << "foreign"
+                                             << " is not a regular file of this user";
+        QTest::newRow("a fifo beside a held station") << "held"
+                                                      << "";
+    }
+    void aForeignNoteIsRefused() {
+        QFETCH(QString, kind);
+        QFETCH(QString, refusal);
+        if (kind == QLatin1String("foreign") && ::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        const QString file = dir_.filePath("foreign-" + kind + ".sqlite");
+        const QString note = noteOf(file, "a");
+        const QByteArray path = QFile::encodeName(note);
+        std::optional<Opened> holder;
+        if (kind == QLatin1String("held")) {
+            holder.emplace(file, "a");
+            QVERIFY(QFile::remove(note));
+        }
+        IssuingJournal journal;
+        QVERIFY(journal.open(file));
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(note));
+        else if (kind == QLatin1String("foreign"))
+            QVERIFY(QFile(note).open(QIODevice::WriteOnly) &&
+                    ::chown(path.constData(), 65534, 65534) == 0);
+        else
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        // A reader left waiting on the fifo is let go after a while, and the test fails.
+        std::atomic<bool> done{false};
+        std::atomic<bool> waited{false};
+        std::thread unblock([&] {
+            for (int i = 0; i < 200 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!done && kind != QLatin1String("folder")) {
+                waited = true;
+                ::close(::open(path.constData(), O_WRONLY | O_NONBLOCK));
+            }
+        });
+        const Status status = journal.hold("a");
+        done = true;
+        unblock.join();
+        QVERIFY(!waited);
+        if (kind == QLatin1String("held")) {
+            QCOMPARE(int(status), int(Status::Conflict));
+            QCOMPARE(journal.errorText(),
+                     QString("station a is in use by another process (starting)"));
+            return;
+        }
+        QCOMPARE(int(status), int(Status::Failed));
+        QCOMPARE(journal.errorText(), "发卡记录占用工位失败：" + note + refusal);
     }
 
     void namesAndValuesAreChecked_data() {
