@@ -56,7 +56,9 @@ const QString reserveSignature =
 // Its plans are made once per session from the statistics of the moment,
 // which lag behind a growing journal: one made when a series had a few
 // records would read and sort all of them for every tag later (a bitmap scan
-// of the series, then a sort), so only the walks down an index are left.
+// of the series, then a sort), so only the walks down an index are left. A
+// plan that must sort anyway then costs so much that the server would
+// compile it to machine code at every call: not for statements this short.
 QStringList reservationFunctions() {
     // A number's value, big-endian (the first byte least significant when reverse).
     const QString value = QStringLiteral(
@@ -100,7 +102,7 @@ QStringList reservationFunctions() {
             "CREATE OR REPLACE FUNCTION %1(p_series BIGINT, p_start TEXT, p_step TEXT, "
             "p_reverse BOOLEAN, p_last TEXT, p_tid TEXT, p_station TEXT, p_time TEXT, OUT "
             "reserved_status INTEGER, OUT reserved_id BIGINT, OUT reserved_epc TEXT) LANGUAGE "
-            "plpgsql SET enable_bitmapscan = off SET enable_sort = off AS $$\n"
+            "plpgsql SET enable_bitmapscan = off SET enable_sort = off SET jit = off AS $$\n"
             "DECLARE furthest TEXT; held INTEGER;\n"
             "BEGIN\n"
             "  PERFORM 1 FROM series WHERE id = p_series FOR NO KEY UPDATE;\n"
