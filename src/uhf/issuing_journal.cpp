@@ -173,11 +173,13 @@ QString IssuingJournal::perTagStatement(PerTag which) {
         return QStringLiteral("SELECT %1 FROM tags WHERE tid = ? AND outcome <> 'released'")
             .arg(recordColumns);
     case PerTag::Released:
-        // A subquery per released record, which PostgreSQL does not turn
-        // into a join over every record held.
-        return QStringLiteral("SELECT DISTINCT epc FROM tags t WHERE series = ? AND outcome = "
-                              "'released' AND (SELECT COUNT(*) FROM tags u WHERE u.epc = t.epc "
-                              "AND u.outcome <> 'released') = 0");
+        // The free numbers are kept apart, as released numbers taken again
+        // stay released records for ever. A subquery per free number, which
+        // PostgreSQL does not turn into a join over every record held, leaves
+        // out one held again behind the journal's back.
+        return QStringLiteral("SELECT epc FROM free_numbers f WHERE series = ? AND (SELECT "
+                              "COUNT(*) FROM tags u WHERE u.epc = f.epc AND u.outcome <> "
+                              "'released') = 0");
     case PerTag::Furthest:
         // Ordered as tags_series, with a subquery per record walked, so that
         // no plan reads the whole table.
@@ -199,6 +201,19 @@ QString IssuingJournal::perTagStatement(PerTag which) {
         // Series id, start, step, reverse, last; the tag, station and time.
         return QStringLiteral("SELECT reserved_status, reserved_id, reserved_epc FROM "
                               "journal_reserve(?, ?, ?, ?, ?, ?, ?, ?)");
+    case PerTag::Freed:
+        // Series and number of a record released.
+        return QStringLiteral(
+            "INSERT INTO free_numbers (series, epc) VALUES (?, ?) ON CONFLICT DO NOTHING");
+    case PerTag::Taken:
+        // A number held again is free in no series.
+        return QStringLiteral("DELETE FROM free_numbers WHERE epc = ?");
+    case PerTag::Pending:
+        return QStringLiteral(
+                   "SELECT %1 FROM tags WHERE station = ? AND outcome = 'pending' ORDER BY id")
+            .arg(recordColumns);
+    case PerTag::LastSeries:
+        return QStringLiteral("SELECT series FROM tags WHERE station = ? ORDER BY id DESC LIMIT 1");
     }
     return QString();
 }
@@ -403,8 +418,7 @@ std::optional<IssuingJournal::Series> IssuingJournal::findSeries(const QString& 
 
 std::optional<IssuingJournal::Series> IssuingJournal::lastSeries(const QString& station) {
     error_.clear();
-    return findSeries(QStringLiteral("id = (SELECT series FROM tags WHERE station = ? ORDER BY "
-                                     "id DESC LIMIT 1)"),
+    return findSeries(QStringLiteral("id = (%1)").arg(perTagStatement(PerTag::LastSeries)),
                       {station});
 }
 
@@ -679,9 +693,7 @@ QList<IssuingJournal::Record> IssuingJournal::pending(const QString& station) {
     if (!holdsStation(station))
         return found;
     QSqlQuery query(db_);
-    query.prepare(
-        QStringLiteral("SELECT %1 FROM tags WHERE station = ? AND outcome = 'pending' ORDER BY id")
-            .arg(recordColumns));
+    query.prepare(perTagStatement(PerTag::Pending));
     query.addBindValue(station);
     if (!query.exec())
         fail(QStringLiteral("读取"), query.lastError().text());

@@ -190,8 +190,24 @@ class IssuingJournal {
 
     // The statements that run for every tag, placeholders "?". Reserve is
     // PostgreSQL's reservation, which runs Released, Furthest, Held and
-    // Insert on the server.
-    enum class PerTag { FindTid, Released, Furthest, Held, Insert, Resolve, Reserve };
+    // Insert on the server. Freed and Taken keep the free numbers when a
+    // record is released or a number taken (the database runs them on each
+    // change of a record). Pending and LastSeries run once as a station
+    // starts, and must not grow with the journal either.
+    enum class PerTag {
+        FindTid,
+        Released,
+        Furthest,
+        Held,
+        Insert,
+        Resolve,
+        Reserve,
+        Freed,
+        Taken,
+        Pending,
+        LastSeries,
+    };
+    static constexpr size_t perTagCount = 11;
     static QString perTagStatement(PerTag which);
 
     // The time of new records; tests put a fixed one in.
@@ -226,7 +242,7 @@ class IssuingJournal {
     QString error_;
     QString station_;
     std::unique_ptr<JournalBackend> backend_;
-    std::array<std::unique_ptr<QSqlQuery>, 7> prepared_;
+    std::array<std::unique_ptr<QSqlQuery>, perTagCount> prepared_;
 };
 
 QString outcomeName(IssuingJournal::Outcome outcome);

@@ -76,7 +76,30 @@ QStringList JournalBackend::commonTables(const QString& key) {
         // The released numbers of a series, the candidates taken again first.
         QStringLiteral("CREATE INDEX IF NOT EXISTS tags_released ON tags (series, epc) "
                        "WHERE outcome = 'released'"),
+        // A station's newest record and its pending ones, read as it starts.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_station ON tags (station, id)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS tags_pending ON tags (station, id) "
+                       "WHERE outcome = 'pending'"),
+        // Released numbers no record holds again, kept by the database on
+        // each change of a record (see the backends' triggers).
+        QStringLiteral("CREATE TABLE IF NOT EXISTS free_numbers (series BIGINT NOT NULL, epc TEXT "
+                       "NOT NULL, PRIMARY KEY (series, epc))"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS free_numbers_epc ON free_numbers (epc)"),
     };
+}
+
+QString JournalBackend::freeNumbersOfOlderJournal() {
+    return QStringLiteral(
+        "INSERT INTO free_numbers (series, epc) SELECT DISTINCT series, epc FROM "
+        "tags t WHERE outcome = 'released' AND NOT EXISTS (SELECT 1 FROM tags u "
+        "WHERE u.epc = t.epc AND u.outcome <> 'released') ON CONFLICT DO NOTHING");
+}
+
+QString namedStatement(IssuingJournal::PerTag which, const QStringList& names) {
+    QString statement = IssuingJournal::perTagStatement(which);
+    for (const QString& name : names)
+        statement.replace(statement.indexOf(QLatin1Char('?')), 1, name);
+    return statement;
 }
 
 bool JournalBackend::createInTransaction(const QStringList& statements) {

@@ -47,6 +47,8 @@ class JournalBackend {
   protected:
     // The tables and indexes both databases have, with their own primary key type.
     static QStringList commonTables(const QString& key);
+    // Fills the free numbers of a journal made before they were kept.
+    static QString freeNumbersOfOlderJournal();
     // Runs the statements in one transaction.
     bool createInTransaction(const QStringList& statements);
 
@@ -56,6 +58,9 @@ class JournalBackend {
     bool created_ = false;
     bool damaged_ = false;
 };
+
+// The per-tag statement with its placeholders replaced by these names, in order.
+QString namedStatement(IssuingJournal::PerTag which, const QStringList& names);
 
 // The journal's error line for a step that failed, the driver's reason on one line.
 QString journalFailure(const QString& what, const QString& reason);

@@ -46,14 +46,6 @@ void quietNotices(const QSqlDatabase& db) {
         dlclose(libpq);
 }
 
-// The per-tag statement with its placeholders replaced by these names, in order.
-QString named(IssuingJournal::PerTag which, const QStringList& names) {
-    QString statement = IssuingJournal::perTagStatement(which);
-    for (const QString& name : names)
-        statement.replace(statement.indexOf(QLatin1Char('?')), 1, name);
-    return statement;
-}
-
 const QString reserveSignature =
     QStringLiteral("journal_reserve(bigint,text,text,boolean,text,text,text,text)");
 
@@ -62,6 +54,12 @@ const QString reserveSignature =
 // station before it committed. Numbers are picked as the journal picks them:
 // the lowest released one no other record holds, else the one after the
 // furthest; 3 past the series' last number, 1 the number held, 2 the tag.
+// Its plans are made once per session from the statistics of the moment,
+// which lag behind a growing journal: one made when a series had a few
+// records would read and sort all of them for every tag later (a bitmap scan
+// of the series, then a sort), so only the walks down an index are left. A
+// plan that must sort anyway then costs so much that the server would
+// compile it to machine code at every call: not for statements this short.
 QStringList reservationFunctions() {
     // A number's value, big-endian (the first byte least significant when reverse).
     const QString value = QStringLiteral(
@@ -105,7 +103,7 @@ QStringList reservationFunctions() {
             "CREATE OR REPLACE FUNCTION %1(p_series BIGINT, p_start TEXT, p_step TEXT, "
             "p_reverse BOOLEAN, p_last TEXT, p_tid TEXT, p_station TEXT, p_time TEXT, OUT "
             "reserved_status INTEGER, OUT reserved_id BIGINT, OUT reserved_epc TEXT) LANGUAGE "
-            "plpgsql AS $$\n"
+            "plpgsql SET enable_bitmapscan = off SET enable_sort = off SET jit = off AS $$\n"
             "DECLARE furthest TEXT; held INTEGER;\n"
             "BEGIN\n"
             "  PERFORM 1 FROM series WHERE id = p_series FOR NO KEY UPDATE;\n"
@@ -122,12 +120,31 @@ QStringList reservationFunctions() {
             "  %5 RETURNING id INTO reserved_id;\n"
             "  reserved_status := 0;\n"
             "END $$")
-            .arg(QStringLiteral("journal_reserve"), named(PerTag::Released, {"p_series"}),
-                 named(PerTag::Furthest, {"p_series"}),
-                 named(PerTag::Held, {"reserved_epc", "p_tid"}),
-                 named(PerTag::Insert,
-                       {"p_series", "reserved_epc", "p_tid", "p_station", "p_time"}));
-    return {swapped, value, following, reserve};
+            .arg(QStringLiteral("journal_reserve"), namedStatement(PerTag::Released, {"p_series"}),
+                 namedStatement(PerTag::Furthest, {"p_series"}),
+                 namedStatement(PerTag::Held, {"reserved_epc", "p_tid"}),
+                 namedStatement(PerTag::Insert,
+                                {"p_series", "reserved_epc", "p_tid", "p_station", "p_time"}));
+    // The free numbers follow every record's change, whichever program makes it.
+    const QString numbers =
+        QStringLiteral("CREATE OR REPLACE FUNCTION journal_numbers() RETURNS trigger LANGUAGE "
+                       "plpgsql AS $$\n"
+                       "BEGIN\n"
+                       "  IF NEW.outcome = 'released' THEN %1; ELSE %2; END IF;\n"
+                       "  RETURN NULL;\n"
+                       "END $$")
+            .arg(namedStatement(PerTag::Freed, {"NEW.series", "NEW.epc"}),
+                 namedStatement(PerTag::Taken, {"NEW.epc"}));
+    return {swapped,
+            value,
+            following,
+            reserve,
+            numbers,
+            QStringLiteral("CREATE OR REPLACE TRIGGER tags_added AFTER INSERT ON tags FOR EACH ROW "
+                           "EXECUTE FUNCTION journal_numbers()"),
+            QStringLiteral("CREATE OR REPLACE TRIGGER tags_freed AFTER UPDATE OF outcome ON tags "
+                           "FOR EACH ROW WHEN (NEW.outcome = 'released' AND OLD.outcome <> "
+                           "'released') EXECUTE FUNCTION journal_numbers()")};
 }
 
 } // namespace
@@ -175,7 +192,7 @@ bool PostgresJournal::open(const QString& connection, Access access) {
     if (!tables.exec(
             QStringLiteral(
                 "SELECT to_regclass('tags') IS NOT NULL, to_regclass('stations') IS NOT NULL AND "
-                "to_regclass('tags_released') IS NOT NULL AND to_regprocedure('%1') IS NOT NULL")
+                "to_regclass('free_numbers') IS NOT NULL AND to_regprocedure('%1') IS NOT NULL")
                 .arg(reserveSignature)) ||
         !tables.next())
         return fail(QStringLiteral("打开"), tables.lastError().text());
@@ -187,7 +204,7 @@ bool PostgresJournal::open(const QString& connection, Access access) {
         return exec(QStringLiteral("SET default_transaction_read_only = on"));
     }
     created_ = !tables.value(0).toBool();
-    // The stations table comes last: with it and the latest index the journal
+    // The stations table comes last: with it and the free numbers the journal
     // is complete, and altering it again would queue behind the running
     // stations' locks. An older journal gets the indexes it lacks.
     return tables.value(1).toBool() || createTables();
@@ -197,7 +214,7 @@ bool PostgresJournal::createTables() {
     const QStringList statements =
         commonTables(QStringLiteral("BIGSERIAL PRIMARY KEY"))
         << QStringLiteral("ALTER TABLE series ADD COLUMN IF NOT EXISTS last TEXT")
-        << reservationFunctions()
+        << reservationFunctions() << freeNumbersOfOlderJournal()
         << QStringLiteral("CREATE TABLE IF NOT EXISTS stations (id SERIAL PRIMARY KEY, "
                           "name TEXT NOT NULL UNIQUE, holder TEXT NOT NULL)");
     if (!begin())
@@ -212,8 +229,8 @@ bool PostgresJournal::createTables() {
         !complete.exec(
             QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
                            "current_schema() AND tablename = 'stations') AND EXISTS (SELECT 1 "
-                           "FROM pg_catalog.pg_indexes WHERE schemaname = current_schema() AND "
-                           "indexname = 'tags_released') AND EXISTS (SELECT 1 FROM "
+                           "FROM pg_catalog.pg_tables WHERE schemaname = current_schema() AND "
+                           "tablename = 'free_numbers') AND EXISTS (SELECT 1 FROM "
                            "pg_catalog.pg_proc WHERE proname = 'journal_reserve' AND "
                            "pronamespace = current_schema()::regnamespace)")) ||
         !complete.next()) {

@@ -80,9 +80,28 @@ bool SqliteJournal::open(const QString& connection, Access access) {
 }
 
 bool SqliteJournal::createTables() {
+    using PerTag = IssuingJournal::PerTag;
     QStringList statements = commonTables(QStringLiteral("INTEGER PRIMARY KEY"));
+    // The free numbers follow every record's change, whichever program makes it.
+    const QString freed = namedStatement(PerTag::Freed, {"NEW.series", "NEW.epc"});
+    statements << QStringLiteral("CREATE TRIGGER IF NOT EXISTS tags_freed AFTER UPDATE OF outcome "
+                                 "ON tags WHEN NEW.outcome = 'released' AND OLD.outcome <> "
+                                 "'released' BEGIN %1; END")
+                      .arg(freed)
+               << QStringLiteral("CREATE TRIGGER IF NOT EXISTS tags_added_released AFTER INSERT "
+                                 "ON tags WHEN NEW.outcome = 'released' BEGIN %1; END")
+                      .arg(freed)
+               << QStringLiteral("CREATE TRIGGER IF NOT EXISTS tags_taken AFTER INSERT ON tags "
+                                 "WHEN NEW.outcome <> 'released' BEGIN %1; END")
+                      .arg(namedStatement(PerTag::Taken, {"NEW.epc"}));
     if (!begin())
         return false;
+    QSqlQuery kept(db_);
+    if (kept.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = "
+                                 "'free_numbers'")) &&
+        kept.next() && kept.value(0).toInt() == 0)
+        statements << freeNumbersOfOlderJournal();
+    kept.finish();
     // Journals from before the series had a last number get the column.
     QSqlQuery columns(db_);
     columns.exec(QStringLiteral("PRAGMA table_info(series)"));

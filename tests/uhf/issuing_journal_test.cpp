@@ -89,15 +89,17 @@ QStringList bothJournals(const QString& file) {
 }
 
 // A node of a PostgreSQL plan (and those below it) that reads a whole table
-// or a whole index; empty when every read goes through an index condition.
-QString fullScanIn(const QJsonObject& node) {
+// or a whole index (wholes), or a bitmap scan or a sort, which read every
+// record of a series (series); empty when there is none.
+QString fullScanIn(const QJsonObject& node, bool wholes, bool series) {
     const QString type = node["Node Type"].toString();
-    if (type == QLatin1String("Seq Scan") ||
-        (type.startsWith(QLatin1String("Index")) && !node.contains("Index Cond")))
+    if ((wholes && (type == QLatin1String("Seq Scan") ||
+                    (type.startsWith(QLatin1String("Index")) && !node.contains("Index Cond")))) ||
+        (series && (type == QLatin1String("Bitmap Heap Scan") || type == QLatin1String("Sort"))))
         return type + QStringLiteral(" on ") + node["Relation Name"].toString() +
                QStringLiteral(" ") + node["Index Name"].toString();
     for (const QJsonValue& child : node["Plans"].toArray())
-        if (const QString scan = fullScanIn(child.toObject()); !scan.isEmpty())
+        if (const QString scan = fullScanIn(child.toObject(), wholes, series); !scan.isEmpty())
             return scan;
     return QString();
 }
@@ -208,6 +210,57 @@ class IssuingJournalTest : public QObject {
             for (int i = 3; i < 6; ++i)
                 next << o.journal.reserve(*series, tid(i), "s").record.epc;
             QCOMPARE(next, (QStringList{"FE000000", "FF000000", "01010000"}));
+        }
+    }
+
+    // The free numbers follow the records whoever changes them (a number
+    // released or held again behind the journal's back, a journal made before
+    // they were kept), and keep none that was taken again.
+    void freeNumbersFollowTheRecords_data() {
+        QTest::addColumn<QStringList>("sqlite");
+        QTest::addColumn<QStringList>("postgres");
+        QTest::addColumn<QStringList>("next");
+        const QStringList released{"UPDATE tags SET outcome = 'released' WHERE epc = '0002'"};
+        const QStringList heldAgain{
+            "INSERT INTO tags (series, epc, tid, station, time, outcome) SELECT series, epc, "
+            "'E2FF', 'other', time, 'written' FROM tags WHERE epc = '0001'"};
+        QTest::newRow("released behind its back")
+            << released << released << QStringList{"0001", "0002"};
+        QTest::newRow("held again behind its back")
+            << heldAgain << heldAgain << QStringList{"0004", "0005"};
+        QTest::newRow("made before they were kept")
+            << QStringList{"DROP TRIGGER tags_freed", "DROP TRIGGER tags_added_released",
+                           "DROP TRIGGER tags_taken", "DROP TABLE free_numbers"}
+            << QStringList{"DROP FUNCTION journal_numbers() CASCADE", "DROP TABLE free_numbers"}
+            << QStringList{"0001", "0004"};
+    }
+    void freeNumbersFollowTheRecords() {
+        QFETCH(QStringList, sqlite);
+        QFETCH(QStringList, postgres);
+        QFETCH(QStringList, next);
+        for (const QString& address :
+             bothJournals(dir_.filePath(QString::fromLatin1(QTest::currentDataTag())))) {
+            {
+                Opened o(address);
+                const auto series = o.journal.openSeries("0001", "1", false);
+                const qint64 first = o.journal.reserve(*series, tid(1), "s").record.id;
+                for (int i = 2; i <= 3; ++i)
+                    o.journal.reserve(*series, tid(i), "s");
+                QVERIFY(o.journal.resolve(first, Outcome::Released));
+                QSqlQuery change(o.journal.database());
+                for (const QString& statement : address.startsWith("postgres") ? postgres : sqlite)
+                    QVERIFY2(change.exec(statement), qPrintable(change.lastError().text()));
+            }
+            Opened o(address);
+            const auto series = o.journal.openSeries("0001", "1", false);
+            QStringList reserved;
+            for (int i = 10; i < 12; ++i)
+                reserved << o.journal.reserve(*series, tid(i), "s").record.epc;
+            QCOMPARE(reserved, next);
+            QSqlQuery kept(o.journal.database());
+            QVERIFY(kept.exec("SELECT COUNT(*) FROM free_numbers") && kept.next());
+            QCOMPARE(kept.value(0).toInt(), 0);
+            QVERIFY(o.journal.check().problems.isEmpty());
         }
     }
 
@@ -650,6 +703,7 @@ class IssuingJournalTest : public QObject {
     }
 
     void perTagStatementsUseAnIndex() {
+        using PerTag = IssuingJournal::PerTag;
         QFETCH(QString, address);
         Opened o(address);
         QSqlDatabase db = o.journal.database();
@@ -670,30 +724,55 @@ class IssuingJournalTest : public QObject {
                 insert.addBindValue(tid(i) + start);
                 insert.addBindValue(i % 50 == 0 ? "released" : "written");
                 QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+                // Statistics of a journal that was small, as the server's
+                // may be long after it grew.
+                if (postgres && i == 5)
+                    QVERIFY(query.exec("ANALYZE tags"));
             }
         }
         QVERIFY(query.exec("COMMIT"));
-        if (postgres)
-            QVERIFY(query.exec("ANALYZE tags"));
-        for (IssuingJournal::PerTag which :
-             {IssuingJournal::PerTag::FindTid, IssuingJournal::PerTag::Released,
-              IssuingJournal::PerTag::Furthest, IssuingJournal::PerTag::Held,
-              IssuingJournal::PerTag::Insert, IssuingJournal::PerTag::Resolve}) {
-            const QString statement =
-                IssuingJournal::perTagStatement(which).replace('?', QStringLiteral("'1'"));
-            QSqlQuery plan(db);
-            QVERIFY2(plan.exec((postgres ? "EXPLAIN (FORMAT JSON) " : "EXPLAIN QUERY PLAN ") +
-                               statement),
-                     qPrintable(plan.lastError().text()));
-            QStringList steps;
-            while (plan.next())
-                steps << plan.value(postgres ? 0 : 3).toString();
-            const QString scan =
-                postgres
-                    ? fullScanIn(
-                          QJsonDocument::fromJson(steps.join("").toUtf8())[0]["Plan"].toObject())
-                    : steps.filter(QRegularExpression("^SCAN ")).join("; ");
-            QVERIFY2(scan.isEmpty(), qPrintable(statement + "\n" + scan + "\n" + steps.join("\n")));
+        // What the reservation's function runs under.
+        QStringList settings;
+        QVERIFY(!postgres || query.exec("SELECT unnest(proconfig) FROM pg_proc WHERE proname = "
+                                        "'journal_reserve'"));
+        while (postgres && query.next())
+            settings << query.value(0).toString();
+        const QSet<PerTag> onServer{PerTag::Released, PerTag::Furthest, PerTag::Held,
+                                    PerTag::Insert};
+        // Stale statistics leave the server no way to tell a walk down the
+        // primary key from one down tags_series, but its function must never
+        // read a whole series.
+        for (const char* statistics : {"stale", "fresh"}) {
+            const bool fresh = !postgres || statistics == QLatin1String("fresh");
+            if (postgres && fresh)
+                QVERIFY(query.exec("ANALYZE tags"));
+            for (PerTag which : {PerTag::FindTid, PerTag::Released, PerTag::Furthest, PerTag::Held,
+                                 PerTag::Insert, PerTag::Resolve, PerTag::Freed, PerTag::Taken,
+                                 PerTag::Pending, PerTag::LastSeries}) {
+                const bool inFunction = postgres && onServer.contains(which);
+                for (const QString& setting : settings)
+                    QVERIFY(query.exec((inFunction ? "SET " : "RESET ") +
+                                       setting.section('=', 0, 0) +
+                                       (inFunction ? " = " + setting.section('=', 1) : "")));
+                const QString statement =
+                    IssuingJournal::perTagStatement(which).replace('?', QStringLiteral("'1'"));
+                QSqlQuery plan(db);
+                QVERIFY2(plan.exec((postgres ? "EXPLAIN (FORMAT JSON) " : "EXPLAIN QUERY PLAN ") +
+                                   statement),
+                         qPrintable(plan.lastError().text()));
+                QStringList steps;
+                while (plan.next())
+                    steps << plan.value(postgres ? 0 : 3).toString();
+                const QString scan =
+                    postgres
+                        ? fullScanIn(QJsonDocument::fromJson(steps.join("").toUtf8())[0]["Plan"]
+                                         .toObject(),
+                                     fresh, inFunction)
+                        : steps.filter(QRegularExpression("^SCAN ")).join("; ");
+                QVERIFY2(scan.isEmpty(),
+                         qPrintable(QStringLiteral("%1 statistics: %2\n%3\n%4")
+                                        .arg(statistics, statement, scan, steps.join("\n"))));
+            }
         }
     }
 
