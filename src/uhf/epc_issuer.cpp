@@ -4,6 +4,7 @@
 #include "uhf/module_frame.h"
 
 #include <QCoreApplication>
+#include <utility>
 
 namespace {
 
@@ -216,7 +217,10 @@ EpcIssuer::Attempt EpcIssuer::attempt() {
     QString tid;
     if (operations_.readTid(epc, &tid) != Outcome::Done)
         return {Event::Unreadable, epc, {}, operations_.errorText()};
-    if (tid == lastTid_)
+    // The tag last handled is left alone, unless the lock of the tag just
+    // issued could not be finished (no answer): that is tried once more.
+    const bool retryLock = std::exchange(lockLeft_, false);
+    if (tid == lastTid_ && !retryLock)
         return {Event::SameTag, epc, tid, {}};
 
     const std::optional<IssuingJournal::Record> held = journal_.findTid(tid);
@@ -309,6 +313,7 @@ EpcIssuer::Attempt EpcIssuer::withLock(Event event, IssuingJournal::Record& reco
         return finish(Event::JournalFailed, record.epc, record.tid, journal_.errorText());
     const bool verified = record.lock.verified == IssuingJournal::Step::Done;
     noteRefusal(record.lock.failed() ? detail : QString());
+    lockLeft_ = event == Event::Issued && record.lock.unfinished();
     Attempt attempt = finish(event, record.epc, record.tid);
     attempt.lock = record.lock;
     if (!verified)

@@ -126,7 +126,8 @@ class EpcIssuer {
     QString station_;
     QString password_;
     std::optional<LockSetup> lock_;
-    QString lastTid_; // the tag last handled, until another one is found
+    QString lastTid_;       // the tag last handled, until another one is found
+    bool lockLeft_ = false; // its lock is unfinished
     QString refusal_;
     int sameRefusals_ = 0;
 };

@@ -309,6 +309,30 @@ class EpcIssuerTest : public QObject {
         QVERIFY(s.journal.unfinishedLocks(QStringLiteral("s1")).isEmpty());
     }
 
+    // A tag taken away before its lock is verified is not counted as locked:
+    // the record says unfinished, and the tag's next visit finishes it.
+    void tagGoneBeforeTheVerificationIsFinishedLater() {
+        Station s(dir_.filePath(QStringLiteral("v.sqlite")));
+        s.lockWith();
+        s.present(freshTag(63));
+        std::optional<sim::Gen2Tag> tag;
+        s.issuer->stepDone = [&](IssuerStep step) {
+            if (step == IssuerStep::Lock) {
+                tag = s.field().tag(0);
+                s.field().clear();
+            }
+        };
+        const EpcIssuer::Attempt attempt = s.issuer->attempt();
+        QCOMPARE(int(attempt.lock.locked), int(Step::Done));
+        QCOMPARE(int(attempt.lock.verified), int(Step::NotYet));
+        QCOMPARE(lockText(attempt.lock), "access=lock,epc=lock not verified: unfinished");
+        QCOMPARE(s.journal.unfinishedLocks(QStringLiteral("s1")).size(), 1);
+        s.issuer->stepDone = nullptr;
+        s.present(*tag);
+        QCOMPARE(int(s.issuer->attempt().event), int(Event::Skipped));
+        QCOMPARE(lockText(s.journal.records().at(0).lock), "access=lock,epc=lock verified");
+    }
+
     // A tag that already has another access password refuses the new one:
     // the step fails and nothing is locked.
     void tagWithAnotherPasswordFailsThePasswordStep() {
@@ -382,7 +406,13 @@ class EpcIssuerTest : public QObject {
         // Nothing was written after the reservation: the tag gets the number afresh.
         QCOMPARE(int(second.issuer->attempt().event),
                  int(step == int(IssuerStep::Reserve) ? Event::Issued : Event::Skipped));
-        const IssuingJournal::Record last = second.journal.records().last();
+        const QList<IssuingJournal::Record> records = second.journal.records();
+        // A released number's record does not promise a lock.
+        if (step == int(IssuerStep::Reserve)) {
+            QCOMPARE(int(records.first().outcome), int(Outcome::Released));
+            QCOMPARE(lockText(records.first().lock), QString());
+        }
+        const IssuingJournal::Record last = records.last();
         QCOMPARE(last.tid, tid);
         QCOMPARE(last.epc, number(1));
         QCOMPARE(int(last.outcome), int(Outcome::Written));
@@ -393,6 +423,41 @@ class EpcIssuerTest : public QObject {
         QCOMPARE(int(locked.lockBits(sim::LockArea::Epc)), 0b10);
         QCOMPARE(int(locked.lockBits(sim::LockArea::AccessPassword)), 0b10);
         QCOMPARE(second.journal.check().lockNotVerified, 0);
+    }
+
+    // Tags that come with an access password of their own (given to the
+    // issuer): after a crash past the password step the old one is refused,
+    // and the tag's new one is found set by reading it with that one.
+    void settlingFindsThePasswordSetOnTagsThatCameWithOne() {
+        const QString file = dir_.filePath(QStringLiteral("p.sqlite"));
+        const QString factory = QStringLiteral("12345678");
+        std::optional<sim::Gen2Tag> tag;
+        {
+            Station first(file);
+            first.lockWith();
+            EpcIssuer issuer(first.operations, first.journal, first.series, "s1", factory);
+            issuer.setLock(first.issuer->lockSetup());
+            first.present(sim::Gen2Tag(sim::Bytes(12, 0x22), 90, 0x12345678));
+            issuer.stepDone = [&](IssuerStep reached) {
+                if (reached == IssuerStep::Password) {
+                    tag = first.field().tag(0);
+                    throw 1;
+                }
+            };
+            QVERIFY_THROWS_EXCEPTION(int, issuer.attempt());
+        }
+        Station second(file);
+        second.lockWith();
+        EpcIssuer issuer(second.operations, second.journal, second.series, "s1", factory);
+        issuer.setLock(second.issuer->lockSetup());
+        second.present(*tag);
+        const EpcIssuer::Settlement settled = issuer.settlePending();
+        QCOMPARE(settled.locked.size(), 1);
+        QCOMPARE(lockText(settled.locked.at(0).lock), "access=lock,epc=lock verified");
+        QCOMPARE(QStringLiteral("%1")
+                     .arg(second.field().tag(0).accessPassword(), 8, 16, QChar('0'))
+                     .toUpper(),
+                 second.key.password(tidOf(*tag)));
     }
 
     // The unfinished lock of a record made with another key is left alone:
