@@ -104,6 +104,8 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     keyFile_ = makeLabel(this, QString());
     keyFile_->setObjectName(QStringLiteral("AccessKeyPath"));
     keyFile_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the page; the whole of it is in the tool tip.
+    keyFile_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     showKeyFile();
     auto* lockRow = new QHBoxLayout;
     lockRow->addWidget(lockAfterWrite_);
@@ -472,6 +474,7 @@ void EpcGroup::chooseKeyFile() {
 void EpcGroup::showKeyFile() {
     const QString file = settings().value(keyFileSetting).toString();
     keyFile_->setText(file.isEmpty() ? tr("未选择密钥文件") : file);
+    keyFile_->setToolTip(file);
 }
 
 void EpcGroup::logLock(const QString& tid, const IssuingJournal::Lock& lock,
