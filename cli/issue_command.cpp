@@ -487,12 +487,12 @@ void settlePending(EpcIssuer& issuer, Report& report) {
 // For the crash tests: RFID_SETUP_CLI_KILL_AT=STEP:N makes this process kill
 // itself (SIGKILL, as a power cut would stop it) the Nth time it has done that
 // step (reserve, write, read-back, password, lock, verify). Honoured only with
-// the simulated reader, so that a stray variable cannot stop a station at work.
-void killAtStepForTests(EpcIssuer& issuer, CliReader& reader) {
+// --simulate, so that a stray variable cannot stop a station at work.
+void killAtStepForTests(EpcIssuer& issuer, bool simulate) {
     static const char* const stepNames[] = {"reserve",  "write", "read-back",
                                             "password", "lock",  "verify"};
     const QString wanted = qEnvironmentVariable("RFID_SETUP_CLI_KILL_AT");
-    if (wanted.isEmpty() || !reader.device().simulated())
+    if (wanted.isEmpty() || !simulate)
         return;
     const QString name = wanted.section(':', 0, 0);
     const int times = wanted.section(':', 1).toInt();
@@ -649,7 +649,7 @@ int issueCommand(const QStringList& arguments) {
     EpcIssuer issuer(operations, journal, *series, options.station, options.password);
     issuer.tagDone = tagRemover(reader.device());
     issuer.setLock(options.lock);
-    killAtStepForTests(issuer, reader);
+    killAtStepForTests(issuer, command.isSet(QStringLiteral("simulate")));
 
     Report report(options.json, options.count, options.lock.has_value());
     settlePending(issuer, report);
