@@ -11,9 +11,11 @@
 #include <QJsonObject>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 #include <utility>
 
@@ -103,12 +105,15 @@ const char* eventName(EpcIssuer::Event event) {
 // with --json), and a progress line on a terminal.
 class Report {
   public:
-    Report(bool json, int count) : json_(json), count_(count), progress_(isatty(2)) {
+    Report(bool json, int count, bool locking)
+        : json_(json), count_(count), progress_(isatty(2)), locking_(locking) {
         clock_.start();
     }
 
+    // With a lock, its text ("epc=lock,access=lock verified") follows the
+    // EPC and TID, the detail after it.
     void event(const QString& name, const QString& epc, const QString& tid,
-               const QString& detail = {}) {
+               const QString& detail = {}, const QString& lock = {}) {
         clearProgress();
         if (json_) {
             QJsonObject object{{QStringLiteral("event"), name}};
@@ -116,6 +121,8 @@ class Report {
                 object.insert(QStringLiteral("epc"), epc);
             if (!tid.isEmpty())
                 object.insert(QStringLiteral("tid"), tid);
+            if (!lock.isEmpty())
+                object.insert(QStringLiteral("lock"), lock);
             if (!detail.isEmpty())
                 object.insert(QStringLiteral("detail"), detail);
             object.insert(QStringLiteral("time"),
@@ -123,14 +130,22 @@ class Report {
             printJson(object);
         } else {
             QString line = name + ' ' + epc + (tid.isEmpty() ? QString() : ' ' + tid);
-            if (!detail.isEmpty())
-                line += QStringLiteral(": ") + detail;
+            const QString said = lock.isEmpty() || detail.isEmpty()
+                                     ? lock + detail
+                                     : lock + QStringLiteral(": ") + detail;
+            if (!said.isEmpty())
+                line += QStringLiteral(": ") + said;
             printOut(line.trimmed());
         }
         showProgress();
     }
 
     void counted(bool issued) { (issued ? issued_ : failed_)++; }
+    // A run that locks says how many tags were locked and verified.
+    void countLock(const IssuingJournal::Lock& lock) {
+        locked_ += lock.locked == IssuingJournal::Step::Done;
+        verified_ += lock.verified == IssuingJournal::Step::Done;
+    }
     int issued() const { return issued_; }
     double perMinute() const {
         const qint64 ms = clock_.elapsed();
@@ -143,10 +158,14 @@ class Report {
 
     void summary() {
         clearProgress();
-        QString text = QStringLiteral("issued %1 of %2, failed %3, %4 tags per minute")
+        const QString locks =
+            locking_ ? QStringLiteral(", locked %1, verified %2").arg(locked_).arg(verified_)
+                     : QString();
+        QString text = QStringLiteral("issued %1 of %2, failed %3%4, %5 tags per minute")
                            .arg(issued_)
                            .arg(count_)
                            .arg(failed_)
+                           .arg(locks)
                            .arg(perMinute(), 0, 'f', 1);
         if (!stopReason_.isEmpty())
             text += QStringLiteral(", ") + stopReason_;
@@ -156,6 +175,10 @@ class Report {
                                {QStringLiteral("count"), count_},
                                {QStringLiteral("failed"), failed_},
                                {QStringLiteral("tagsPerMinute"), perMinute()}};
+            if (locking_) {
+                object.insert(QStringLiteral("locked"), locked_);
+                object.insert(QStringLiteral("verified"), verified_);
+            }
             if (!stopReason_.isEmpty())
                 object.insert(QStringLiteral("stopped"), stopReason_);
             printJson(object);
@@ -183,8 +206,11 @@ class Report {
     bool json_;
     int count_;
     bool progress_;
+    bool locking_;
     int issued_ = 0;
     int failed_ = 0;
+    int locked_ = 0;
+    int verified_ = 0;
     QElapsedTimer clock_;
     QString stopReason_;
 };
@@ -202,6 +228,9 @@ struct IssueOptions {
     bool reverse = false;
     QString station;
     bool json = false;
+    // With --lock: the plan and the key.
+    std::optional<EpcIssuer::LockSetup> lock;
+    QString keyFile;
 };
 
 // The longest pause between tags: an hour.
@@ -227,6 +256,18 @@ void addIssueOptions(QCommandLineParser& parser) {
          QStringLiteral("This station's name in the journal (default: the host name). Two "
                         "stations that run at once need two names."),
          QStringLiteral("name"), IssuingJournal::defaultStation()},
+        {QStringLiteral("lock"),
+         QStringLiteral("After writing and reading back each tag, give it its own access "
+                        "password (derived from --access-key and its TID), lock these areas "
+                        "(epc, access, or both: epc,access) and verify the lock."),
+         QStringLiteral("areas")},
+        {QStringLiteral("permalock"),
+         QStringLiteral("With --lock: lock the areas permanently; they can never be changed "
+                        "again, not even with the password.")},
+        {QStringLiteral("access-key"),
+         QStringLiteral("With --lock: the key file the access passwords are derived from "
+                        "(readable by its owner only; see --make-key)."),
+         QStringLiteral("file")},
         {QStringLiteral("make-key"),
          QStringLiteral("Create a new access key file (mode 0600) from the system's random "
                         "source and stop; an existing file is never replaced."),
@@ -248,6 +289,50 @@ int makeKey(const QString& file) {
                  {QStringLiteral("file"), file},
                  {QStringLiteral("keyId"), key->id()}});
     return exitOk;
+}
+
+// The areas issuing may lock: those whose lock can be verified without
+// changing the tag.
+const uhf::LockArea lockableAreas[] = {uhf::LockArea::Epc, uhf::LockArea::AccessPassword};
+
+// --lock, --permalock and --access-key: -1 when good (or not given), else the
+// exit code, the refusal printed. Nothing is sent without a key that can be used.
+int readLockOptions(const CommandParser& command, IssueOptions* options) {
+    const QString issue = QStringLiteral("issue");
+    if (!command.isSet(QStringLiteral("lock"))) {
+        if (command.isSet(QStringLiteral("permalock")) ||
+            command.isSet(QStringLiteral("access-key")))
+            return usageError(issue,
+                              QStringLiteral("issue: --permalock and --access-key go with --lock"));
+        return -1;
+    }
+    const uhf::LockAction action = command.isSet(QStringLiteral("permalock"))
+                                       ? uhf::LockAction::Permalock
+                                       : uhf::LockAction::Lock;
+    uhf::LockPlan plan;
+    const QString areas = command.value(QStringLiteral("lock"));
+    for (const QString& name : areas.split(',')) {
+        uhf::LockArea area;
+        if (!uhf::lockAreaFromName(name.trimmed(), &area) ||
+            std::find(std::begin(lockableAreas), std::end(lockableAreas), area) ==
+                std::end(lockableAreas) ||
+            plan.action(area))
+            return usageError(issue,
+                              QStringLiteral("issue: --lock takes epc, access or epc,access, not "
+                                             "'%1'")
+                                  .arg(areas));
+        plan.set(area, action);
+    }
+    if (!command.isSet(QStringLiteral("access-key")))
+        return usageError(issue, QStringLiteral("issue: --lock needs --access-key FILE (make one "
+                                                "with issue --make-key FILE)"));
+    options->keyFile = command.value(QStringLiteral("access-key"));
+    QString why;
+    const std::optional<AccessKey> key = AccessKey::load(options->keyFile, &why);
+    if (!key)
+        return failWith(exitUsage, QStringLiteral("issue: ") + why);
+    options->lock = EpcIssuer::LockSetup{plan, *key};
+    return -1;
 }
 
 // -1 when the options are good, else the exit code, the refusal printed.
@@ -273,6 +358,9 @@ int readIssueOptions(const CommandParser& command, IssueOptions* options) {
         !problem.isEmpty())
         return usageError(issue, QStringLiteral("issue: --station: ") + problem);
     options->json = command.isSet(QStringLiteral("json"));
+    refused = readLockOptions(command, options);
+    if (refused >= 0)
+        return refused;
     if (!command.isSet(QStringLiteral("start"))) {
         if (command.isSet(QStringLiteral("step")) || options->reverse)
             return usageError(QStringLiteral("issue"),
@@ -333,7 +421,36 @@ int openIssueSeries(IssuingJournal& journal, const IssueOptions& options,
                           .arg(options.station));
 }
 
-// Records a crash left pending are settled before any new number is taken.
+// A series is locked with one key: another key would leave the operator
+// with tags whose passwords no single key gives back. -1 when it may go on,
+// else the exit code, the refusal printed.
+int checkSeriesKey(IssuingJournal& journal, const IssuingJournal::Series& series,
+                   const IssueOptions& options) {
+    const QStringList keys = journal.keyIds(series.id);
+    if (!journal.errorText().isEmpty())
+        return failWith(exitJournalError, journal.errorText());
+    if (!options.lock) {
+        if (!keys.isEmpty())
+            printError(QStringLiteral("series %1's tags were locked (key id %2), but this run does "
+                                      "not lock: give --lock and --access-key to lock these too")
+                           .arg(series.id)
+                           .arg(keys.join(QStringLiteral(", "))));
+        return -1;
+    }
+    const QString id = options.lock->key.id();
+    for (const QString& key : keys)
+        if (key != id)
+            return usageError(QStringLiteral("issue"),
+                              QStringLiteral("issue: series %1 was locked with key id %2, not "
+                                             "with key id %3 of %4: give --access-key the file "
+                                             "of key %2")
+                                  .arg(series.id)
+                                  .arg(key, id, options.keyFile));
+    return -1;
+}
+
+// Records a crash left pending are settled before any new number is taken,
+// and the locks left unfinished are finished where their tags are here.
 void settlePending(EpcIssuer& issuer, Report& report) {
     const EpcIssuer::Settlement settled = issuer.settlePending();
     if (settled.written + settled.released + settled.uncertain.size() > 0)
@@ -345,6 +462,42 @@ void settlePending(EpcIssuer& issuer, Report& report) {
     for (const IssuingJournal::Record& record : settled.uncertain)
         report.event(QStringLiteral("uncertain"), record.epc, record.tid,
                      QStringLiteral("left pending and not in the field: number skipped"));
+    for (const IssuingJournal::Record& record : settled.locked)
+        report.event(QStringLiteral("lock-settled"), record.epc, record.tid, {},
+                     lockText(record.lock));
+    if (!issuer.lockSetup()) {
+        if (!settled.lockLeft.isEmpty())
+            printError(QStringLiteral("%1 tags wait for their lock to be finished (journal check "
+                                      "lists them): give --lock and --access-key")
+                           .arg(settled.lockLeft.size()));
+        return;
+    }
+    for (const IssuingJournal::Record& record : settled.lockLeft)
+        report.event(
+            QStringLiteral("lock-unfinished"), record.epc, record.tid,
+            record.lock.keyId == issuer.lockSetup()->key.id()
+                ? QStringLiteral("not finished now; journal check lists it")
+                : QStringLiteral("locked with key id %1, not this key").arg(record.lock.keyId),
+            lockText(record.lock));
+}
+
+// For the crash tests: RFID_SETUP_CLI_KILL_AT=STEP:N makes this process kill
+// itself (SIGKILL, as a power cut would stop it) the Nth time it has done that
+// step (reserve, write, read-back, password, lock, verify). Honoured only with
+// --simulate, so that a stray variable cannot stop a station at work.
+void killAtStepForTests(EpcIssuer& issuer, bool simulate) {
+    static const char* const stepNames[] = {"reserve",  "write", "read-back",
+                                            "password", "lock",  "verify"};
+    const QString wanted = qEnvironmentVariable("RFID_SETUP_CLI_KILL_AT");
+    if (wanted.isEmpty() || !simulate)
+        return;
+    const QString name = wanted.section(':', 0, 0);
+    const int times = wanted.section(':', 1).toInt();
+    auto count = std::make_shared<int>(0);
+    issuer.stepDone = [name, times, count](EpcIssuer::Step step) {
+        if (name == QLatin1String(stepNames[int(step)]) && ++*count >= times)
+            ::raise(SIGKILL);
+    };
 }
 
 // What the operator can do about a refusal that comes back tag after tag.
@@ -370,15 +523,32 @@ int issueTags(EpcIssuer& issuer, CliReader& reader, Report& report, const IssueO
         const QString name = QLatin1String(eventName(attempt.event));
         noReplies = attempt.event == EpcIssuer::Event::NoReply ? noReplies + 1 : 0;
         int wait = options.pause;
+        const QString lock = lockText(attempt.lock);
         switch (attempt.event) {
         case EpcIssuer::Event::Issued:
+            if (attempt.lock.inUse()) {
+                // Written but not locked is not a finished tag.
+                const bool verified = attempt.lock.verified == IssuingJournal::Step::Done;
+                report.countLock(attempt.lock);
+                report.counted(verified);
+                report.event(verified                ? name
+                             : attempt.lock.failed() ? QStringLiteral("lock-failed")
+                                                     : QStringLiteral("lock-unfinished"),
+                             attempt.epc, attempt.tid, attempt.lockDetail, lock);
+                break;
+            }
+            [[fallthrough]];
         case EpcIssuer::Event::NotWritten:
         case EpcIssuer::Event::Uncertain:
             report.counted(attempt.event == EpcIssuer::Event::Issued);
             report.event(name, attempt.epc, attempt.tid, attempt.detail);
             break;
         case EpcIssuer::Event::Skipped:
-            report.event(name, attempt.epc, attempt.tid, QStringLiteral("already in the journal"));
+            report.event(name, attempt.epc, attempt.tid,
+                         attempt.lockDetail.isEmpty()
+                             ? QStringLiteral("already in the journal")
+                             : QStringLiteral("already in the journal; ") + attempt.lockDetail,
+                         lock);
             break;
         case EpcIssuer::Event::Exhausted:
             report.event(name, {}, attempt.tid, attempt.detail);
@@ -462,6 +632,8 @@ int issueCommand(const QStringList& arguments) {
                         journal.errorText());
     std::optional<IssuingJournal::Series> series;
     exitCode = openIssueSeries(journal, options, &series);
+    if (exitCode < 0)
+        exitCode = checkSeriesKey(journal, *series, options);
     if (exitCode >= 0)
         return exitCode;
 
@@ -471,8 +643,10 @@ int issueCommand(const QStringList& arguments) {
     EpcOperations operations(reader.link());
     EpcIssuer issuer(operations, journal, *series, options.station, options.password);
     issuer.tagDone = tagRemover(reader.device());
+    issuer.setLock(options.lock);
+    killAtStepForTests(issuer, command.isSet(QStringLiteral("simulate")));
 
-    Report report(options.json, options.count);
+    Report report(options.json, options.count, options.lock.has_value());
     settlePending(issuer, report);
     exitCode = issueTags(issuer, reader, report, options);
     report.summary();

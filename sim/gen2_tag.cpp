@@ -1,6 +1,7 @@
 #include "sim/gen2_tag.h"
 
 #include <algorithm>
+#include <sstream>
 #include <stdexcept>
 
 namespace sim {
@@ -200,6 +201,64 @@ void Gen2Tag::updateStoredCrc() {
     const std::uint16_t crc = crc16(covered);
     bank[0] = static_cast<std::uint8_t>(crc >> 8);
     bank[1] = static_cast<std::uint8_t>(crc);
+}
+
+namespace {
+
+std::string hexOf(const Bytes& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text = bytes.empty() ? "-" : "";
+    for (std::uint8_t b : bytes) {
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    return text;
+}
+
+std::optional<Bytes> bytesOf(const std::string& text) {
+    Bytes bytes;
+    if (text == "-")
+        return bytes;
+    if (text.size() % 2 || text.find_first_not_of("0123456789ABCDEF") != std::string::npos)
+        return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+} // namespace
+
+// "RESERVED EPC TID USER LOCKBITS KILLED": the banks in hex ("-" for none),
+// each area's two lock bits as a digit 0-3, kill password first, and 0 or 1.
+std::string Gen2Tag::text() const {
+    std::string line;
+    for (const Bytes& bank : banks_)
+        line += hexOf(bank) + ' ';
+    for (std::uint8_t bits : lockBits_)
+        line += static_cast<char>('0' + bits);
+    return line + (killed_ ? " 1" : " 0");
+}
+
+std::optional<Gen2Tag> Gen2Tag::fromText(const std::string& line) {
+    std::istringstream fields(line);
+    Gen2Tag tag;
+    std::string field;
+    for (Bytes& bank : tag.banks_) {
+        std::optional<Bytes> bytes;
+        if (!(fields >> field) || !(bytes = bytesOf(field)))
+            return std::nullopt;
+        bank = *bytes;
+    }
+    std::string killed;
+    if (!(fields >> field >> killed) || field.size() != tag.lockBits_.size() ||
+        field.find_first_not_of("0123") != std::string::npos || (killed != "0" && killed != "1") ||
+        tag.banks_[bankIndex(MemoryBank::Reserved)].size() != 2 * kReservedWords ||
+        tag.banks_[bankIndex(MemoryBank::Epc)].size() != 2 * (kEpcHeaderWords + kEpcWords))
+        return std::nullopt;
+    for (std::size_t i = 0; i < field.size(); ++i)
+        tag.lockBits_[i] = static_cast<std::uint8_t>(field[i] - '0');
+    tag.killed_ = killed == "1";
+    return tag;
 }
 
 } // namespace sim

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace sim {
 
@@ -75,11 +76,18 @@ class Gen2Tag {
     // The two lock bits of an area: password-protected (2), permanent (1).
     std::uint8_t lockBits(LockArea area) const { return lockBits_[static_cast<std::size_t>(area)]; }
 
+    // The whole tag as one line of text (its four banks in hex, its lock
+    // bits, whether killed), and back: how a simulated field outlives the
+    // process that holds it. Nothing from a line that is not one.
+    std::string text() const;
+    static std::optional<Gen2Tag> fromText(const std::string& line);
+
     // CRC-16 of the EPC Gen2 air interface: polynomial 1021, preset FFFF, the
     // result inverted.
     static std::uint16_t crc16(const Bytes& data);
 
   private:
+    Gen2Tag() = default;
     std::uint16_t word(MemoryBank bank, std::size_t index) const;
     std::uint32_t password(std::size_t firstWord) const;
     // Whether the command's password makes the tag secured; nothing when the

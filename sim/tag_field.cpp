@@ -70,6 +70,10 @@ void TagField::present(const Gen2Tag& tag, int pathLossDb) {
 }
 
 void TagField::remove(const Gen2Tag* tag) {
+    if (onLeaving)
+        for (const Entry& entry : entries_)
+            if (&entry.tag == tag)
+                onLeaving(entry.tag);
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
                                   [&](const Entry& entry) { return &entry.tag == tag; }),
                    entries_.end());
@@ -191,8 +195,11 @@ void TagField::update() {
     const Milliseconds now = now_();
     // The fresh tag is put down where the written one lay.
     for (Entry& entry : entries_)
-        if (entry.leavesAt && *entry.leavesAt <= now)
+        if (entry.leavesAt && *entry.leavesAt <= now) {
+            if (onLeaving)
+                onLeaving(entry.tag);
             entry = Entry{freshTag(), entry.pathLossDb, false, std::nullopt, {}, 0};
+        }
 }
 
 Gen2Tag TagField::freshTag() {

@@ -118,6 +118,8 @@ class TagField {
     std::uint64_t nextSerial() { return nextSerial_++; }
     // Called with every tag written, after the write.
     std::function<void(const Gen2Tag&)> onWritten;
+    // Called with a tag that leaves the field, swapped for a fresh one or killed.
+    std::function<void(const Gen2Tag&)> onLeaving;
 
   private:
     struct Entry {

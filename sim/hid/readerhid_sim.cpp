@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <mutex>
 #include <random>
 #include <string>
@@ -75,9 +76,18 @@ struct LibraryReader {
             sim::setUpFromEnvironment(reader.simulator.uhfModule());
         }
         // READERHID_SIM_WRITE_LOG names a file that gets a line "TID EPC" for
-        // every tag written, appended at once, so that it outlives the process.
+        // every tag written, appended as the frame is answered, so that it outlives the process.
         if (const char* log = std::getenv("READERHID_SIM_WRITE_LOG"))
             writeLog = open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        // READERHID_SIM_FIELD_FILE names a file that keeps the first reader's
+        // field: the tags in it and those that left it, with their memory and
+        // lock bits, saved after every frame, so that a tag stays on the
+        // antenna as it was when the program was killed, and a test can see
+        // every tag's last state.
+        if (const char* file = std::getenv("READERHID_SIM_FIELD_FILE")) {
+            fieldFile = file;
+            loadField(readers.front()->simulator.uhfModule().field());
+        }
     }
     ~LibraryReader() {
         if (writeLog >= 0)
@@ -105,10 +115,59 @@ struct LibraryReader {
                 return;
             sim::Bytes tid;
             tag.read(sim::MemoryBank::Tid, 0, 0, 0, &tid);
-            const std::string line = hexText(tid) + ' ' + hexText(tag.epc()) + '\n';
-            if (write(writeLog, line.data(), line.size()) < 0)
-                writeLog = -1;
+            pendingLog += hexText(tid) + ' ' + hexText(tag.epc()) + '\n';
         };
+    }
+
+    // One line per tag: "present LOSS TAG" or "left - TAG".
+    void loadField(sim::TagField& field) {
+        field.onLeaving = [this](const sim::Gen2Tag& tag) { leftTags.push_back(tag.text()); };
+        std::ifstream in(fieldFile);
+        std::string where;
+        std::string loss;
+        std::string tag;
+        bool cleared = false;
+        while (in >> where >> loss && std::getline(in, tag)) {
+            const std::optional<sim::Gen2Tag> restored = sim::Gen2Tag::fromText(tag);
+            if (!restored)
+                continue;
+            if (where == "left") {
+                leftTags.push_back(restored->text());
+                continue;
+            }
+            if (!cleared)
+                field.clear();
+            cleared = true;
+            field.present(*restored, std::atoi(loss.c_str()));
+        }
+    }
+
+    // After the frame's changes are saved: a line never names a write that
+    // the field file has not got.
+    void flushLog() {
+        if (writeLog >= 0 && !pendingLog.empty() &&
+            write(writeLog, pendingLog.data(), pendingLog.size()) < 0)
+            writeLog = -1;
+        pendingLog.clear();
+    }
+
+    // Written whole and renamed over the file: a kill leaves the old or the new.
+    void saveField() {
+        if (fieldFile.empty())
+            return;
+        sim::TagField& field = readers.front()->simulator.uhfModule().field();
+        std::string text;
+        for (std::size_t i = 0; i < field.size(); ++i)
+            text +=
+                "present " + std::to_string(field.pathLossDb(i)) + ' ' + field.tag(i).text() + '\n';
+        for (const std::string& tag : leftTags)
+            text += "left - " + tag + '\n';
+        if (text == savedField)
+            return;
+        const std::string temporary = fieldFile + ".tmp";
+        std::ofstream(temporary, std::ios::trunc) << text;
+        if (std::rename(temporary.c_str(), fieldFile.c_str()) == 0)
+            savedField = text;
     }
 
     PluggedReader& current() { return *readers[chosen]; }
@@ -122,6 +181,10 @@ struct LibraryReader {
     // The reply to the last frame written, until it is read.
     sim::Bytes reply;
     int writeLog = -1;
+    std::string pendingLog;
+    std::string fieldFile;
+    std::vector<std::string> leftTags;
+    std::string savedField;
 };
 
 // Built on first use and destroyed when the library is unloaded.
@@ -143,6 +206,8 @@ READERHID_EXPORT int hidWriteData(int, int count, unsigned char* data) {
     if (plugged.exchangesLeft > 0)
         --plugged.exchangesLeft;
     r.reply = plugged.simulator.exchange(sim::Bytes(data, data + count));
+    r.saveField();
+    r.flushLog();
     return count;
 }
 

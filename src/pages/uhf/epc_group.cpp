@@ -5,13 +5,16 @@
 #include "protocol/conversion.h"
 #include "protocol/frames.h"
 #include "protocol/hex_text.h"
-#include "uhf/epc_issuer.h"
 #include "uhf/epc_number.h"
 #include "uhf/gs1_epc.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
@@ -23,6 +26,13 @@ const QString noData = QStringLiteral("error,no data  receive..   ");
 
 // Automatic issuing pauses Edit61 plus this many milliseconds between attempts.
 constexpr int pauseExtra = 100;
+
+// Where the key file "写后锁定" uses is kept.
+const QString keyFileSetting = QStringLiteral("issuing/accessKeyFile");
+
+QSettings settings() {
+    return QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"));
+}
 
 } // namespace
 
@@ -85,6 +95,23 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     settingsRow->addWidget(pause_);
     settingsRow->addWidget(makeLabel(this, tr("毫秒   ")));
 
+    // Off by default: automatic issuing then writes as it always has.
+    lockAfterWrite_ = makeCheckBox(this, "LockAfterWriteCheck", tr("写后锁定"));
+    lockAfterWrite_->setToolTip(
+        tr("写卡并读回后，给每个标签设置由密钥和TID生成的访问密码，锁定EPC和访问密码，并验证"));
+    auto* keyButton = makeButton(this, "AccessKeyButton", tr("密钥文件..."));
+    connect(keyButton, &QPushButton::clicked, this, &EpcGroup::chooseKeyFile);
+    keyFile_ = makeLabel(this, QString());
+    keyFile_->setObjectName(QStringLiteral("AccessKeyPath"));
+    keyFile_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the page; the whole of it is in the tool tip.
+    keyFile_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    showKeyFile();
+    auto* lockRow = new QHBoxLayout;
+    lockRow->addWidget(lockAfterWrite_);
+    lockRow->addWidget(keyButton);
+    lockRow->addWidget(keyFile_, 1);
+
     // One descriptor per button: control name, caption, handler.
     const struct {
         const char* name;
@@ -115,6 +142,7 @@ EpcGroup::EpcGroup(PageContext& context, QWidget* parent)
     column->addWidget(number_);
     column->addLayout(stepRow);
     column->addLayout(settingsRow);
+    column->addLayout(lockRow);
     column->addLayout(buttonRow);
 }
 
@@ -227,6 +255,13 @@ bool EpcGroup::writeCard() {
 
 void EpcGroup::CheckBox20Click() {
     const QPointer<EpcGroup> alive(this);
+    lock_.reset();
+    if (issuing_->isChecked() && lockAfterWrite_->isChecked() && !startLocking()) {
+        issuing_->setChecked(false);
+        return;
+    }
+    if (issuer_)
+        issuer_->setLock(lock_);
     showIssuingCaption();
     repeatWhileChecked(issuing_, [this] {
         if (!(journal_ ? issueWithJournal() : writeCard())) {
@@ -285,8 +320,7 @@ void EpcGroup::useJournal(IssuingJournal* journal) {
     ReaderLink& link = context_.link;
     if (const std::optional<IssuingJournal::Series> series =
             journal_->lastSeries(journal_->station())) {
-        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series, journal_->station());
-        issuer_->tagDone = tagRemover(link.device());
+        makeIssuer(*series);
         const EpcIssuer::Settlement settled = issuer_->settlePending();
         for (const IssuingJournal::Record& record : settled.uncertain)
             link.log(tr("卡号 %1 写卡结果不明（标签 %2 不在场），此号不再使用   ")
@@ -323,8 +357,9 @@ bool EpcGroup::issueWithJournal() {
             context_.showError(journal_->errorText());
             return false;
         }
-        issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, *series, journal_->station());
-        issuer_->tagDone = tagRemover(link.device());
+        makeIssuer(*series);
+        if (!keyFitsSeries())
+            return false;
     }
 
     attempting_ = true;
@@ -345,11 +380,13 @@ bool EpcGroup::issueWithJournal() {
     case EpcIssuer::Event::Skipped:
         link.log(tr("标签 %1 已发卡号 %2，不再写   ").arg(attempt.tid, attempt.epc) + link.time() +
                  kCrLf);
+        logLock(attempt.tid, attempt.lock, attempt.lockDetail);
         break;
     case EpcIssuer::Event::Issued:
         link.log(tr("写卡成功,卡号") + attempt.epc);
         logGs1(attempt.epc);
         epcbuf_->setText(attempt.epc);
+        logLock(attempt.tid, attempt.lock, attempt.lockDetail);
         break;
     case EpcIssuer::Event::NotWritten:
         link.log(tr("写卡失败   ") + link.time() + kCrLf);
@@ -366,4 +403,91 @@ bool EpcGroup::issueWithJournal() {
     }
     showSeries();
     return true;
+}
+
+void EpcGroup::makeIssuer(const IssuingJournal::Series& series) {
+    issuer_ = std::make_unique<EpcIssuer>(operations_, *journal_, series, journal_->station());
+    issuer_->tagDone = tagRemover(context_.link.device());
+    issuer_->setLock(lock_);
+}
+
+bool EpcGroup::startLocking() {
+    if (!journal_) {
+        context_.showError(tr("写后锁定要把每个标签的锁定记入发卡记录：请先勾选“系统 → "
+                              "自动发卡使用发卡记录”"));
+        return false;
+    }
+    const QString file = settings().value(keyFileSetting).toString();
+    if (file.isEmpty()) {
+        context_.showError(tr("写后锁定需要密钥文件：请先点“密钥文件...”选择"));
+        return false;
+    }
+    QString why;
+    const std::optional<AccessKey> key = AccessKey::load(file, &why);
+    if (!key) {
+        context_.showError(why);
+        return false;
+    }
+    uhf::LockPlan plan;
+    plan.set(uhf::LockArea::Epc, uhf::LockAction::Lock)
+        .set(uhf::LockArea::AccessPassword, uhf::LockAction::Lock);
+    lock_ = EpcIssuer::LockSetup{plan, *key};
+    if (!issuer_)
+        return true;
+    issuer_->setLock(lock_);
+    if (!keyFitsSeries())
+        return false;
+    const EpcIssuer::Settlement settled = issuer_->settlePending();
+    for (const IssuingJournal::Record& record : settled.locked + settled.lockLeft)
+        logLock(record.tid, record.lock, QString());
+    return true;
+}
+
+bool EpcGroup::keyFitsSeries() {
+    if (!lock_)
+        return true;
+    const QString id = lock_->key.id();
+    for (const QString& other : journal_->keyIds(issuer_->series().id))
+        if (other != id) {
+            context_.showError(tr("此系列的标签是用密钥 %1 锁定的，不是所选密钥 %2：请选择密钥 "
+                                  "%1 的文件")
+                                   .arg(other, id));
+            return false;
+        }
+    return true;
+}
+
+void EpcGroup::chooseKeyFile() {
+    const QString file = QFileDialog::getOpenFileName(this, tr("选择密钥文件"),
+                                                      settings().value(keyFileSetting).toString());
+    if (file.isEmpty())
+        return;
+    QString why;
+    if (!AccessKey::load(file, &why)) {
+        context_.showError(why);
+        return;
+    }
+    settings().setValue(keyFileSetting, file);
+    showKeyFile();
+}
+
+void EpcGroup::showKeyFile() {
+    const QString file = settings().value(keyFileSetting).toString();
+    keyFile_->setText(file.isEmpty() ? tr("未选择密钥文件") : file);
+    keyFile_->setToolTip(file);
+}
+
+void EpcGroup::logLock(const QString& tid, const IssuingJournal::Lock& lock,
+                       const QString& detail) {
+    if (!lock.inUse())
+        return;
+    ReaderLink& link = context_.link;
+    const QString why = detail.isEmpty() ? QString() : QStringLiteral("：") + detail;
+    const QString said =
+        lock.verified == IssuingJournal::Step::Done
+            ? tr("标签 %1 已锁定并验证（%2）").arg(tid, lock.plan)
+        : lock.failed()
+            ? tr("标签 %1 锁定失败（%2）%3").arg(tid, lockText(lock), why)
+            : tr("标签 %1 锁定未完成（%2），标签再次出现时补做%3").arg(tid, lockText(lock), why);
+    link.log(said + QStringLiteral("   ") + link.time() + kCrLf);
 }

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "pages/page_context.h"
+#include "uhf/epc_issuer.h"
 #include "uhf/epc_operations.h"
 
 #include <QGroupBox>
 #include <memory>
+#include <optional>
 
-class EpcIssuer;
 class IssuingJournal;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -52,6 +54,17 @@ class EpcGroup : public QGroupBox {
     bool issueWithJournal();
     void showSeries();
     void logGs1(const QString& epc);
+    // An issuer of the series for the journal's station, with the lock set up.
+    void makeIssuer(const IssuingJournal::Series& series);
+    // "写后锁定" on: the key from the settings is loaded and the lock set up,
+    // the unfinished locks of the station settled; false after the error box.
+    bool startLocking();
+    // A series already locked with another key is not continued with this one.
+    bool keyFitsSeries();
+    // The key file chosen with "密钥文件...", kept in the settings.
+    void chooseKeyFile();
+    void showKeyFile();
+    void logLock(const QString& tid, const IssuingJournal::Lock& lock, const QString& detail);
 
     PageContext& context_;
     EpcOperations operations_;
@@ -70,4 +83,7 @@ class EpcGroup : public QGroupBox {
     bool attempting_ = false;
     bool gs1_ = false;
     QPushButton* gs1Start_;
+    QCheckBox* lockAfterWrite_; // LockAfterWriteCheck
+    QLabel* keyFile_;           // the key file's path
+    std::optional<EpcIssuer::LockSetup> lock_;
 };

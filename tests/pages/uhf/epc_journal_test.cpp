@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -105,7 +107,8 @@ class EpcJournalTest : public QObject {
         QFile csv(dir.filePath("journal.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = csv.readAll().split('\n');
-        QCOMPARE(rows.first(), QByteArray("id,series,epc,tid,station,time,outcome,uri,lock,key_id"));
+        QCOMPARE(rows.first(),
+                 QByteArray("id,series,epc,tid,station,time,outcome,uri,lock,key_id"));
         QCOMPARE(rows.size(), 7); // header, five records, the empty end
         QVERIFY(rows[5].contains(number(5).toLatin1() + ",E28011052000000000000005,"));
 
@@ -165,6 +168,61 @@ class EpcJournalTest : public QObject {
         QVERIFY(journal.open(address, IssuingJournal::Access::Read));
         QCOMPARE(ConfigurationRecord(journal.database()).applications().size(), 1);
         QCOMPARE(journal.records().size(), 2);
+    }
+
+    // "写后锁定": each tag issued gets its own password and is locked and
+    // verified, one line each; it needs the journal and a usable key file.
+    void lockAfterWriteLocksEachTag() {
+        QTemporaryDir dir;
+        const QString key = dir.filePath("line.key");
+        QFile file(key);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f\n");
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QSettings settings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"));
+        settings.setValue("issuing/accessKeyFile", key);
+        settings.sync();
+        qputenv("RFID_JOURNAL", dir.filePath("lock.sqlite").toLocal8Bit());
+        const auto restore = qScopeGuard([] {
+            qunsetenv("RFID_JOURNAL");
+            QSettings(QStringLiteral("rfid-setup"), QStringLiteral("rfid-setup"))
+                .remove("issuing/accessKeyFile");
+        });
+        InstallerDevice device;
+        FormFixture f(device);
+        QCOMPARE(f.find<QLabel>("AccessKeyPath")->text(), key);
+        auto* lock = f.find<QCheckBox>("LockAfterWriteCheck");
+        QVERIFY(!lock->isChecked());
+        lock->setChecked(true);
+        f.find<QLineEdit>("Edit61")->setText("0");
+        // Without the journal the locks could not be recorded: refused.
+        f.click("CheckBox20");
+        QVERIFY(!f.find<QCheckBox>("CheckBox20")->isChecked());
+        QCOMPARE(f.errors, QStringList{"写后锁定要把每个标签的锁定记入发卡记录：请先勾选“系统 → "
+                                       "自动发卡使用发卡记录”"});
+        f.errors.clear();
+
+        f.form.findChild<QAction*>("JournalOptIn")->trigger();
+        f.find<QLineEdit>("Edit54")->setText(number(1));
+        const QStringList lines = issue(device, f, {blankTag(0x41), blankTag(0x42)});
+        QVERIFY(f.errors.isEmpty());
+        QCOMPARE(
+            lines,
+            (QStringList{"写卡成功,卡号" + number(1),
+                         "标签 E28011052000000000000041 已锁定并验证（access=lock,epc=lock）   " +
+                             FormFixture::time(),
+                         "", "写卡成功,卡号" + number(2),
+                         "标签 E28011052000000000000042 已锁定并验证（access=lock,epc=lock）   " +
+                             FormFixture::time(),
+                         ""}));
+        const sim::Gen2Tag& last = device.field().tag(0);
+        QCOMPARE(int(last.lockBits(sim::LockArea::Epc)), 0b10);
+        QCOMPARE(int(last.lockBits(sim::LockArea::AccessPassword)), 0b10);
+        IssuingJournal journal;
+        QVERIFY(journal.open(dir.filePath("lock.sqlite"), IssuingJournal::Access::Read));
+        QCOMPARE(lockText(journal.records().at(0).lock), "access=lock,epc=lock verified");
+        f.form.findChild<QAction*>("JournalOptIn")->trigger();
     }
 
     // The window issues as the station named in its settings, held while the
