@@ -21,6 +21,17 @@
     </message>
 </context>
 <context>
+    <name>EpcIssuer</name>
+    <message>
+        <source>锁定没有生效：不用访问密码也能写入EPC</source>
+        <translation>The lock did not take: the EPC can be written without the access password</translation>
+    </message>
+    <message>
+        <source>锁定没有生效：不用访问密码也能读出访问密码</source>
+        <translation>The lock did not take: the access password can be read without it</translation>
+    </message>
+</context>
+<context>
     <name>EpcOperations</name>
     <message>
         <source>读标签失败.....</source>

@@ -126,6 +126,50 @@
         <source>卡号 %1 写卡结果不明，此号不再使用   </source>
         <translation>EPC %1: write outcome unknown; this number is not used again   </translation>
     </message>
+    <message>
+        <source>写后锁定</source>
+        <translation>Lock after writing</translation>
+    </message>
+    <message>
+        <source>写卡并读回后，给每个标签设置由密钥和TID生成的访问密码，锁定EPC和访问密码，并验证</source>
+        <translation>After writing and reading back, give each tag an access password derived from the key and its TID, lock the EPC and the access password, and verify</translation>
+    </message>
+    <message>
+        <source>密钥文件...</source>
+        <translation>Key file...</translation>
+    </message>
+    <message>
+        <source>写后锁定要把每个标签的锁定记入发卡记录：请先勾选“系统 → 自动发卡使用发卡记录”</source>
+        <translation>Locking after writing records each tag&apos;s lock in the issuing journal: first tick &quot;System → Use the journal for automatic issuing&quot;</translation>
+    </message>
+    <message>
+        <source>写后锁定需要密钥文件：请先点“密钥文件...”选择</source>
+        <translation>Locking after writing needs a key file: choose one with &quot;Key file...&quot;</translation>
+    </message>
+    <message>
+        <source>此系列的标签是用密钥 %1 锁定的，不是所选密钥 %2：请选择密钥 %1 的文件</source>
+        <translation>This series&apos; tags were locked with key %1, not with the chosen key %2: choose the file of key %1</translation>
+    </message>
+    <message>
+        <source>选择密钥文件</source>
+        <translation>Choose the key file</translation>
+    </message>
+    <message>
+        <source>未选择密钥文件</source>
+        <translation>No key file chosen</translation>
+    </message>
+    <message>
+        <source>标签 %1 已锁定并验证（%2）</source>
+        <translation>Tag %1 locked and verified (%2)</translation>
+    </message>
+    <message>
+        <source>标签 %1 锁定失败（%2）%3</source>
+        <translation>Tag %1: lock failed (%2)%3</translation>
+    </message>
+    <message>
+        <source>标签 %1 锁定未完成（%2），标签再次出现时补做%3</source>
+        <translation>Tag %1: lock unfinished (%2), finished when the tag is seen again%3</translation>
+    </message>
 </context>
 <context>
     <name>EpcisExportDialog</name>
