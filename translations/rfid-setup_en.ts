@@ -140,7 +140,7 @@
     </message>
     <message>
         <source>写后锁定要把每个标签的锁定记入发卡记录：请先勾选“系统 → 自动发卡使用发卡记录”</source>
-        <translation>Locking after writing records each tag&apos;s lock in the issuing journal: first tick &quot;System → Use the journal for automatic issuing&quot;</translation>
+        <translation>Locking after writing records each tag&apos;s lock in the issuing journal: first tick &quot;System → Record automatic issuing in the journal&quot;</translation>
     </message>
     <message>
         <source>写后锁定需要密钥文件：请先点“密钥文件...”选择</source>
