@@ -167,10 +167,9 @@ class IssueLockCliTest : public QObject {
                                    "--make-key FILE)";
         QTest::newRow("key readable by others")
             << lockOptions("@open.key")
-            << "(mode 0644); make it readable by its owner only: "
-               "chmod 600 @open.key";
+            << "（权限 0644）：请让它只有属主能读：chmod 600 @open.key";
         QTest::newRow("no key file") << lockOptions("@missing.key") << "@missing.key: ";
-        QTest::newRow("not a key") << lockOptions("@short.key") << "does not hold a key";
+        QTest::newRow("not a key") << lockOptions("@short.key") << "里不是密钥";
         QTest::newRow("tid") << QStringList{"--lock", "tid", "--access-key", "@good.key"}
                              << "issue: --lock takes epc, access or epc,access, not 'tid'";
         QTest::newRow("twice") << QStringList{"--lock", "epc,epc", "--access-key", "@good.key"}

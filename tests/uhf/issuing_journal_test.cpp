@@ -413,11 +413,11 @@ class IssuingJournalTest : public QObject {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("refusal"); // after the note's path
         QTest::newRow("a fifo") << "fifo"
-                                << " is not a regular file of this user";
+                                << " 不是本用户的普通文件：请查看并删除它，再重新开始";
         QTest::newRow("a folder") << "folder"
                                   << ": Is a directory";
         QTest::newRow("another user's file") << "foreign"
-                                             << " is not a regular file of this user";
+                                             << " 不是本用户的普通文件：请查看并删除它，再重新开始";
         QTest::newRow("a fifo beside a held station") << "held"
                                                       << "";
     }
@@ -461,7 +461,7 @@ class IssuingJournalTest : public QObject {
         if (kind == QLatin1String("held")) {
             QCOMPARE(int(status), int(Status::Conflict));
             QCOMPARE(journal.errorText(),
-                     QString("station a is in use by another process (starting)"));
+                     QString("工位 a 正被另一个进程使用（正在启动）：请先结束那个进程，或换一个工位名称"));
             return;
         }
         QCOMPARE(int(status), int(Status::Failed));
