@@ -166,8 +166,7 @@ class IssueLockCliTest : public QObject {
                                 << "issue: --lock needs --access-key FILE (make one with issue "
                                    "--make-key FILE)";
         QTest::newRow("key readable by others")
-            << lockOptions("@open.key")
-            << "（权限 0644）：请让它只有属主能读：chmod 600 @open.key";
+            << lockOptions("@open.key") << "（权限 0644）：请让它只有属主能读：chmod 600 @open.key";
         QTest::newRow("no key file") << lockOptions("@missing.key") << "@missing.key: ";
         QTest::newRow("not a key") << lockOptions("@short.key") << "里不是密钥";
         QTest::newRow("tid") << QStringList{"--lock", "tid", "--access-key", "@good.key"}

@@ -460,8 +460,10 @@ class IssuingJournalTest : public QObject {
         QVERIFY(!waited);
         if (kind == QLatin1String("held")) {
             QCOMPARE(int(status), int(Status::Conflict));
-            QCOMPARE(journal.errorText(),
-                     QString("工位 a 正被另一个进程使用（正在启动）：请先结束那个进程，或换一个工位名称"));
+            QCOMPARE(
+                journal.errorText(),
+                QString(
+                    "工位 a 正被另一个进程使用（正在启动）：请先结束那个进程，或换一个工位名称"));
             return;
         }
         QCOMPARE(int(status), int(Status::Failed));
