@@ -1,10 +1,13 @@
 // page_screenshot INDEX OUT.png: the main window showing page INDEX, saved as
 // a picture; with INDEX "reader", the reader dialog instead. Run it under
-// xvfb-run (or with QT_QPA_PLATFORM=offscreen).
+// xvfb-run (or with QT_QPA_PLATFORM=offscreen); the language is chosen as
+// the program chooses it (LANG=en_US.UTF-8 for English).
 #include "app/main_window.h"
+#include "app/qt_translation.h"
 #include "app/reader_dialog.h"
 #include "app/styles.h"
 #include "protocol/reader_device.h"
+#include "settings/language.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +22,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    language::install(language::choose(TForm1::savedLanguage()),
+                      {QString::fromLatin1(language::kCoreCatalog),
+                       QString::fromLatin1(language::kWindowCatalog)});
+    installQtTranslation();
     styles::applyStartup();
     SystemClock clock;
     LibraryDevice device;

@@ -914,19 +914,19 @@
     </message>
     <message>
         <source>扇区   </source>
-        <translation>Bank   </translation>
+        <translation>Bank </translation>
     </message>
     <message>
         <source>密码   </source>
-        <translation>Password   </translation>
+        <translation>Password </translation>
     </message>
     <message>
         <source>地址   </source>
-        <translation>Address   </translation>
+        <translation>Address </translation>
     </message>
     <message>
         <source>长度     </source>
-        <translation>Length     </translation>
+        <translation>Length </translation>
     </message>
     <message>
         <source>设置 %1 成功   </source>
