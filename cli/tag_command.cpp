@@ -23,31 +23,6 @@ constexpr int wordSpace = 0x10000;
 // the User memory of most chips.
 constexpr int defaultWords[] = {4, 8, 6, 32};
 
-const char* description(const QString& action) {
-    if (action == QLatin1String("read"))
-        return "tag read: read words of one tag's memory bank (reserved, epc, tid or user); a TID "
-               "read from word 0 also shows the class, mask designer and model. The tag is the "
-               "one in the field, or the one --tid or --epc names.";
-    if (action == QLatin1String("write"))
-        return "tag write HEX: write whole words (4 hex digits each) into one tag's memory bank "
-               "from word N. The tag is the one in the field, or the one --tid or --epc names.";
-    if (action == QLatin1String("set-password"))
-        return "tag set-password access|kill HEX: set one tag's access password (Reserved words "
-               "2-3) or kill password (words 0-1), 8 hex digits; 00000000 removes it. Where the "
-               "password is locked, give the current access password with --access-password.";
-    if (action == QLatin1String("lock"))
-        return "tag lock AREA=ACTION[,AREA=ACTION...]: one lock command for one tag. Areas: kill "
-               "(the kill password), access (the access password), epc, tid, user. Actions: "
-               "open, lock (writable only with the access password), permalock, permaopen. The "
-               "permanent actions can never be undone and are sent only with --permanent. A "
-               "tag's lock state cannot be read back.";
-    if (action == QLatin1String("kill"))
-        return "tag kill: silence one tag for good with its kill password. A tag whose kill "
-               "password is 00000000 cannot be killed.";
-    return "tag password: the access password that issuing with --access-key gives the tag with "
-           "this TID (no reader needed).";
-}
-
 // The options of an action, and only those in its help; the common options
 // go before the command or, for the reader's actions, after it as well.
 void addOptions(QCommandLineParser& parser, const QString& action) {
@@ -378,27 +353,11 @@ int setPasswordAction(const CommandParser& command) {
 
 // AREA=ACTION[,AREA=ACTION...] as a lock plan: -1 when good.
 int lockPlanArgument(const CommandParser& command, const QString& text, uhf::LockPlan* plan) {
-    const QString areas = QStringLiteral("areas kill, access, epc, tid, user");
-    const QString actions = QStringLiteral("actions open, lock, permalock, permaopen");
-    for (const QString& part : text.split(QLatin1Char(','))) {
-        uhf::LockArea area;
-        uhf::LockAction action;
-        QString problem;
-        if (part.count(QLatin1Char('=')) != 1)
-            problem =
-                QStringLiteral("give AREA=ACTION, not '%1' (%2; %3)").arg(part, areas, actions);
-        else if (!uhf::lockAreaFromName(part.section(QLatin1Char('='), 0, 0), &area))
-            problem = QStringLiteral("no area '%1' (%2)")
-                          .arg(part.section(QLatin1Char('='), 0, 0), areas);
-        else if (!uhf::lockActionFromName(part.section(QLatin1Char('='), 1), &action))
-            problem = QStringLiteral("no action '%1' (%2)")
-                          .arg(part.section(QLatin1Char('='), 1), actions);
-        else if (plan->action(area))
-            problem = QStringLiteral("%1 is given twice").arg(uhf::lockAreaName(area));
-        if (!problem.isEmpty())
-            return usageError(command.name(), command.name() + QStringLiteral(": ") + problem);
-        plan->set(area, action);
-    }
+    QString problem;
+    const std::optional<uhf::LockPlan> read = uhf::LockPlan::fromText(text, &problem);
+    if (!read)
+        return usageError(command.name(), command.name() + QStringLiteral(": ") + problem);
+    *plan = *read;
     return -1;
 }
 
@@ -501,19 +460,40 @@ int passwordAction(const CommandParser& command) {
 const struct {
     const char* name;
     const char* summary;
+    const char* description; // the action's --help
     int minPositional;
     int maxPositional;
     int (*run)(const CommandParser& command);
 } kActions[] = {
-    {"read", "--bank BANK [--word N] [--count N]: words of a tag's memory", 0, 0, readAction},
-    {"write", "--bank BANK --word N HEX: write whole words into a tag's memory", 1, 2 * wordSpace,
-     writeAction},
-    {"set-password", "access|kill HEX: set a tag's access or kill password", 2, 2,
-     setPasswordAction},
-    {"lock", "AREA=ACTION[,AREA=ACTION...]: lock or open areas of a tag", 1, 1, lockAction},
-    {"kill", "--kill-password HEX: silence a tag for good", 0, 0, killAction},
-    {"password", "--tid TID --access-key FILE: a tag's access password as issuing derives it", 0, 0,
-     passwordAction},
+    {"read", "--bank BANK [--word N] [--count N]: words of a tag's memory",
+     "tag read: read words of one tag's memory bank (reserved, epc, tid or user); a TID "
+     "read from word 0 also shows the class, mask designer and model. The tag is the "
+     "one in the field, or the one --tid or --epc names.",
+     0, 0, readAction},
+    {"write", "--bank BANK --word N HEX: write whole words into a tag's memory",
+     "tag write HEX: write whole words (4 hex digits each) into one tag's memory bank "
+     "from word N. The tag is the one in the field, or the one --tid or --epc names.",
+     1, 2 * wordSpace, writeAction},
+    {"set-password", "access|kill HEX: set a tag's access or kill password",
+     "tag set-password access|kill HEX: set one tag's access password (Reserved words "
+     "2-3) or kill password (words 0-1), 8 hex digits; 00000000 removes it. Where the "
+     "password is locked, give the current access password with --access-password.",
+     2, 2, setPasswordAction},
+    {"lock", "AREA=ACTION[,AREA=ACTION...]: lock or open areas of a tag",
+     "tag lock AREA=ACTION[,AREA=ACTION...]: one lock command for one tag. Areas: kill "
+     "(the kill password), access (the access password), epc, tid, user. Actions: "
+     "open, lock (writable only with the access password), permalock, permaopen. The "
+     "permanent actions can never be undone and are sent only with --permanent. A "
+     "tag's lock state cannot be read back.",
+     1, 1, lockAction},
+    {"kill", "--kill-password HEX: silence a tag for good",
+     "tag kill: silence one tag for good with its kill password. A tag whose kill "
+     "password is 00000000 cannot be killed.",
+     0, 0, killAction},
+    {"password", "--tid TID --access-key FILE: a tag's access password as issuing derives it",
+     "tag password: the access password that issuing with --access-key gives the tag with "
+     "this TID (no reader needed).",
+     0, 0, passwordAction},
 };
 
 } // namespace
@@ -530,7 +510,7 @@ int tagCommand(const QStringList& arguments) {
         return actionHelp(QStringLiteral("tag"), actions, action);
     }
     CommandParser command(QStringLiteral("tag ") + action,
-                          QString::fromLatin1(description(action)));
+                          QString::fromLatin1(runner->description));
     addOptions(command.parser(), action);
     const int parsed =
         command.parse(arguments.mid(1), runner->minPositional, runner->maxPositional);

@@ -27,20 +27,6 @@ quint32 passwordValue(const QString& hex) {
     return hex::digitsOf(hex).toUInt(nullptr, 16);
 }
 
-// The plan as a record keeps it ("epc=lock,access=lock").
-std::optional<uhf::LockPlan> planOf(const QString& text) {
-    uhf::LockPlan plan;
-    for (const QString& part : text.split(',', Qt::SkipEmptyParts)) {
-        uhf::LockArea area;
-        uhf::LockAction action;
-        if (!uhf::lockAreaFromName(part.section('=', 0, 0), &area) ||
-            !uhf::lockActionFromName(part.section('=', 1), &action))
-            return std::nullopt;
-        plan.set(area, action);
-    }
-    return plan.isEmpty() ? std::nullopt : std::optional(plan);
-}
-
 // A step that did not answer, or found no tag, is not known to have happened:
 // settling tries it again. A refusal is final.
 LockStep stepOf(TagOutcome outcome) {
@@ -95,7 +81,8 @@ bool EpcIssuer::release(const IssuingJournal::Record& record) {
 }
 
 bool EpcIssuer::canLock(const IssuingJournal::Lock& lock) const {
-    return lock_ && lock.unfinished() && lock.keyId == lock_->key.id() && planOf(lock.plan);
+    return lock_ && lock.unfinished() && lock.keyId == lock_->key.id() &&
+           uhf::LockPlan::fromText(lock.plan);
 }
 
 void EpcIssuer::reached(Step step) {
@@ -112,7 +99,7 @@ void EpcIssuer::noteRefusal(const QString& refusal) {
 
 bool EpcIssuer::lockTag(IssuingJournal::Record& record, QString* detail) {
     IssuingJournal::Lock& lock = record.lock;
-    const uhf::LockPlan plan = *planOf(lock.plan);
+    const uhf::LockPlan plan = *uhf::LockPlan::fromText(lock.plan);
     const quint32 password = passwordValue(lock_->key.password(record.tid));
     uhf::TagAccess access(operations_.link());
     const QByteArray epc = hex::toBytes(record.epc);

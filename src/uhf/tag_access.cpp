@@ -149,6 +149,34 @@ QString LockPlan::text() const {
     return parts.join(',');
 }
 
+std::optional<LockPlan> LockPlan::fromText(const QString& text, QString* problem) {
+    const QString areas = QStringLiteral("areas kill, access, epc, tid, user");
+    const QString actions = QStringLiteral("actions open, lock, permalock, permaopen");
+    LockPlan plan;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        const QString areaText = part.section(QLatin1Char('='), 0, 0);
+        const QString actionText = part.section(QLatin1Char('='), 1);
+        LockArea area;
+        LockAction action;
+        QString why;
+        if (part.count(QLatin1Char('=')) != 1)
+            why = QStringLiteral("give AREA=ACTION, not '%1' (%2; %3)").arg(part, areas, actions);
+        else if (!lockAreaFromName(areaText, &area))
+            why = QStringLiteral("no area '%1' (%2)").arg(areaText, areas);
+        else if (!lockActionFromName(actionText, &action))
+            why = QStringLiteral("no action '%1' (%2)").arg(actionText, actions);
+        else if (plan.action(area))
+            why = QStringLiteral("%1 is given twice").arg(lockAreaName(area));
+        if (!why.isEmpty()) {
+            if (problem)
+                *problem = why;
+            return std::nullopt;
+        }
+        plan.set(area, action);
+    }
+    return plan;
+}
+
 QString TidInfo::className() const {
     switch (tidClass) {
     case 0xE2:

@@ -64,6 +64,10 @@ class LockPlan {
     QString payloadHex() const;
     // "access=lock,epc=lock" in area order; empty for an empty plan.
     QString text() const;
+    // Reads AREA=ACTION[,AREA=ACTION...], as text() writes it and the command
+    // line takes it: nothing for a bad part or an area named twice, with
+    // what is wrong (in the command line's words) in *problem.
+    static std::optional<LockPlan> fromText(const QString& text, QString* problem = nullptr);
 
   private:
     std::array<std::optional<LockAction>, lockAreaCount> actions_;
