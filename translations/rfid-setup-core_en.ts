@@ -148,6 +148,42 @@
         <source>发卡记录 %1 在使用中被删除或替换，已停止：请把原来的文件放回原处，再重新开始</source>
         <translation>the journal %1 was deleted or replaced while in use; stopped: put the original file back, then start again</translation>
     </message>
+    <message>
+        <source>不是发卡记录的地址：“%1”（应为文件路径、sqlite:路径或 postgresql://[用户[:密码]@]主机[:端口]/数据库）</source>
+        <translation>not a journal address: &apos;%1&apos; (a file path, sqlite:PATH or postgresql://[user[:password]@]host[:port]/database)</translation>
+    </message>
+    <message>
+        <source>步长须为 1 或更大的十六进制数，不能是“%1”</source>
+        <translation>the step is a hex number of 1 or more, not &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>步长 %1 比起始号 %2 的位数多：请用更短的步长</source>
+        <translation>the step %1 is wider than the start %2: give a shorter step</translation>
+    </message>
+    <message>
+        <source>最后号 %1 不在起始号 %2 之后：请改正最后号</source>
+        <translation>the last number %1 does not follow the start %2: correct the last number</translation>
+    </message>
+    <message>
+        <source>系列到 %1 已用完：请开始一个新的系列</source>
+        <translation>series exhausted after %1: start a new series</translation>
+    </message>
+    <message>
+        <source>记录 %1 没有改为 %2：它不是工位 %3 未完成的记录</source>
+        <translation>record %1 was not changed to %2: it is not an open record of station %3</translation>
+    </message>
+    <message>
+        <source>记录 %1 不是工位 %2 的记录</source>
+        <translation>record %1 is not a record of station %2</translation>
+    </message>
+    <message>
+        <source>地址选项“%1”不能传给数据库：请去掉或改正它</source>
+        <translation>the address option &apos;%1&apos; cannot be passed on: remove or correct it</translation>
+    </message>
+    <message>
+        <source>%1 处没有发卡记录</source>
+        <translation>no journal at %1</translation>
+    </message>
 </context>
 <context>
     <name>LibraryDevice</name>

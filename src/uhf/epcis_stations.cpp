@@ -1,5 +1,6 @@
 #include "epcis_stations.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -18,7 +19,9 @@ bool EpcisStations::hasTables() {
 
 bool EpcisStations::prepare() {
     if (!db_.isOpen())
-        return fail(QStringLiteral("open"), QStringLiteral("the journal is not open"));
+        return fail(
+            QStringLiteral("open"),
+            QCoreApplication::translate("IssuingJournal", "发卡记录没有打开：请先打开发卡记录"));
     if (hasTables())
         return true;
     const QString statements[] = {

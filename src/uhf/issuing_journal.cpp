@@ -297,8 +297,9 @@ std::optional<IssuingJournal::Address> IssuingJournal::parseAddress(const QStrin
             address.display = address.file;
         return address;
     }
-    *error = QStringLiteral("not a journal address: '%1' (a file path, sqlite:PATH or "
-                            "postgresql://[user[:password]@]host[:port]/database)")
+    *error = QCoreApplication::translate("IssuingJournal",
+                                         "不是发卡记录的地址：“%1”（应为文件路径、sqlite:路径或 "
+                                         "postgresql://[用户[:密码]@]主机[:端口]/数据库）")
                  .arg(address.display);
     return std::nullopt;
 }
@@ -426,9 +427,13 @@ QString IssuingJournal::seriesProblem(const QString& start, const QString& step,
                                       const QString& last) {
     const QString value = stepValue(step);
     if (hex::digitsOf(step) != step || value == QLatin1String("0"))
-        return QStringLiteral("the step is a hex number of 1 or more, not '%1'").arg(step);
+        return QCoreApplication::translate("IssuingJournal",
+                                           "步长须为 1 或更大的十六进制数，不能是“%1”")
+            .arg(step);
     if (value.size() > start.size())
-        return QStringLiteral("the step %1 is wider than the start %2").arg(step, start);
+        return QCoreApplication::translate("IssuingJournal",
+                                           "步长 %1 比起始号 %2 的位数多：请用更短的步长")
+            .arg(step, start);
     const QString end = last.isEmpty() ? largestOfWidth(start) : last;
     try {
         addhex(start, value, reverse);
@@ -437,7 +442,9 @@ QString IssuingJournal::seriesProblem(const QString& start, const QString& step,
         return error.message();
     }
     if (end.size() != start.size() || compareNumbers(start, end, reverse) > 0)
-        return QStringLiteral("the last number %1 does not follow the start %2").arg(end, start);
+        return QCoreApplication::translate("IssuingJournal",
+                                           "最后号 %1 不在起始号 %2 之后：请改正最后号")
+            .arg(end, start);
     return QString();
 }
 
@@ -528,7 +535,8 @@ IssuingJournal::Status IssuingJournal::nextNumberLocked(const Series& series, QS
     }
     if (!number->isEmpty())
         return Status::Ok;
-    error_ = QStringLiteral("series exhausted after %1").arg(series.last);
+    error_ = QCoreApplication::translate("IssuingJournal", "系列到 %1 已用完：请开始一个新的系列")
+                 .arg(series.last);
     return Status::Exhausted;
 }
 
@@ -645,7 +653,9 @@ IssuingJournal::Status IssuingJournal::reserveOnServer(const Series& series, Rec
     if (answer == 0)
         return Status::Ok;
     if (answer == 3) {
-        error_ = QStringLiteral("series exhausted after %1").arg(series.last);
+        error_ =
+            QCoreApplication::translate("IssuingJournal", "系列到 %1 已用完：请开始一个新的系列")
+                .arg(series.last);
         return Status::Exhausted;
     }
     error_ = heldText(answer - 1, record.epc, record.tid);
@@ -681,8 +691,8 @@ bool IssuingJournal::resolve(qint64 id, Outcome outcome) {
         return fail(QStringLiteral("更新"), query->lastError().text());
     if (query->numRowsAffected() == 1)
         return true;
-    error_ = QStringLiteral("record %1 was not changed to %2: it is not an open record of "
-                            "station %3")
+    error_ = QCoreApplication::translate("IssuingJournal",
+                                         "记录 %1 没有改为 %2：它不是工位 %3 未完成的记录")
                  .arg(id)
                  .arg(outcomeName(outcome), station_);
     return false;
@@ -742,7 +752,9 @@ bool IssuingJournal::recordLock(qint64 id, const Lock& lock) {
         return fail(QStringLiteral("更新"), query.lastError().text());
     if (query.numRowsAffected() == 1)
         return true;
-    error_ = QStringLiteral("record %1 is not a record of station %2").arg(id).arg(station_);
+    error_ = QCoreApplication::translate("IssuingJournal", "记录 %1 不是工位 %2 的记录")
+                 .arg(id)
+                 .arg(station_);
     return false;
 }
 

@@ -169,7 +169,9 @@ bool PostgresJournal::open(const QString& connection, Access access) {
     for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
         if (!keyword.match(key).hasMatch() || value.contains(QLatin1Char(';')))
             return fail(QStringLiteral("打开"),
-                        QStringLiteral("the address option '%1' cannot be passed on").arg(key));
+                        QCoreApplication::translate("IssuingJournal",
+                                                    "地址选项“%1”不能传给数据库：请去掉或改正它")
+                            .arg(key));
         options << key + QStringLiteral("='") +
                        QString(value)
                            .replace('\\', QStringLiteral("\\\\"))
@@ -198,7 +200,9 @@ bool PostgresJournal::open(const QString& connection, Access access) {
         return fail(QStringLiteral("打开"), tables.lastError().text());
     if (access == Access::Read) {
         if (!tables.value(0).toBool()) {
-            error_ = QStringLiteral("no journal at %1").arg(address_.display);
+            error_ = QCoreApplication::translate("IssuingJournal",
+                                                 "%1 处没有发卡记录")
+                         .arg(address_.display);
             return false;
         }
         return exec(QStringLiteral("SET default_transaction_read_only = on"));

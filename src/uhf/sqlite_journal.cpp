@@ -30,7 +30,9 @@ bool SqliteJournal::open(const QString& connection, Access access) {
     QString name = file;
     if (access == Access::Read) {
         if (!info.isFile()) {
-            error_ = QStringLiteral("no journal at %1").arg(file);
+            error_ = QCoreApplication::translate("IssuingJournal",
+                                                 "%1 处没有发卡记录")
+                         .arg(file);
             return false;
         }
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
@@ -63,7 +65,9 @@ bool SqliteJournal::open(const QString& connection, Access access) {
     tables.finish();
     if (access == Access::Read) {
         if (!hasTags) {
-            error_ = QStringLiteral("no journal at %1").arg(file);
+            error_ = QCoreApplication::translate("IssuingJournal",
+                                                 "%1 处没有发卡记录")
+                         .arg(file);
             return false;
         }
     } else {

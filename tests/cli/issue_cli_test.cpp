@@ -137,15 +137,15 @@ class IssueCliTest : public QObject {
             << "issue: --start '000001': EPC号长度须为 2 到 62 之间的偶数个字节，现为 3 字节";
         QTest::newRow("step of five digits blames the step")
             << QStringList{"--start", "0001", "--step", "10000", "--count", "1"}
-            << "issue: the step 10000 is wider than the start 0001";
+            << "issue: 步长 10000 比起始号 0001 的位数多：请用更短的步长";
         QTest::newRow("step zero") << QStringList{"--start", start, "--step", "0", "--count", "1"}
-                                   << "issue: the step is a hex number of 1 or more, not '0'";
+                                   << "issue: 步长须为 1 或更大的十六进制数，不能是“0”";
         QTest::newRow("step with a blank inside a pair")
             << QStringList{"--start", start, "--step", "0 1", "--count", "1"}
             << "issue: --step takes 1 to 64 bytes of hex digits, not '0 1'";
         QTest::newRow("step wider than the start")
             << QStringList{"--start", "0001", "--step", "00010000", "--count", "1"}
-            << "issue: the step 00010000 is wider than the start 0001";
+            << "issue: 步长 00010000 比起始号 0001 的位数多：请用更短的步长";
         QTest::newRow("password short")
             << QStringList{"--start", start, "--count", "1", "--password", "0000"}
             << "issue: --password takes 4 bytes of hex digits, not '0000'";
@@ -214,17 +214,18 @@ class IssueCliTest : public QObject {
         QTest::addColumn<QString>("message");
         QTest::newRow("list of a missing journal")
             << QStringList{"journal", "list", "--journal", "missing/j.sqlite"} << 6
-            << "rfid-setup-cli: no journal at missing/j.sqlite\n";
+            << "rfid-setup-cli: missing/j.sqlite 处没有发卡记录\n";
         QTest::newRow("check of an empty file")
             << QStringList{"journal", "check", "--journal", "empty.sqlite"} << 6
-            << "rfid-setup-cli: no journal at empty.sqlite\n";
+            << "rfid-setup-cli: empty.sqlite 处没有发卡记录\n";
         QTest::newRow("check of a damaged file")
             << QStringList{"journal", "check", "--journal", "garbage.sqlite"} << 5 << "";
         QTest::newRow("password not shown")
             << QStringList{"issue", "--simulate", "--count", "1", "--journal", " pgsql://u:pw@h/db"}
             << 6
-            << "rfid-setup-cli: not a journal address: 'pgsql://u:***@h/db' (a file path, "
-               "sqlite:PATH or postgresql://[user[:password]@]host[:port]/database)\n";
+            << "rfid-setup-cli: "
+               "不是发卡记录的地址：“pgsql://u:***@h/db”（应为文件路径、sqlite:路径或 "
+               "postgresql://[用户[:密码]@]主机[:端口]/数据库）\n";
         QTest::newRow("station name too long")
             << QStringList{"issue", "--simulate", "--count", "1", "--station", QString(65, 'x')}
             << 2 << "";
@@ -264,7 +265,8 @@ class IssueCliTest : public QObject {
             cli.run(cli.issue({"--station", "a", "--start", "FFFE", "--count", "5"}), &out, &err),
             1);
         QVERIFY2(err.startsWith("rfid-setup-cli: created a new journal at "), err.constData());
-        QVERIFY2(err.contains("rfid-setup-cli: series exhausted after FFFF\n"), err.constData());
+        QVERIFY2(err.contains("rfid-setup-cli: 系列到 FFFF 已用完：请开始一个新的系列\n"),
+                 err.constData());
         QVERIFY(out.contains("issued FFFE") && out.contains("issued FFFF"));
         QCOMPARE(cli.run(cli.issue({"--station", "b", "--count", "1"}), &out, &err), 2);
         QVERIFY2(err.startsWith("rfid-setup-cli: series 1: start FFFE, step 1, forward, last FFFF "
@@ -552,8 +554,8 @@ class IssueCliTest : public QObject {
         QByteArray err;
         QCOMPARE(cli.run({"journal", "list", "--journal", journal}, nullptr, &err), 6);
         QCOMPARE(QString::fromUtf8(err),
-                 "rfid-setup-cli: no journal at " + shown +
-                     "：请检查 --journal 给出的发卡记录位置、权限或数据库连接\n");
+                 "rfid-setup-cli: " + shown +
+                     " 处没有发卡记录：请检查 --journal 给出的发卡记录位置、权限或数据库连接\n");
         const QStringList issue = {"issue",     "--simulate", "--pause",   "0",
                                    "--journal", journal,      "--station", "a",
                                    "--start",   number(1),    "--count"};

@@ -273,7 +273,7 @@ class EpcisExportTest : public QObject {
             << QStringList{"--output", "/nonexistent/epcis.jsonld", "--read-point", sgln} << 2
             << "give a file";
         QTest::newRow("no journal")
-            << QStringList{"--journal", "/nonexistent/j.sqlite"} << 6 << "no journal at";
+            << QStringList{"--journal", "/nonexistent/j.sqlite"} << 6 << "处没有发卡记录";
     }
     void refusals() {
         QFETCH(QStringList, arguments);

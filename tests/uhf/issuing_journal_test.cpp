@@ -131,10 +131,12 @@ class IssuingJournalTest : public QObject {
             << "00000001" << false << "" << QStringList{"0001", "0002", "0003"};
         QTest::newRow("ends at the width's last number")
             << "FFFD"
-            << "1" << false << "" << QStringList{"FFFD", "FFFE", "FFFF", "exhausted after FFFF"};
+            << "1" << false << ""
+            << QStringList{"FFFD", "FFFE", "FFFF", "系列到 FFFF 已用完：请开始一个新的系列"};
         QTest::newRow("ends at its last number")
             << "0100"
-            << "2" << true << "0500" << QStringList{"0100", "0300", "0500", "exhausted after 0500"};
+            << "2" << true << "0500"
+            << QStringList{"0100", "0300", "0500", "系列到 0500 已用完：请开始一个新的系列"};
     }
     void reservationsFollowTheSeries() {
         QFETCH(QString, start);
@@ -150,8 +152,7 @@ class IssuingJournalTest : public QObject {
             QStringList reserved;
             for (int i = 0; i < numbers.size(); ++i) {
                 const IssuingJournal::Reservation r = o.journal.reserve(*series, tid(i), "s");
-                reserved << (r.status == Status::Exhausted ? o.journal.errorText().mid(7)
-                                                           : r.record.epc);
+                reserved << (r.status == Status::Exhausted ? o.journal.errorText() : r.record.epc);
             }
             QCOMPARE(reserved, numbers);
         }
@@ -305,10 +306,9 @@ class IssuingJournalTest : public QObject {
         for (int i = 0; i < 4; ++i) {
             const IssuingJournal::Reservation r = o.journal.reserve(*series, tid(i), "s");
             serials << (r.status == Status::Ok ? gs1::tagUriOf(r.record.epc).section('.', -1)
-                                               : o.journal.errorText().left(16));
+                                               : o.journal.errorText().section(' ', 0, 0));
         }
-        QCOMPARE(serials,
-                 (QStringList{"274877906941", "274877906942", "274877906943", "series exhausted"}));
+        QCOMPARE(serials, (QStringList{"274877906941", "274877906942", "274877906943", "系列到"}));
 
         QVERIFY(o.journal.openSeries("0001", "1", false));
         QCOMPARE(o.journal.openSeries("0001", "1", false, "0005")->last, QString("0005"));
@@ -346,7 +346,8 @@ class IssuingJournalTest : public QObject {
         QVERIFY(!twin.resolve(mine, Outcome::Uncertain));
         QVERIFY(first->journal.resolve(mine, Outcome::Written));
         QVERIFY(!first->journal.resolve(mine, Outcome::Released)); // settled for good
-        QVERIFY(first->journal.errorText().contains("not changed"));
+        QCOMPARE(first->journal.errorText(),
+                 QString("记录 %1 没有改为 released：它不是工位 line 1 未完成的记录").arg(mine));
         first.reset();
         IssuingJournal later;
         QVERIFY(later.open(file));
@@ -544,7 +545,7 @@ class IssuingJournalTest : public QObject {
         const QString missing = dir_.filePath("none/journal.sqlite");
         IssuingJournal journal;
         QVERIFY(!journal.open(missing, IssuingJournal::Access::Read));
-        QCOMPARE(journal.errorText(), "no journal at " + missing);
+        QCOMPARE(journal.errorText(), missing + " 处没有发卡记录");
         QVERIFY(!QFileInfo::exists(dir_.filePath("none")));
         const QString empty = dir_.filePath("empty.sqlite");
         QFile(empty).open(QIODevice::WriteOnly);
