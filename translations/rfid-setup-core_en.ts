@@ -71,6 +71,54 @@
     </message>
 </context>
 <context>
+    <name>EpcisExport</name>
+    <message>
+        <source>不是 GS1</source>
+        <translation>not GS1</translation>
+    </message>
+    <message>
+        <source>未完成</source>
+        <translation>pending</translation>
+    </message>
+    <message>
+        <source>未确定</source>
+        <translation>uncertain</translation>
+    </message>
+    <message>
+        <source>已释放</source>
+        <translation>released</translation>
+    </message>
+    <message>
+        <source>锁定未验证</source>
+        <translation>lock not verified</translation>
+    </message>
+    <message>
+        <source>%1 条%2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <comment>between the reasons</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>不是 SGLN 纯标识 URI（urn:epc:id:sgln:厂商识别代码.位置参考代码.扩展，扩展之前共 12 位数字）：“%1”</source>
+        <translation>not an SGLN pure identity URI (urn:epc:id:sgln:CompanyPrefix.LocationReference.Extension, 12 digits before the extension): &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>不是时区（例如 Asia/Shanghai 或 UTC+08:00）：“%1”</source>
+        <translation>not a time zone (such as Asia/Shanghai or UTC+08:00): &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>发卡记录中没有系列 %1：journal series 列出所有系列</source>
+        <translation>the journal has no series %1 (see &apos;journal series&apos;)</translation>
+    </message>
+    <message>
+        <source>发卡记录中没有工位 %1 的记录：journal list 列出所有记录</source>
+        <translation>the journal has no records of station %1 (see &apos;journal list&apos;)</translation>
+    </message>
+</context>
+<context>
     <name>IssuingJournal</name>
     <message>
         <source>工位名称须为 1 到 %1 个可打印字符，不能是“%2”：请换一个工位名称</source>

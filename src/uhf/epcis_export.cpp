@@ -2,6 +2,7 @@
 
 #include "gs1_epc.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -25,8 +26,10 @@ struct Event {
 
 // Why a record is left out, in the order of the stderr line.
 enum Reason { NotGs1, Pending, Uncertain, Released, LockNotVerified, reasons };
-const char* const reasonNames[reasons] = {"not GS1", "pending", "uncertain", "released",
-                                          "lock not verified"};
+const char* const reasonNames[reasons] = {
+    QT_TRANSLATE_NOOP("EpcisExport", "不是 GS1"), QT_TRANSLATE_NOOP("EpcisExport", "未完成"),
+    QT_TRANSLATE_NOOP("EpcisExport", "未确定"), QT_TRANSLATE_NOOP("EpcisExport", "已释放"),
+    QT_TRANSLATE_NOOP("EpcisExport", "锁定未验证")};
 
 QString utcTime(const QDateTime& time) {
     return time.toUTC().toString(Qt::ISODateWithMs);
@@ -120,14 +123,18 @@ QString leftOutLine(const int (&counts)[reasons]) {
     int total = 0;
     for (int r = 0; r < reasons; ++r)
         if (counts[r] > 0) {
-            parts << QStringLiteral("%1 %2").arg(counts[r]).arg(QLatin1String(reasonNames[r]));
+            parts << QCoreApplication::translate("EpcisExport", "%1 条%2")
+                         .arg(counts[r])
+                         .arg(QCoreApplication::translate("EpcisExport", reasonNames[r]));
             total += counts[r];
         }
     if (total == 0)
         return QString();
-    return QStringLiteral("left out %1 record%2: %3")
+    // English counts one record and several apart; Chinese says both alike.
+    return QCoreApplication::translate("EpcisExport", "略去 %1 条记录：%2",
+                                       total == 1 ? "one record" : "several records")
         .arg(total)
-        .arg(total == 1 ? QString() : QStringLiteral("s"), parts.join(QLatin1String(", ")));
+        .arg(parts.join(QCoreApplication::translate("EpcisExport", "，", "between the reasons")));
 }
 
 } // namespace
@@ -141,15 +148,19 @@ QString sglnProblem(const QString& uri) {
     const QRegularExpressionMatch match = sgln.match(uri);
     if (match.hasMatch() && match.capturedLength(1) + match.capturedLength(2) == 12)
         return QString();
-    return QStringLiteral("not an SGLN pure identity URI (urn:epc:id:sgln:CompanyPrefix."
-                          "LocationReference.Extension, 12 digits before the extension): '%1'")
+    return QCoreApplication::translate(
+               "EpcisExport",
+               "不是 SGLN 纯标识 URI（urn:epc:id:sgln:厂商识别代码.位置参考代码.扩展，"
+               "扩展之前共 12 位数字）：“%1”")
         .arg(uri);
 }
 
 QString timeZoneProblem(const QString& zone) {
     if (QTimeZone(zone.toUtf8()).isValid())
         return QString();
-    return QStringLiteral("not a time zone (such as Asia/Shanghai or UTC+08:00): '%1'").arg(zone);
+    return QCoreApplication::translate("EpcisExport",
+                                       "不是时区（例如 Asia/Shanghai 或 UTC+08:00）：“%1”")
+        .arg(zone);
 }
 
 QDateTime sinceTime(const QString& text) {
@@ -194,14 +205,17 @@ std::optional<Export> build(IssuingJournal& journal, const Request& request,
         if (std::none_of(summaries.begin(), summaries.end(),
                          [&](const auto& s) { return s.series.id == request.series; }))
             return failed(true,
-                          QStringLiteral("the journal has no series %1 (see 'journal series')")
+                          QCoreApplication::translate(
+                              "EpcisExport", "发卡记录中没有系列 %1：journal series 列出所有系列")
                               .arg(request.series));
     }
     if (!request.station.isEmpty() &&
         std::none_of(records.begin(), records.end(),
                      [&](const auto& r) { return r.station == request.station; }))
-        return failed(
-            true, QStringLiteral("the journal has no records of station %1").arg(request.station));
+        return failed(true,
+                      QCoreApplication::translate(
+                          "EpcisExport", "发卡记录中没有工位 %1 的记录：journal list 列出所有记录")
+                          .arg(request.station));
     EpcisStations stations(journal.database());
     const std::optional<QHash<QString, EpcisStations::Location>> locations = stations.locations();
     std::optional<QHash<QString, qint64>> marks = QHash<QString, qint64>();

@@ -41,7 +41,7 @@ class EpcisExportDialogTest : public QObject {
         readPoint->setText(QStringLiteral("urn:epc:id:sgln:0614141.07346.1234"));
         QVERIFY(dialog.exportTo(file));
         QCOMPARE(result->text(),
-                 QStringLiteral("已导出 2 个事件；left out 2 records: 1 not GS1, 1 uncertain"));
+                 QStringLiteral("已导出 2 个事件；略去 2 条记录：1 条不是 GS1，1 条未确定"));
         QFile written(file);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(written.readAll().contains("<id>urn:epc:id:sgln:0614141.07346.1234</id>"));

@@ -83,7 +83,7 @@ class EpcisExportTest : public QObject {
         const epcis::Export done = exported(small.journal, located(xml));
         QCOMPARE(done.document, QByteArray(xml ? expectedXml : expectedJson));
         QCOMPARE(done.events, 2);
-        QCOMPARE(done.leftOut, QStringLiteral("left out 2 records: 1 not GS1, 1 uncertain"));
+        QCOMPARE(done.leftOut, QStringLiteral("略去 2 条记录：1 条不是 GS1，1 条未确定"));
         QCOMPARE(xml ? xmllint(done.document) : pythonJson(done.document), 0);
         // The other checker refuses it: both checks can fail.
         QVERIFY((xml ? pythonJson(done.document) : xmllint(done.document)) != 0);
@@ -141,7 +141,7 @@ class EpcisExportTest : public QObject {
         const epcis::Export done = exported(small.journal, request);
         QCOMPARE(done.events, 1);
         QVERIFY(done.document.contains("urn:epc:id:sgtin:0614141.812345.1002"));
-        QCOMPARE(done.leftOut, QStringLiteral("left out 2 records: 1 not GS1, 1 uncertain"));
+        QCOMPARE(done.leftOut, QStringLiteral("略去 2 条记录：1 条不是 GS1，1 条未确定"));
     }
 
     // --since last: each station's mark; a pending record holds it until it is settled.
@@ -172,13 +172,13 @@ class EpcisExportTest : public QObject {
         };
         QCOMPARE(handOn().events, 2);
         // The uncertain record 4 holds the mark: its tag may yet be read back as written.
-        QCOMPARE(handOn().leftOut, QStringLiteral("left out 1 record: 1 uncertain"));
+        QCOMPARE(handOn().leftOut, QStringLiteral("略去 1 条记录：1 条未确定"));
         QVERIFY(small.add(small.sgtin, IssuingJournal::Outcome::Written));
         QVERIFY(small.add(small.sgtin, IssuingJournal::Outcome::Pending));
         QVERIFY(small.add(small.sgtin, IssuingJournal::Outcome::Written));
         epcis::Export done = handOn();
         QCOMPARE(done.events, 2);
-        QCOMPARE(done.leftOut, QStringLiteral("left out 2 records: 1 pending, 1 uncertain"));
+        QCOMPARE(done.leftOut, QStringLiteral("略去 2 条记录：1 条未完成，1 条未确定"));
         QCOMPARE(done.marks.value(QStringLiteral("line1")), 3);
         // Settled later, the open records are handed on; those after them again, by their IDs.
         QVERIFY(small.journal.resolve(4, IssuingJournal::Outcome::Written));
@@ -234,7 +234,7 @@ class EpcisExportTest : public QObject {
         const Run handed = run({"--output", file});
         QCOMPARE(handed.exitCode, 0);
         QCOMPARE(handed.out, (QStringLiteral("2 events written to ") + file + '\n').toUtf8());
-        QCOMPARE(handed.err, QByteArray("left out 2 records: 1 not GS1, 1 uncertain\n"));
+        QCOMPARE(handed.err, QByteArray("略去 2 条记录：1 条不是 GS1，1 条未确定\n"));
         QFile written(file);
         QVERIFY(written.open(QIODevice::ReadOnly));
         const QByteArray document = written.readAll();
@@ -243,7 +243,7 @@ class EpcisExportTest : public QObject {
         QVERIFY(!document.contains("readPoint"));
         const Run again = run({"--xml"});
         QCOMPARE(again.exitCode, 0);
-        QCOMPARE(again.err, QByteArray("left out 1 record: 1 uncertain\n"));
+        QCOMPARE(again.err, QByteArray("略去 1 条记录：1 条未确定\n"));
         QVERIFY(!again.out.contains("<ObjectEvent>"));
         QCOMPARE(xmllint(again.out), 0);
     }
@@ -255,18 +255,19 @@ class EpcisExportTest : public QObject {
         const QString sgln = QStringLiteral("urn:epc:id:sgln:0614141.07346.0");
         QTest::newRow("read point not an SGLN")
             << QStringList{"--read-point", "urn:epc:id:sgtin:0614141.812345.1"} << 2
-            << "--read-point: not an SGLN";
+            << "--read-point: 不是 SGLN";
         QTest::newRow("SGLN of 11 digits")
             << QStringList{"--biz-location", "urn:epc:id:sgln:0614141.0734.0"} << 2
-            << "--biz-location: not an SGLN";
+            << "--biz-location: 不是 SGLN";
         QTest::newRow("SGLN without extension")
-            << QStringList{"--read-point", "urn:epc:id:sgln:0614141.07346."} << 2 << "not an SGLN";
-        QTest::newRow("time zone")
-            << QStringList{"--time-zone", "Mars/Olympus"} << 2 << "not a time zone";
+            << QStringList{"--read-point", "urn:epc:id:sgln:0614141.07346."} << 2 << "不是 SGLN";
+        QTest::newRow("time zone") << QStringList{"--time-zone", "Mars/Olympus"} << 2 << "不是时区";
         QTest::newRow("since") << QStringList{"--since", "yesterday"} << 2 << "--since takes";
-        QTest::newRow("unknown series") << QStringList{"--series", "9"} << 2 << "no series 9";
+        QTest::newRow("unknown series") << QStringList{"--series", "9"} << 2
+                                        << "发卡记录中没有系列 9：journal series 列出所有系列";
         QTest::newRow("unknown station")
-            << QStringList{"--station", "line9"} << 2 << "no records of station line9";
+            << QStringList{"--station", "line9"} << 2
+            << "发卡记录中没有工位 line9 的记录：journal list 列出所有记录";
         QTest::newRow("xml without epcis")
             << QStringList{"--xml", "--csv"} << 2 << "go with --epcis";
         QTest::newRow("unwritable output")

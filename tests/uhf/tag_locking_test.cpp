@@ -181,7 +181,7 @@ class TagLockingTest : public QObject {
         }();
         QCOMPARE(done.events, 3);
         QCOMPARE(done.leftOut,
-                 QStringLiteral("left out 4 records: 1 not GS1, 1 uncertain, 2 lock not verified"));
+                 QStringLiteral("略去 4 条记录：1 条不是 GS1，1 条未确定，2 条锁定未验证"));
         // An unfinished lock holds its station's mark, as an open record does (the uncertain
         // one is released first).
         QVERIFY(journal.resolve(records[3].id, IssuingJournal::Outcome::Released));
