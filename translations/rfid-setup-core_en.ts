@@ -117,6 +117,16 @@
         <source>发卡记录中没有工位 %1 的记录：journal list 列出所有记录</source>
         <translation>the journal has no records of station %1 (see &apos;journal list&apos;)</translation>
     </message>
+    <message>
+        <source>略去 %1 条记录：%2</source>
+        <comment>one record</comment>
+        <translation>left out %1 record: %2</translation>
+    </message>
+    <message>
+        <source>略去 %1 条记录：%2</source>
+        <comment>several records</comment>
+        <translation>left out %1 records: %2</translation>
+    </message>
 </context>
 <context>
     <name>IssuingJournal</name>

@@ -183,6 +183,33 @@ class LanguageCliTest : public QObject {
         QVERIFY(password.isEmpty() || !run.err.contains(password));
     }
 
+    // English counts one record and several apart; Chinese says both alike.
+    void theEpcisLeftOutLineFollowsTheLocale_data() {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("chinese");
+        QTest::addColumn<QString>("english");
+        QTest::newRow("one") << "1"
+                             << "略去 1 条记录：1 条不是 GS1"
+                             << "left out 1 record: 1 not GS1";
+        QTest::newRow("two") << "2"
+                             << "略去 2 条记录：2 条不是 GS1"
+                             << "left out 2 records: 2 not GS1";
+    }
+    void theEpcisLeftOutLineFollowsTheLocale() {
+        QFETCH(QString, count);
+        QFETCH(QString, chinese);
+        QFETCH(QString, english);
+        QTemporaryDir dir;
+        const QString journal = dir.filePath(QStringLiteral("j.sqlite"));
+        QCOMPARE(cli({"issue", "--simulate", "--start", "0001", "--count", count, "--pause", "0",
+                      "--journal", journal})
+                     .code,
+                 0);
+        const QStringList exportIt = {"journal", "export", "--epcis", "--journal", journal};
+        QCOMPARE(cli(exportIt).err, chinese + '\n');
+        QCOMPARE(cli(exportIt, kEnglish).err, english + '\n');
+    }
+
     void aRunThatCannotStartCreatesNoJournal() {
         QTemporaryDir dir;
         const QString journal = dir.filePath(QStringLiteral("new/journal.sqlite"));
