@@ -131,10 +131,12 @@ QString leftOutLine(const int (&counts)[reasons]) {
     if (total == 0)
         return QString();
     // English counts one record and several apart; Chinese says both alike.
-    return QCoreApplication::translate("EpcisExport", "略去 %1 条记录：%2",
-                                       total == 1 ? "one record" : "several records")
-        .arg(total)
-        .arg(parts.join(QCoreApplication::translate("EpcisExport", "，", "between the reasons")));
+    const QString line =
+        total == 1
+            ? QCoreApplication::translate("EpcisExport", "略去 %1 条记录：%2", "one record")
+            : QCoreApplication::translate("EpcisExport", "略去 %1 条记录：%2", "several records");
+    return line.arg(total).arg(
+        parts.join(QCoreApplication::translate("EpcisExport", "，", "between the reasons")));
 }
 
 } // namespace
