@@ -123,7 +123,8 @@ QString widestLine(const QString& text) {
 
 // The shown controls of a window whose caption is wider than the control:
 // buttons, check boxes and radio buttons with their indicator, labels and
-// group box titles. Blanks at either end are padding that may be cut.
+// group box titles, the chosen item of a drop-down list. Blanks at either end are padding that may
+// be cut.
 QStringList clipped(QWidget* window) {
     QStringList found;
     QList<QWidget*> widgets = window->findChildren<QWidget*>();
@@ -147,6 +148,14 @@ QStringList clipped(QWidget* window) {
         } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
             text = group->title();
             room = w->width() - 16;
+        } else if (auto* combo = qobject_cast<QComboBox*>(w); combo && !combo->isEditable()) {
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            text = combo->currentText();
+            room = combo->style()
+                       ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField,
+                                        combo)
+                       .width();
         } else {
             continue;
         }

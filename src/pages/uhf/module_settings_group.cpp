@@ -56,10 +56,8 @@ ModuleSettingsGroup::ModuleSettingsGroup(PageContext& context, QWidget* parent)
     grid->addWidget(makeLabel(this, tr("区域")), 2, 0);
     grid->addWidget(region_, 2, 1, 1, 2);
     grid->addWidget(makeLabel(this, tr("信道")), 2, 3);
-    auto* frequency = new QHBoxLayout;
-    frequency->addWidget(channel_, 1);
-    frequency->addWidget(hopping_);
-    grid->addLayout(frequency, 2, 4);
+    grid->addWidget(channel_, 2, 4);
+    grid->addWidget(hopping_, 3, 4);
     auto* setFrequency = makeButton(this, "FrequencySetButton", tr("设置"));
     connect(setFrequency, &QPushButton::clicked, this, &ModuleSettingsGroup::setFrequencyClick);
     grid->addWidget(setFrequency, 2, 5);
