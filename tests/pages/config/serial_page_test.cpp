@@ -444,6 +444,17 @@ class SerialPageTest : public QObject {
         QCOMPARE(s.form.errors, QStringList());
     }
 
+    // The open port (a pseudo-terminal, which the port list leaves out) stays
+    // the one shown after a page change, as sending still goes to it.
+    void aPageChangeKeepsTheOpenPortShown() {
+        ScriptedSerialReader reader;
+        SerialForm s(reader.terminal.path());
+        s.form.form.pageControl()->setCurrentIndex(6);
+        s.form.form.pageControl()->setCurrentIndex(3);
+        QCOMPARE(s.form.find<QComboBox>("ComboBox21")->currentText(), reader.terminal.path());
+        QCOMPARE(s.form.form.serialLink().Comm1().CommName(), reader.terminal.path());
+    }
+
     void terminalTextIsLoadedAndSaved() {
         ScriptedDevice device;
         FormFixture f(device);
