@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -140,6 +142,19 @@ class EndToEndTest : public QObject {
                  f.click("Button66");
              },
              {"the epc is: E20047139020602107401234", "写卡成功,卡号000000000000000000000001"}},
+            {"serial terminal over USB",
+             [](FormFixture& f) {
+                 // A reader frame: the stand-in hands its reader the bytes from AA on.
+                 f.find<QPlainTextEdit>("Memo1")->setPlainText("AA 00 02 CD 00 CF BB");
+                 f.find<QRadioButton>("RadioButton38")->setChecked(true);
+                 f.click("Button3");
+             },
+             {}},
+            {"inventory RF settings",
+             [](FormFixture& f) { f.click("ModuleReadButton"); },
+             {stamped(
+                 "模块：SIM-UHF 26dBm V1.0 · V1.0.0 · rfid-setup simulator，功率 26.00 dBm，中国 "
+                 "900 MHz，信道 0: 920.125 MHz，S0 A Q=4   ")}},
         };
         CountingLibrary device(simulatedReaderLibrary(QCoreApplication::applicationDirPath()));
         const bool overStandin = qEnvironmentVariableIsSet("READERHID_SIM_LIBRARY");
