@@ -33,6 +33,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTranslator>
 #include <QXmlStreamReader>
 #include <memory>
@@ -381,6 +382,47 @@ class EnglishInterfaceTest : public QObject {
         ScriptedDevice device;
         FormFixture f(device);
         QVERIFY(f.form.findChild<QAction*>("LanguageSystem")->isChecked());
+    }
+
+    // Every button of every page pressed in English, with no reader answering
+    // and with the simulated reader: no log line and no error box in Chinese.
+    // A dialog a button opens is closed at once.
+    void everyButtonAnswersInEnglish_data() {
+        QTest::addColumn<bool>("simulated");
+        QTest::newRow("no reply") << false;
+        QTest::newRow("simulated reader") << true;
+    }
+    void everyButtonAnswersInEnglish() {
+        QFETCH(bool, simulated);
+        const English english;
+        ScriptedDevice silent;
+        LibraryDevice reader(simulatedReaderLibrary(QCoreApplication::applicationDirPath()));
+        FormFixture f(simulated ? static_cast<ReaderDevice&>(reader) : silent);
+        f.form.context().showCardMemory = [] {};
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        closer.start(20);
+        QStringList chinese;
+        QTabWidget* pages = f.form.pageControl();
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            QWidget* page = pages->widget(i);
+            for (QPushButton* button : page->findChildren<QPushButton*>()) {
+                if (!button->isVisibleTo(page) || !button->isEnabled())
+                    continue;
+                f.clearLog();
+                f.errors.clear();
+                button->click();
+                for (const QString& line : f.lines() + f.errors)
+                    if (hasChinese(line))
+                        chinese << page->objectName() + QLatin1Char(' ') + button->objectName() +
+                                       QLatin1String(": ") + line;
+            }
+        }
+        QVERIFY2(chinese.isEmpty(), qPrintable(chinese.join(QLatin1Char('\n'))));
     }
 
     // Lines written in English go into the saved log as they are: ASCII,
