@@ -80,7 +80,8 @@ QString exitCodeMeaning(int exitCode) {
                                            "reader error",
                                            "no reply or no tag",
                                            "journal conflict",
-                                           "journal cannot be used"};
+                                           "journal cannot be used",
+                                           "not taken by the EPCIS repository"};
     return exitCode >= 0 && exitCode < int(std::size(meanings))
                ? QString::fromLatin1(meanings[exitCode])
                : QStringLiteral("failed");

@@ -22,6 +22,7 @@ enum ExitCode {
     exitNoReply = 4,         // the reader did not answer, or no tag was in the field
     exitJournalConflict = 5, // a number or tag held twice, or the journal check failed
     exitJournalError = 6,    // the journal cannot be opened, read or written
+    exitNotTaken = 7,        // the EPCIS repository did not take the document
 };
 
 // What the exit code means, for the usage text and for an error without a line of its own.

@@ -58,7 +58,7 @@ void printUsage() {
            "  --simulate, --library FILE, --journal URL, --json, --station NAME\n"
            "\n'rfid-setup-cli COMMAND --help' describes a command and its options.\n"
            "Exit codes:";
-    for (int code = exitOk; code <= exitJournalError; ++code)
+    for (int code = exitOk; code <= exitNotTaken; ++code)
         out << (code == exitOk ? " " : ", ") << code << ' ' << exitCodeMeaning(code);
     out << ".\n";
 }

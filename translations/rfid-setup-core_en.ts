@@ -519,6 +519,10 @@
         <source>%1：访问密码 %2</source>
         <translation>%1: access password %2</translation>
     </message>
+    <message>
+        <source>EPCIS 存储库 %1 没有接收文档（%2）：标记未移动；请检查地址和存储库后再导出，事件及其 ID 不变</source>
+        <translation>The EPCIS repository %1 did not take the document (%2); no mark was moved: check the address and the repository, then export again (the events and their IDs stay the same)</translation>
+    </message>
 </context>
 <context>
     <name>epcnumber</name>

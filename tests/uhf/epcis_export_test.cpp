@@ -5,8 +5,92 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <arpa/inet.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
+
+// An EPCIS repository's capture interface on 127.0.0.1: takes one request per
+// connection, keeps it, and answers with the status it is told.
+class CaptureListener {
+  public:
+    struct Request {
+        QByteArray head; // request line and headers
+        QByteArray body;
+    };
+
+    CaptureListener() {
+        socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            ::listen(socket_, 4) != 0 ||
+            ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            qFatal("no listener on 127.0.0.1");
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~CaptureListener() {
+        ::shutdown(socket_, SHUT_RDWR);
+        ::close(socket_);
+        thread_.join();
+    }
+
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/epcis").arg(port_); }
+    void answer(const QByteArray& statusAndHeaders) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        answer_ = statusAndHeaders;
+    }
+    QList<Request> requests() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return requests_;
+    }
+
+  private:
+    void serve() {
+        for (int client; (client = ::accept(socket_, nullptr, nullptr)) >= 0; ::close(client)) {
+            Request request;
+            QByteArray bytes;
+            char buffer[4096];
+            qsizetype length = -1;
+            for (ssize_t n; (n = ::read(client, buffer, sizeof buffer)) > 0;) {
+                bytes.append(buffer, n);
+                const qsizetype end = bytes.indexOf("\r\n\r\n");
+                if (end < 0)
+                    continue;
+                request.head = bytes.left(end);
+                for (const QByteArray& line : request.head.split('\n'))
+                    if (line.toLower().startsWith("content-length:"))
+                        length = line.mid(15).trimmed().toLongLong();
+                if (bytes.size() - end - 4 >= length)
+                    break;
+            }
+            request.body = bytes.mid(request.head.size() + 4);
+            QByteArray answer;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                requests_ << request;
+                answer = answer_;
+            }
+            answer += "Content-Length: 16\r\nConnection: close\r\n\r\nschema not met\r\n";
+            if (::write(client, answer.constData(), size_t(answer.size())) < 0)
+                qWarning("the answer was not written");
+        }
+    }
+
+    int socket_ = -1;
+    quint16 port_ = 0;
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    QByteArray answer_ = "HTTP/1.1 202 Accepted\r\nLocation: /epcis/capture/7\r\n";
+    QList<Request> requests_;
+};
 
 epcis::Request located(bool xml) {
     epcis::Request request;
@@ -248,6 +332,77 @@ class EpcisExportTest : public QObject {
         QCOMPARE(xmllint(again.out), 0);
     }
 
+    // Sent to a repository: the document it took is the one written, with the
+    // version headers; one it refused, or one not there, moves no mark, so that the
+    // next export sends the same events.
+    void postedDocumentsMoveTheMarkOnlyOnceTaken() {
+        for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+            qunsetenv(proxy);
+        const QString journal = journalFile("posted.sqlite");
+        {
+            SmallJournal small;
+            QVERIFY(small.open(journal));
+        }
+        const QString file = dir_.filePath(QStringLiteral("posted.jsonld"));
+        // Exit code, stdout and stderr of one export sent to URL.
+        auto post = [&](const QString& url) {
+            QProcess cli;
+            cli.start(QStringLiteral(CLI_PROGRAM),
+                      {"journal", "export", "--journal", journal, "--epcis", "--since", "last",
+                       "--station", "line1", "--output", file, "--post", url});
+            cli.waitForFinished(60000);
+            return std::tuple(cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
+                              QString::fromUtf8(cli.readAllStandardError()));
+        };
+        const QString written = "2 events written to " + file + '\n';
+        const QString left = QStringLiteral("略去 2 条记录：1 条不是 GS1，1 条未确定\n");
+        const QString notTaken =
+            QStringLiteral("rfid-setup-cli: EPCIS 存储库 %1 没有接收文档（%2）："
+                           "标记未移动；请检查地址和存储库后再导出，事件及其 "
+                           "ID 不变\n");
+        QString closed;
+        {
+            CaptureListener gone;
+            closed = gone.url() + QStringLiteral("/capture");
+        }
+        QCOMPARE(post(closed),
+                 std::tuple(7, written, left + notTaken.arg(closed, "Connection refused")));
+        CaptureListener repository;
+        const QString capture = repository.url() + QStringLiteral("/capture");
+        repository.answer("HTTP/1.1 400 Bad Request\r\n");
+        QCOMPARE(post(repository.url()),
+                 std::tuple(7, written,
+                            left + notTaken.arg(capture, "HTTP 400 Bad Request: schema not met")));
+        repository.answer("HTTP/1.1 202 Accepted\r\nLocation: /epcis/capture/7\r\n");
+        QCOMPARE(post(repository.url()), std::tuple(0,
+                                                    written + "2 events sent to " + capture +
+                                                        ", capture job " + capture + "/7\n",
+                                                    left));
+        const QList<CaptureListener::Request> requests = repository.requests();
+        QCOMPARE(requests.size(), 2);
+        QFile document(file);
+        QVERIFY(document.open(QIODevice::ReadOnly));
+        const QByteArray sent = document.readAll();
+        QCOMPARE(requests[1].body, sent);
+        // The refused document carried the same events, IDs and all.
+        auto events = [](const QByteArray& document) {
+            return document.mid(document.indexOf("\"epcisBody\""));
+        };
+        QCOMPARE(events(requests[0].body), events(sent));
+        const QByteArray head = requests[1].head.toLower();
+        QVERIFY2(head.startsWith("post /epcis/capture http/1.1\r\n"), head.constData());
+        for (const char* header : {"content-type: application/ld+json", "gs1-epcis-version: 2.0",
+                                   "gs1-capture-error-behaviour: rollback"})
+            QVERIFY2(head.contains(QByteArray("\r\n") + header + "\r"), header);
+        // Taken: the mark moved, nothing new is sent.
+        QCOMPARE(post(repository.url()),
+                 std::tuple(0,
+                            "0 events written to " + file + "\n0 events, nothing sent to " +
+                                capture + '\n',
+                            QStringLiteral("略去 1 条记录：1 条未确定\n")));
+        QCOMPARE(repository.requests().size(), 2);
+    }
+
     void refusals_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
@@ -273,6 +428,8 @@ class EpcisExportTest : public QObject {
         QTest::newRow("unwritable output")
             << QStringList{"--output", "/nonexistent/epcis.jsonld", "--read-point", sgln} << 2
             << "give a file";
+        QTest::newRow("post to no repository")
+            << QStringList{"--post", "ftp://127.0.0.1/epcis"} << 2 << "--post takes the http://";
         QTest::newRow("no journal")
             << QStringList{"--journal", "/nonexistent/j.sqlite"} << 6 << "处没有发卡记录";
     }
