@@ -324,7 +324,11 @@ class StandIn {
             return false;
         }
         unsigned char reply[256] = {};
-        const int length = simRead_(0, int(sizeof reply), reply);
+        int length = simRead_(0, int(sizeof reply), reply);
+        if (faults_[HIDSTANDIN_CUT_REPLY] > 0) {
+            length = std::min(length, faults_[HIDSTANDIN_CUT_REPLY]);
+            faults_[HIDSTANDIN_CUT_REPLY] = 0;
+        }
         if (take(HIDSTANDIN_UNPLUG_AFTER_WRITE)) {
             plug(index, false);
             return true;
@@ -374,7 +378,7 @@ class StandIn {
     int lastReader_ = -1;
     std::vector<Reader> readers_;
     std::vector<std::pair<unsigned short, unsigned short>> simIds_;
-    int faults_[HIDSTANDIN_FLOOD + 1] = {};
+    int faults_[HIDSTANDIN_CUT_REPLY + 1] = {};
     int frames_ = 0;
     int otherOpens_ = 0;
     std::vector<unsigned char> lastReport_;

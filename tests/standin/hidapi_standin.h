@@ -39,6 +39,8 @@ enum HidStandinFault {
     HIDSTANDIN_UNPLUG_AFTER_WRITE,
     // Every read gets a report at once: a reply frame that answers nothing, again and again.
     HIDSTANDIN_FLOOD,
+    // The next reply stops after this many bytes; the rest never comes.
+    HIDSTANDIN_CUT_REPLY,
 };
 
 enum HidStandinCounter {

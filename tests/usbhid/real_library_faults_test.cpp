@@ -124,6 +124,18 @@ class RealLibraryFaultsTest : public QObject {
         QCOMPARE(exchange(kUnknown), kUnknownReply);
     }
 
+    // A reply that stops partway is not handed on when the wait ends, and what came of it
+    // is not taken for the next reply.
+    void replyCutShortIsNotHandedOn() {
+        fault_(HIDSTANDIN_INPUT_REPORT_SIZE, 4);
+        fault_(HIDSTANDIN_CUT_REPLY, 4);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(exchange(kVersion), QByteArray());
+        QVERIFY(timer.elapsed() < kHangMs);
+        QCOMPARE(exchange(kUnknown), kUnknownReply);
+    }
+
     // A write that fails leaves the reader plugged in: no reply, no reason beyond "nothing
     // came", and the next exchange opens it again.
     void failedWriteThenRecovery() {
