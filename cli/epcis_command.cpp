@@ -10,7 +10,6 @@
 #include <QNetworkRequest>
 #include <QSaveFile>
 #include <QTextStream>
-#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -214,11 +213,11 @@ int epcisExportCommand(const CommandParser& command) {
         QTextStream(stderr) << done->leftOut << Qt::endl;
     if (command.isSet(QStringLiteral("output")))
         printOut(QStringLiteral("%1 events written to %2").arg(done->events).arg(output));
-    if (posting && done->events == 0) {
-        printOut(QStringLiteral("0 events, nothing sent to %1").arg(capture.toString()));
-        return exitOk;
-    }
     if (posting) {
+        if (done->events == 0) {
+            printOut(QStringLiteral("0 events, nothing sent to %1").arg(capture.toString()));
+            return exitOk;
+        }
         const Taken taken = post(capture, done->document, request.xml);
         if (!taken.ok)
             return failWith(exitNotTaken,

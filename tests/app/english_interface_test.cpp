@@ -123,9 +123,9 @@ QString widestLine(const QString& text) {
 }
 
 // The shown controls of a window whose caption is wider than the control:
-// buttons, check boxes and radio buttons with their indicator, labels and
-// group box titles, the chosen item of a drop-down list. Blanks at either end are padding that may
-// be cut.
+// buttons, check boxes and radio buttons with their indicator, labels, group
+// box titles and the chosen item of a drop-down list. Blanks at either end
+// are padding that may be cut.
 QStringList clipped(QWidget* window) {
     QStringList found;
     QList<QWidget*> widgets = window->findChildren<QWidget*>();
